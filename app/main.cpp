@@ -1,0 +1,11 @@
+// The entry point. The program reads no command line.
+#include "app/globals.h"
+#include "app/start_up.h"
+#include "runtime/system_services.h"
+
+int main() {
+  rt::InitRuntime();
+  app::InitGlobals();
+  app::_main();
+  return 0;
+}

@@ -1,0 +1,17 @@
+// From process start to process end: the executable's directory, the settings-file path
+// and the call of the main window procedure.
+#pragma once
+
+#include "runtime/text_value.h"
+
+namespace app {
+
+inline constexpr char16_t kSettingsFileName[] = u"Vexilate.INI";
+
+// The drive and directory that hold the running executable, ending in its separator.
+rt::Text GETEXECDIR();
+
+// The main routine: forms the settings-file path, then runs the main window until it closes.
+void _main();
+
+}  // namespace app

@@ -1,0 +1,4 @@
+// The decisions of one conversion, without the platform.
+#pragma once
+
+#include "runtime/text_value.h"

@@ -1,0 +1,7 @@
+#include "convert/convert_handler.h"
+
+namespace convert {
+
+void ConvertHandler() {}
+
+}  // namespace convert

@@ -1,0 +1,8 @@
+// What the Convert button does.
+#pragma once
+
+namespace convert {
+
+void ConvertHandler();
+
+}  // namespace convert

@@ -1,0 +1,7 @@
+#include "ui/main_window.h"
+
+namespace ui {
+
+void MAIN() {}
+
+}  // namespace ui
