@@ -8,6 +8,10 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// Not part of the lean set: the common dialogs, their control identifiers, the shell.
+#include <commdlg.h>
+#include <dlgs.h>
+#include <shellapi.h>
 
 // wingdi.h's ERROR (a region result) would hide the last-error service of the same name.
 #undef ERROR

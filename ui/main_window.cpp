@@ -1,7 +1,124 @@
 #include "ui/main_window.h"
 
-namespace ui {
+#include "app/globals.h"
+#include "convert/convert_handler.h"
+#include "runtime/dialog_services.h"
+#include "ui/main_window_definition.h"
 
-void MAIN() {}
+namespace ui {
+namespace {
+
+using namespace rt;
+
+inline constexpr char16_t kSettingsSection[] = u"Paths";
+inline constexpr char16_t kPathInKey[] = u"PathIn";
+inline constexpr char16_t kPathOutKey[] = u"PathOut";
+// Both lookups carry this title, the output one included.
+inline constexpr char16_t kLookupTitle[] = u"Выбор директории входящих документов";
+inline constexpr char16_t kLookupFilter[] = u"ALL|*.*";
+
+// Lets the user pick a directory for the field; remembers it only when the user confirms.
+void LookupDirectory(FieldSpan field, TextView key) {
+  ChangeDirectory(CLIP(TextView(field.data(), field.size())));
+  if (TextIsTrue(ERROR())) ChangeDirectory(CLIP(app::GLO_PATH));
+  if (PickPath(kLookupTitle, field, kLookupFilter, kPickDirectory)) {
+    SETINI(kSettingsSection, key, CLIP(TextView(field.data(), field.size())), CLIP(app::GLO_STNAMEINIFILE));
+  }
+  ChangeDirectory(CLIP(app::GLO_PATH));
+}
+
+class MainProcedure {
+ public:
+  void Run() {
+    window_ = OpenWindow(MainWindowDefinition(), {app::PATHIN.field(), app::PATHOUT.field()});
+    if (!window_) return;
+    app::GLO_PATH = CurrentDirectory();
+    app::PATHIN = GETINI(kSettingsSection, kPathInKey, u"", CLIP(app::GLO_STNAMEINIFILE));
+    app::PATHOUT = GETINI(kSettingsSection, kPathOutKey, u"", CLIP(app::GLO_STNAMEINIFILE));
+    if (KEYCODE() == MouseRight) SetKeyCode(0);
+    PREPAREPROCEDURE();
+    while (NextEvent(0)) {
+      DispatchEvent();
+      DispatchField();
+    }
+    PROCEDURERETURN();
+  }
+
+ private:
+  void PREPAREPROCEDURE() {
+    DisplayWindow(window_);
+    WINDOWOPENED = 1;
+  }
+
+  void INITIALIZEWINDOW() { REFRESHWINDOW(); }
+
+  void REFRESHWINDOW() {
+    if (SelectAllPending()) return;
+    RedisplayControls(0, 0);
+  }
+
+  void PROCEDURERETURN() {
+    if (WINDOWOPENED == 1) FlushPaint(window_);
+    CloseWindow(window_);
+    window_ = nullptr;
+  }
+
+  void DispatchEvent() {
+    switch (EVENT()) {
+      case EVENT_OpenWindow:
+        InitialiseOnce();
+        SelectControl(control::BUTTONLOOKUPPATHIN, 0, 0);
+        break;
+      case EVENT_GainFocus:
+        if (WINDOWINITIALIZED == 0) {
+          InitialiseOnce();
+        } else {
+          REFRESHWINDOW();
+        }
+        break;
+      case EVENT_Rejected:
+        Beep(150, 16);
+        RedisplayControls(FIELD(), 0);
+        SelectControl(FIELD(), 0, 0);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void DispatchField() {
+    if (EVENT() != EVENT_Accepted) return;
+    switch (FIELD()) {
+      case control::BUTTONLOOKUPPATHIN:
+        LookupDirectory(app::PATHIN.field(), kPathInKey);
+        break;
+      case control::BUTTONLOOKUPPATHOUT:
+        LookupDirectory(app::PATHOUT.field(), kPathOutKey);
+        break;
+      case control::BUTTONCONVERT:
+        convert::ConvertHandler();
+        break;
+      default:
+        break;  // the entries need nothing; Exit closes through its standard action
+    }
+  }
+
+  void InitialiseOnce() {
+    if (WINDOWINITIALIZED != 0) return;
+    INITIALIZEWINDOW();
+    WINDOWINITIALIZED = 1;
+  }
+
+  Window* window_ = nullptr;
+  LONG WINDOWOPENED = 0;
+  LONG WINDOWINITIALIZED = 0;
+};
+
+}  // namespace
+
+void MAIN() {
+  MainProcedure procedure;
+  procedure.Run();
+}
 
 }  // namespace ui

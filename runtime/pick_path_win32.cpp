@@ -1,0 +1,139 @@
+// The file dialog and the directory dialog (a classic save dialog whose template hides the
+// file controls). The common dialog library is loaded on first use: starting the program
+// does not wait for it.
+#include <vector>
+
+#include "runtime/dialog_services.h"
+#include "runtime/pick_path_rules.h"
+#include "runtime/win32_api.h"
+#include "runtime/window_state_win32.h"
+
+namespace rt {
+namespace {
+
+constexpr int kDirectoryEditId = 100;
+constexpr UINT_PTR kRefreshTimer = 100;
+constexpr UINT kRefreshMilliseconds = 100;
+constexpr int kDirectoryTextLimit = 255;
+
+using DialogFunction = BOOL(WINAPI*)(LPOPENFILENAMEW);
+
+void StartRefresh(HWND dialog) { SetTimer(dialog, kRefreshTimer, kRefreshMilliseconds, nullptr); }
+
+// Shows the directory the dialog is in; the platform keeps it in a static we hide.
+void ShowDialogDirectory(HWND dialog) {
+  wchar_t text[kDirectoryTextLimit + 1] = {};
+  GetDlgItemTextW(dialog, stc1, text, kDirectoryTextLimit + 1);
+  if (text[0] == L'\0') GetCurrentDirectoryW(kDirectoryTextLimit + 1, text);
+  SetDlgItemTextW(dialog, kDirectoryEditId, text);
+}
+
+UINT_PTR CALLBACK DirectoryHook(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+  switch (message) {
+    case WM_INITDIALOG:
+      for (const int id : {stc1, stc3, edt1, lst1, stc2, cmb1}) ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
+      ShowDialogDirectory(dialog);
+      return 0;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      const bool selectionChanged = HIWORD(wParam) == 1 && (id == lst2 || id == cmb2);
+      // OK with a directory typed as the name moves the dialog there; show it too.
+      if (selectionChanged || id == IDOK) StartRefresh(dialog);
+      return 0;
+    }
+    case WM_MOUSEACTIVATE:
+      StartRefresh(dialog);
+      return 0;
+    case WM_TIMER:
+      if (wParam != kRefreshTimer) return 0;
+      KillTimer(dialog, kRefreshTimer);
+      if (GetFocus() != GetDlgItem(dialog, kDirectoryEditId)) ShowDialogDirectory(dialog);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+// The classic dialog's own hook: the platform's behaviour, unchanged.
+UINT_PTR CALLBACK ClassicHook(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+}  // namespace
+
+LONG PickPath(TextView title, FieldSpan target, TextView filter, LONG flags) {
+  const Text titleText(title.substr(0, kTitleLimit));
+  const bool directoryMode = (flags & kPickDirectory) != 0;
+  const Text filterText = directoryMode ? DialogFilter(u"*.*|*.*") : DialogFilter(filter);
+
+  const Text initial = CLIP(TextView(target.data(), target.size()));
+  std::vector<wchar_t> buffer(target.size() + 1, L'\0');
+  if (NameCanStartDialog(initial)) std::copy(initial.begin(), initial.end(), buffer.begin());
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+  dialog.hwndOwner = CurrentWindowHandle();
+  dialog.lpstrFilter = Wide(filterText);
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = buffer.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+
+  Text initialDirectory;
+  wchar_t currentDirectory[MAX_PATH] = {};
+  const char* function = "GetOpenFileNameW";
+  if (directoryMode) {
+    initialDirectory = FromWide(buffer.data());
+    const Text dummy(kDirectoryDummyName);
+    std::fill(buffer.begin(), buffer.end(), L'\0');
+    std::copy(dummy.begin(), dummy.end(), buffer.begin());
+    dialog.lpstrInitialDir = initialDirectory.empty() ? nullptr : Wide(initialDirectory);
+    dialog.lpstrTitle = Wide(titleText);
+    dialog.hInstance = GetModuleHandleW(nullptr);
+    dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_PATHMUSTEXIST | OFN_NOTESTFILECREATE |
+                   OFN_LONGNAMES;
+    if (flags & kPickKeepDirectory) dialog.Flags |= OFN_NOCHANGEDIR;
+    dialog.lpTemplateName = L"CHOOSEDIR";
+    dialog.lpfnHook = &DirectoryHook;
+    function = "GetSaveFileNameW";
+  } else {
+    dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_SHAREAWARE | OFN_LONGNAMES;
+    dialog.lpfnHook = &ClassicHook;
+    if (flags & kPickKeepDirectory) dialog.Flags |= OFN_NOCHANGEDIR;
+    if (flags & kPickMultiple) dialog.Flags |= OFN_ALLOWMULTISELECT;
+    if (flags & kPickExplorer) {
+      dialog.Flags = (dialog.Flags | OFN_EXPLORER) & ~static_cast<DWORD>(OFN_ENABLEHOOK);
+      dialog.lpfnHook = nullptr;
+      if (!titleText.empty()) dialog.lpstrTitle = Wide(titleText);
+      GetCurrentDirectoryW(MAX_PATH, currentDirectory);
+      dialog.lpstrInitialDir = currentDirectory;
+    }
+    if (flags & kPickSave) {
+      if (!(flags & kPickNoChecks)) dialog.Flags |= OFN_OVERWRITEPROMPT;
+      function = "GetSaveFileNameW";
+    } else {
+      if (!(flags & kPickNoChecks)) dialog.Flags |= OFN_FILEMUSTEXIST;
+      dialog.Flags |= OFN_PATHMUSTEXIST;
+    }
+  }
+
+  const auto show = LoadSystemFunction<DialogFunction>(L"comdlg32.dll", function);
+  if (!show) return 0;
+  BOOL chosen = FALSE;
+  {
+    OwnModalDialog ownDialog;
+    chosen = show(&dialog);
+  }
+  if (!chosen) return 0;
+
+  const TextView answer(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size());
+  Text result;
+  if (directoryMode) {
+    result = DirectoryOfAnswer(FromWide(buffer.data()));
+  } else if ((flags & kPickMultiple) && (flags & kPickExplorer)) {
+    result = JoinMultipleSelection(answer);
+  } else {
+    result = FromWide(buffer.data());
+  }
+  AssignField(target, result);
+  return chosen;
+}
+
+}  // namespace rt

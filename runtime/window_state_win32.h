@@ -1,0 +1,30 @@
+// What the window services share with the program's own modal dialogs.
+#pragma once
+
+#include "runtime/win32_api.h"
+
+namespace rt {
+
+// The current window's handle, or null.
+HWND CurrentWindowHandle();
+
+// Held while one of the program's own modal dialogs runs: the activation that the window
+// underneath gets when the dialog closes is not an event of the window.
+class OwnModalDialog {
+ public:
+  OwnModalDialog();
+  ~OwnModalDialog();
+  OwnModalDialog(const OwnModalDialog&) = delete;
+  OwnModalDialog& operator=(const OwnModalDialog&) = delete;
+};
+
+// Functions of system libraries that only a dialog or a launch needs, loaded when first
+// used so that starting the program does not pay for them.
+FARPROC SystemLibraryFunction(const wchar_t* library, const char* function);
+
+template <typename Function>
+Function LoadSystemFunction(const wchar_t* library, const char* function) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(SystemLibraryFunction(library, function)));
+}
+
+}  // namespace rt
