@@ -1,4 +1,7 @@
-// The decisions of one conversion, without the platform.
+// The decisions of one conversion, without the platform: what the Convert handler reads from
+// the chosen file's name, whether it converts it, and what it starts the processor with.
 #pragma once
 
-#include "runtime/text_value.h"
+#include "convert/conversion_messages.h"
+#include "convert/launch_parameters.h"
+#include "convert/name_fields.h"

@@ -30,6 +30,10 @@ inline constexpr LONG MouseRight = 2;
 // Standard action of a button that closes its window.
 inline constexpr LONG kStandardClose = 15;
 
+// A window's control n has the dialog identifier kControlIdBase + n, clear of IDOK and
+// IDCANCEL, which Enter and Escape send.
+inline constexpr int kControlIdBase = 1000;
+
 // A size or position the runtime chooses itself.
 inline constexpr int kDefault = -1;
 

@@ -13,9 +13,6 @@ namespace rt {
 
 namespace {
 
-// Controls get dialog identifiers clear of IDOK and IDCANCEL, which Enter and Escape send.
-constexpr int kControlIdBase = 1000;
-
 // Room a button needs around its caption, in dialog units.
 constexpr int kButtonPadding = 12;
 

@@ -1,0 +1,38 @@
+// Every text the conversion shows or hands on: message boxes, the file dialog and the launch.
+#pragma once
+
+#include "runtime/text_value.h"
+
+namespace convert {
+
+// Caption of every message box of the conversion.
+inline constexpr char16_t kMessageCaption[] = u"Внимание!!!";
+
+inline constexpr char16_t kEnterInputPath[] = u"Укажите путь к входному файлу";
+inline constexpr char16_t kEnterOutputPath[] = u"Укажите путь для выходного файла";
+inline constexpr char16_t kNoFileChosen[] = u"Не выбран файл для конвертации";
+inline constexpr char16_t kNoRegistrationNumber[] = u"В выбранном файле отсутствует Регистрационный номер";
+inline constexpr char16_t kWrongBatchNumber[] = u"В выбранном файле неверно номер пачки организации/подразделения";
+inline constexpr char16_t kLaunchFailed[] = u"Не удалось запустить msxsl.exe";
+
+// The file dialog.
+inline constexpr char16_t kFileDialogTitle[] = u"Выберите файл для конвертации";
+inline constexpr char16_t kFileFilter[] = u"*.XML";
+
+// The launch: the processor is found by the shell's rules, the stylesheet by the processor.
+inline constexpr char16_t kProcessorProgram[] = u"msxsl.exe";
+inline constexpr char16_t kStylesheet[] = u"qRec7to4.xsl";
+
+// Separates lines in a message box text.
+inline constexpr char16_t kLineBreak = u'|';
+
+// The launch failure with the system's description of the error on its own line. System
+// descriptions end in a line break of their own, which would show as an empty line.
+inline rt::Text LaunchFailedMessage(rt::TextView systemDescription) {
+  const auto end = systemDescription.find_last_not_of(u" \t\r\n");
+  systemDescription = end == rt::TextView::npos ? rt::TextView() : systemDescription.substr(0, end + 1);
+  if (systemDescription.empty()) return kLaunchFailed;
+  return rt::Concat({kLaunchFailed, rt::TextView(&kLineBreak, 1), systemDescription});
+}
+
+}  // namespace convert

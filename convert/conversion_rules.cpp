@@ -1,1 +1,0 @@
-#include "convert/conversion_rules.h"

@@ -1,0 +1,33 @@
+#include "convert/launch_parameters.h"
+
+#include "convert/conversion_messages.h"
+
+namespace convert {
+namespace {
+
+bool EndsInSeparator(rt::TextView path) { return path.ends_with(u'\\') || path.ends_with(u'/'); }
+
+// One argument of a command line as the processor's start-up code splits it: quoted when it
+// holds a blank or a tab. Backslashes right before the closing quote are doubled, or the last
+// of them would escape the quote.
+rt::Text Argument(rt::TextView path) {
+  if (path.find_first_of(u" \t") == rt::TextView::npos) return rt::Text(path);
+  const auto lastOther = path.find_last_not_of(u'\\');
+  const std::size_t trailing = path.size() - (lastOther == rt::TextView::npos ? 0 : lastOther + 1);
+  return rt::Concat({u"\"", path, rt::Text(trailing, u'\\'), u"\""});
+}
+
+}  // namespace
+
+rt::Text OutputPath(rt::TextView pathOut, rt::TextView outputName) {
+  const rt::Text directory = rt::CLIP(pathOut);
+  if (directory.empty() || EndsInSeparator(directory)) return rt::Concat({directory, outputName});
+  return rt::Concat({directory, u"\\", outputName});
+}
+
+rt::Text ParameterText(rt::TextView fileIn, rt::TextView pathOut, rt::TextView outputName) {
+  return rt::Concat(
+      {u" ", Argument(rt::CLIP(fileIn)), u" ", kStylesheet, u" -o ", Argument(OutputPath(pathOut, outputName))});
+}
+
+}  // namespace convert

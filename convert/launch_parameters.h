@@ -1,0 +1,17 @@
+// The parameter text the processor is started with: input path, stylesheet, output path.
+#pragma once
+
+#include "runtime/text_value.h"
+
+namespace convert {
+
+// The clipped output directory followed by the output name, with a "\" between them when
+// the directory is not empty and does not end in a separator already.
+rt::Text OutputPath(rt::TextView pathOut, rt::TextView outputName);
+
+// " <input path> qRec7to4.xsl -o <output path>", whole however long. A path containing a
+// blank or a tab is enclosed in double quotes so that the processor sees it as one argument;
+// any other path is passed exactly as it is.
+rt::Text ParameterText(rt::TextView fileIn, rt::TextView pathOut, rt::TextView outputName);
+
+}  // namespace convert

@@ -1,0 +1,43 @@
+#include "runtime/program_launch.h"
+#include "runtime/win32_api.h"
+#include "runtime/window_state_win32.h"
+
+namespace rt {
+namespace {
+
+using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+
+Text SystemErrorText(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  Text text = length && buffer ? FromWide(buffer, length) : Text();
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
+  if (text.empty()) text = u"Error " + FORMAT(static_cast<LONG>(code), u"N0");  // digits alone
+  return text;
+}
+
+}  // namespace
+
+LaunchResult LaunchProgram(HandleValue owner, TextView verb, TextView file, TextView parameters, TextView directory,
+                           LONG show) {
+  const Text verbText(verb), fileText(file), parameterText(parameters), directoryText(directory);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.hwnd = reinterpret_cast<HWND>(owner);
+  info.lpVerb = Wide(verbText);
+  info.lpFile = Wide(fileText);
+  info.lpParameters = Wide(parameterText);
+  info.lpDirectory = Wide(directoryText);
+  info.nShow = show;
+
+  const auto execute = LoadSystemFunction<ShellExecuteExFunction>(L"shell32.dll", "ShellExecuteExW");
+  if (!execute) return {false, SystemErrorText(GetLastError())};
+  if (execute(&info)) return {true, Text()};
+  return {false, SystemErrorText(GetLastError())};
+}
+
+}  // namespace rt
