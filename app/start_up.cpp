@@ -12,8 +12,10 @@ rt::Text GETEXECDIR() {
   return drive + directory;
 }
 
+void FormSettingsFilePath() { GLO_STNAMEINIFILE = rt::Concat({rt::CLIP(GETEXECDIR()), kSettingsFileName}); }
+
 void _main() {
-  GLO_STNAMEINIFILE = rt::Concat({rt::CLIP(GETEXECDIR()), kSettingsFileName});
+  FormSettingsFilePath();
   ui::MAIN();
 }
 

@@ -11,6 +11,9 @@ inline constexpr char16_t kSettingsFileName[] = u"Vexilate.INI";
 // The drive and directory that hold the running executable, ending in its separator.
 rt::Text GETEXECDIR();
 
+// Sets GLO_STNAMEINIFILE to the executable's directory followed by the settings file's name.
+void FormSettingsFilePath();
+
 // The main routine: forms the settings-file path, then runs the main window until it closes.
 void _main();
 
