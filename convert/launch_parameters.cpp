@@ -21,8 +21,9 @@ rt::Text Argument(rt::TextView path) {
 
 rt::Text OutputPath(rt::TextView pathOut, rt::TextView outputName) {
   const rt::Text directory = rt::CLIP(pathOut);
-  if (directory.empty() || EndsInSeparator(directory)) return rt::Concat({directory, outputName});
-  return rt::Concat({directory, u"\\", outputName});
+  const rt::Text name = rt::CLIP(outputName);
+  if (directory.empty() || EndsInSeparator(directory)) return rt::Concat({directory, name});
+  return rt::Concat({directory, u"\\", name});
 }
 
 rt::Text ParameterText(rt::TextView fileIn, rt::TextView pathOut, rt::TextView outputName) {

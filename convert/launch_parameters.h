@@ -5,8 +5,9 @@
 
 namespace convert {
 
-// The clipped output directory followed by the output name, with a "\" between them when
-// the directory is not empty and does not end in a separator already.
+// The clipped output directory followed by the clipped output name, with a "\" between them
+// when the directory is not empty and does not end in a separator already. Both may come
+// straight from blank-padded fields.
 rt::Text OutputPath(rt::TextView pathOut, rt::TextView outputName);
 
 // " <input path> qRec7to4.xsl -o <output path>", whole however long. A path containing a

@@ -20,6 +20,7 @@ struct MessageDialog {
   HICON icon = nullptr;
   std::vector<MessageButton> buttons;
   LONG defaultButton = 0;
+  bool systemModal = false;
 };
 
 HICON LoadMessageIcon(TextView icon) {
@@ -112,6 +113,8 @@ INT_PTR CALLBACK MessageProcedure(HWND dialog, UINT code, WPARAM wParam, LPARAM 
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     const auto* message = reinterpret_cast<const MessageDialog*>(lParam);
     Layout(dialog, *message);
+    // What DS_SYSMODAL means since 32-bit Windows; not every platform derives it by itself.
+    if (message->systemModal) SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetFocus(GetDlgItem(dialog, kButtonIdBase + message->defaultButton));
     SetForegroundWindow(dialog);
     return FALSE;  // the focus is set
@@ -138,6 +141,7 @@ LONG ShowMessage(TextView text, TextView caption, TextView icon, TextView button
   message.icon = LoadMessageIcon(icon);
   message.buttons = MessageButtons(buttons);
   message.defaultButton = DefaultButton(message.buttons, defaultButton);
+  message.systemModal = modal != 0;
 
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   if (modal) style |= DS_SYSMODAL;

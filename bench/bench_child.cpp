@@ -1,0 +1,202 @@
+#include "bench/bench_child.h"
+
+#include <psapi.h>
+#include <tlhelp32.h>
+
+namespace bench {
+namespace {
+
+// A program that outlives its benchmark is asked to close, then ended after this long.
+constexpr DWORD kFinalCloseMs = 5000;
+
+struct WindowSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+double Milliseconds(const FILETIME& time) {
+  const ULONGLONG units = (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  return static_cast<double>(units) / 10000.0;  // 100 ns units
+}
+
+double ElapsedMilliseconds(const LARGE_INTEGER& since) {
+  LARGE_INTEGER now{}, frequency{};
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart - since.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& currentDirectory) {
+  std::wstring commandLine = L"\"" + program + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  QueryPerformanceCounter(&startTicks_);
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &info)) {
+    startError_ = GetLastError();
+    return;
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  processId_ = info.dwProcessId;
+}
+
+ChildProcess::~ChildProcess() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) Close(kFinalCloseMs);
+  CloseHandle(process_);
+}
+
+double ChildProcess::WaitUntilShown(DWORD timeoutMs) {
+  if (!process_) return -1;
+  // Blocks without polling until the program first waits for input: the window is usually
+  // up by then, and the watcher takes no processor time from the start it watches.
+  WaitForInputIdle(process_, timeoutMs);
+  for (;;) {
+    WindowSearch search{processId_, nullptr};
+    EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) {
+      // Answered only once the program's thread takes messages again.
+      DWORD_PTR ignored = 0;
+      SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored);
+      window_ = search.found;
+      return ElapsedMilliseconds(startTicks_);
+    }
+    if (ElapsedMilliseconds(startTicks_) > timeoutMs) return -1;
+    if (WaitForSingleObject(process_, 1) != WAIT_TIMEOUT) return -1;  // ended without a window
+  }
+}
+
+double ChildProcess::ProcessorMilliseconds() const {
+  // The sum over the program's threads: Wine keeps GetProcessTimes of another process at
+  // about zero, but reports each thread's real figures. On Windows both agree while the
+  // threads live.
+  if (!process_) return -1;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  double total = 0;
+  bool any = false;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != processId_) continue;
+    HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+    if (!thread) continue;
+    FILETIME creation{}, exit{}, kernel{}, user{};
+    if (GetThreadTimes(thread, &creation, &exit, &kernel, &user)) {
+      total += Milliseconds(kernel) + Milliseconds(user);
+      any = true;
+    }
+    CloseHandle(thread);
+  }
+  CloseHandle(snapshot);
+  return any ? total : -1;
+}
+
+MemoryFigures ChildProcess::Memory() const {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  if (!process_ ||
+      !GetProcessMemoryInfo(process_, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
+    return {};
+  }
+  // Windows gives the commit charge in both fields; Wine only in PagefileUsage.
+  const SIZE_T privateBytes = counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
+  return {counters.PeakWorkingSetSize, privateBytes};
+}
+
+std::vector<std::wstring> ChildProcess::Modules() const {
+  std::vector<std::wstring> names;
+  if (!process_) return names;
+  std::vector<HMODULE> modules(512);
+  DWORD needed = 0;
+  if (!EnumProcessModules(process_, modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed)) {
+    return names;
+  }
+  modules.resize(std::min<std::size_t>(modules.size(), needed / sizeof(HMODULE)));
+  for (HMODULE module : modules) {
+    wchar_t path[MAX_PATH] = {};
+    if (GetModuleFileNameExW(process_, module, path, MAX_PATH)) names.emplace_back(path);
+  }
+  return names;
+}
+
+bool ChildProcess::Close(DWORD timeoutMs) {
+  if (!process_) return false;
+  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0) return true;
+  TerminateProcess(process_, 1);
+  WaitForSingleObject(process_, timeoutMs);
+  return false;
+}
+
+std::wstring ExecutableDirectory() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring directory(path);
+  directory.resize(directory.find_last_of(L'\\') + 1);
+  return directory;
+}
+
+ScratchDirectory::ScratchDirectory() {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    const std::wstring candidate = std::wstring(temp) + L"vexilate-bench-" + std::to_wstring(GetCurrentProcessId()) +
+                                   L"-" + std::to_wstring(attempt);
+    if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+      path_ = candidate + L"\\";
+      return;
+    }
+  }
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  if (path_.empty()) return;
+  for (const auto& file : files_) DeleteFileW(file.c_str());
+  RemoveDirectoryW(path_.c_str());
+}
+
+std::wstring ScratchDirectory::Copy(const std::wstring& file) {
+  if (path_.empty()) return std::wstring();
+  const std::wstring copy = path_ + FileName(file);
+  if (!CopyFileW(file.c_str(), copy.c_str(), FALSE)) return std::wstring();
+  files_.push_back(copy);
+  return copy;
+}
+
+std::wstring FileName(const std::wstring& path) {
+  const auto slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+
+std::wstring FromUtf8(const std::string& bytes) {
+  if (bytes.empty()) return std::wstring();
+  const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+  return text;
+}
+
+}  // namespace bench

@@ -1,0 +1,77 @@
+// A stand-in for the command-line XSLT processor msxsl.exe: it transforms nothing. Each start
+// appends one launch record (what it was given and how it was started) to "msxsl-record.txt"
+// beside the executable, then exits with 0 (1 when the record cannot be written). The
+// record's format lives with its reader.
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <shellapi.h>
+
+#include <string>
+
+#include "tests/driver/launch_record.h"
+
+namespace {
+
+constexpr wchar_t kStylesheet[] = L"qRec7to4.xsl";
+// Two stand-ins started together may meet at the file; the other one is done within moments.
+constexpr int kWriteAttempts = 100;
+constexpr DWORD kRetryPause = 20;
+
+std::wstring ModuleDirectory() {
+  wchar_t path[MAX_PATH * 2] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+  const std::wstring full(path, length);
+  return full.substr(0, full.find_last_of(L'\\') + 1);
+}
+
+std::wstring CurrentDirectory() {
+  const DWORD size = GetCurrentDirectoryW(0, nullptr);
+  std::wstring directory(size, L'\0');
+  directory.resize(GetCurrentDirectoryW(size, directory.data()));
+  return directory;
+}
+
+driver::LaunchRecord WhatThisStartWasGiven() {
+  driver::LaunchRecord record;
+  record.processId = GetCurrentProcessId();
+  record.commandLine = GetCommandLineW();
+  int count = 0;
+  if (wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 1; i < count; ++i) record.arguments.emplace_back(arguments[i]);
+    LocalFree(arguments);
+  }
+  record.workingDirectory = CurrentDirectory();
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  record.usesShowWindow = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0;
+  record.showWindow = startup.wShowWindow;
+  // Relative, as the real processor reads it: against the working directory.
+  const DWORD attributes = GetFileAttributesW(kStylesheet);
+  record.stylesheetPresent = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  return record;
+}
+
+// One WriteFile of the whole record in append mode, so records of concurrent starts never mix.
+bool Append(const std::wstring& file, const std::string& bytes) {
+  for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+    HANDLE handle = CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      const BOOL ok = WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+      CloseHandle(handle);
+      return ok && written == bytes.size();
+    }
+    if (GetLastError() != ERROR_SHARING_VIOLATION) return false;
+    Sleep(kRetryPause);
+  }
+  return false;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const std::wstring recordFile = ModuleDirectory() + driver::kLaunchRecordFile;
+  return Append(recordFile, driver::FormatLaunchRecord(WhatThisStartWasGiven())) ? 0 : 1;
+}

@@ -1,0 +1,59 @@
+// What the stand-in XSLT processor saw when it was started, one record per start, appended to
+// "msxsl-record.txt" beside it. The file is UTF-8, one "key=value" per line, a line "end"
+// closing each record:
+//
+//   process_id=1234
+//   command_line="C:\bin\msxsl.exe"  C:\in\a.XML qRec7to4.xsl -o C:\out\00432112.345
+//   argument=C:\in\a.XML
+//   argument=qRec7to4.xsl
+//   argument=-o
+//   argument=C:\out\00432112.345
+//   working_directory=C:\work
+//   uses_show_window=1
+//   show_window=3
+//   stylesheet_present=1
+//   end
+//
+// "argument" lines are the arguments after the program name, in order; uses_show_window
+// says whether STARTF_USESHOWWINDOW was set and show_window is wShowWindow (SW_SHOWMAXIMIZED
+// is 3); stylesheet_present whether "qRec7to4.xsl" exists in the working directory.
+// In values "%" is written "%25" and every character below U+0020 as "%XX", so no value can
+// break a line and a record cannot be mistaken for another.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+inline constexpr wchar_t kLaunchRecordFile[] = L"msxsl-record.txt";
+
+struct LaunchRecord {
+  unsigned long processId = 0;
+  std::wstring commandLine;
+  std::vector<std::wstring> arguments;
+  std::wstring workingDirectory;
+  bool usesShowWindow = false;
+  int showWindow = 0;
+  bool stylesheetPresent = false;
+
+  bool operator==(const LaunchRecord&) const = default;
+};
+
+// The record as lines of UTF-8, "end" included.
+std::string FormatLaunchRecord(const LaunchRecord& record);
+
+// Every complete record of the text; an unfinished last record (still being written) is left
+// out. DriverError names the line of anything malformed.
+std::vector<LaunchRecord> ParseLaunchRecords(const std::string& text);
+
+// The records of the file; none when the file does not exist.
+std::vector<LaunchRecord> ReadLaunchRecords(const std::wstring& recordFile);
+
+// Waits until the file holds at least `count` records and returns them all; DriverError
+// (saying how many there were) when the limit passes first.
+std::vector<LaunchRecord> WaitForLaunchRecords(const std::wstring& recordFile, std::size_t count,
+                                               std::chrono::milliseconds timeout = std::chrono::milliseconds{10'000});
+
+}  // namespace driver

@@ -1,0 +1,73 @@
+#include "tests/e2e/program_fixture.h"
+
+#include <windows.h>
+
+#include "tests/wine/test_paths.h"
+
+namespace e2e {
+
+const std::wstring kMainTitle =
+    L"Конвертация файлов из 7 формата в 4" + std::wstring(50, L' ') + L"версия 1.0";
+
+namespace {
+
+std::wstring ProgramPath() {
+  const rt::Text path = vxtest::WinePathOf(VEXILATE_EXE);
+  return std::wstring(path.begin(), path.end());
+}
+
+}  // namespace
+
+ProgramTest::ProgramTest() : appDirectory_(root_ / L"app"), workDirectory_(root_ / L"work") {
+  driver::MakeDirectories(appDirectory_);
+  driver::MakeDirectories(workDirectory_);
+  const std::wstring copy = appDirectory_ + L"\\vexilate.exe";
+  if (!CopyFileW(ProgramPath().c_str(), copy.c_str(), FALSE)) {
+    ADD_FAILURE() << "could not copy vexilate.exe from " << vxtest::Utf8(std::u16string(ProgramPath().begin(), ProgramPath().end()));
+  }
+}
+
+std::optional<std::string> ProgramTest::Settings() const {
+  if (!driver::FileExists(SettingsFile())) return std::nullopt;
+  return driver::ReadTextFile(SettingsFile());
+}
+
+void ProgramTest::WriteSettings(const std::string& bytes) const { driver::WriteTextFile(SettingsFile(), bytes); }
+
+driver::Window ProgramTest::Start(const std::wstring& currentDirectory,
+                                  const std::vector<driver::EnvironmentVariable>& environment) {
+  process_.emplace(driver::Process::Launch(appDirectory_ + L"\\vexilate.exe", {},
+                                           currentDirectory.empty() ? workDirectory_ : currentDirectory,
+                                           environment));
+  main_ = process_->WaitForWindow(driver::kDialogClass, kMainTitle);
+  return main_;
+}
+
+int ProgramTest::FocusedControl() const {
+  const driver::Window focused = process_->FocusedControl();
+  if (!focused || focused.Parent() != main_) return 0;
+  const int id = focused.Id();
+  return id > kControlIdBase && id <= kControlIdBase + BUTTONEXIT ? id - kControlIdBase : 0;
+}
+
+void ProgramTest::ExpectFocusOn(int number) const {
+  try {
+    driver::WaitUntil([&] { return FocusedControl() == number; }, L"the focus on control " + std::to_wstring(number),
+                      process_->Id(), driver::Timeout{3000});
+  } catch (const driver::DriverError& error) {
+    ADD_FAILURE() << error.what() << " (it is on control " << FocusedControl() << ")";
+  }
+}
+
+void ProgramTest::LookUp(int button, const std::wstring& directory) {
+  Press(button);
+  const driver::Window dialog = driver::WaitForClassicFileDialog(process_->Id(), kLookupTitle);
+  driver::ChooseDirectoryInClassicDialog(dialog, directory);
+}
+
+DWORD ProgramTest::Exit() {
+  Press(BUTTONEXIT);
+  return process_->WaitForExit();
+}
+
+}  // namespace e2e
