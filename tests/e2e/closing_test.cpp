@@ -71,8 +71,7 @@ TEST_P(MainWindowClosing, EndsWithCodeZeroAndWritesNothing) {
 INSTANTIATE_TEST_SUITE_P(Ways, MainWindowClosing,
                          ::testing::Values(ClosingWay{"ExitButton", Way::ExitButton},
                                            ClosingWay{"SystemMenuClose", Way::SystemMenuClose},
-                                           ClosingWay{"AltF4", Way::AltF4},
-                                           ClosingWay{"EnterOnExit", Way::EnterOnExit},
+                                           ClosingWay{"AltF4", Way::AltF4}, ClosingWay{"EnterOnExit", Way::EnterOnExit},
                                            ClosingWay{"SpaceOnExit", Way::SpaceOnExit}),
                          CaseName<ClosingWay>);
 

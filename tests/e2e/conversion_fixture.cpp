@@ -13,9 +13,9 @@
 namespace e2e {
 namespace {
 
-// A processor started just before this has written its record well within it: its start
-// under Wine takes a few hundred milliseconds.
-constexpr std::chrono::milliseconds kLaunchSettle{1500};
+// A processor started just before has written its record well within this: from the file
+// dialog's OK to the record takes 60 to 210 ms under Wine.
+constexpr std::chrono::milliseconds kLaunchSettle{1000};
 constexpr wchar_t kStylesheetText[] = L"<xsl:stylesheet version=\"1.0\"/>\r\n";
 
 // A field of the name: as given, padded with letters to its width.
@@ -63,6 +63,10 @@ std::string ArgumentList(const std::vector<std::wstring>& arguments) {
 }  // namespace
 
 std::string Utf8(const std::wstring& text) { return driver::ToUtf8(text); }
+
+std::wstring AsArgument(const std::wstring& path) {
+  return path.find_first_of(L" \t") == std::wstring::npos ? path : L"\"" + path + L"\"";
+}
 
 std::wstring DocumentName(const std::wstring& registration, const std::wstring& organisation,
                           const std::wstring& subdivision) {
@@ -134,11 +138,15 @@ void ConversionTest::PickFile(const std::wstring& path) const {
   driver::ChooseFileInExplorerDialog(OpenFileDialog(), path);
 }
 
-driver::LaunchRecord ConversionTest::Convert(const std::wstring& path) {
-  PickFile(path);
+driver::LaunchRecord ConversionTest::NextRecord() {
   const std::vector<driver::LaunchRecord> records = driver::WaitForLaunchRecords(recordFile_, recordsSeen_ + 1);
   recordsSeen_ = records.size();
   return records.back();
+}
+
+driver::LaunchRecord ConversionTest::Convert(const std::wstring& path) {
+  PickFile(path);
+  return NextRecord();
 }
 
 void ConversionTest::ExpectWarning(const std::wstring& text, int focus) {
@@ -169,15 +177,12 @@ void ConversionTest::ExpectRejected(const std::wstring& path, const std::wstring
   ExpectWarning(text, BUTTONCONVERT);
 }
 
-std::vector<driver::LaunchRecord> ConversionTest::SettledRecords() const {
-  std::this_thread::sleep_for(kLaunchSettle);
-  return driver::ReadLaunchRecords(recordFile_);
-}
-
 void ConversionTest::ExpectNoFurtherLaunch() const {
-  const std::vector<driver::LaunchRecord> records = SettledRecords();
-  EXPECT_EQ(records.size(), recordsSeen_) << "the processor was started "
-                                          << (records.empty() ? std::string() : "for: " + Utf8(records.back().commandLine));
+  std::this_thread::sleep_for(kLaunchSettle);
+  const std::vector<driver::LaunchRecord> records = driver::ReadLaunchRecords(recordFile_);
+  EXPECT_EQ(records.size(), recordsSeen_)
+      << "starts of the processor"
+      << (records.size() > recordsSeen_ ? ", the last one with: " + Utf8(records.back().commandLine) : std::string());
 }
 
 std::wstring ConversionTest::ProgramCurrentDirectory() {

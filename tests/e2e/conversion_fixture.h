@@ -35,6 +35,10 @@ std::wstring ProcessorDouble();
 
 std::string Utf8(const std::wstring& text);
 
+// A path as it must stand among the processor's arguments: in double quotes when it holds a
+// blank or a tab, as it is otherwise.
+std::wstring AsArgument(const std::wstring& path);
+
 class ConversionTest : public ProgramTest {
  protected:
   // The processor and the stylesheet lie in the work directory, the input and output
@@ -68,7 +72,9 @@ class ConversionTest : public ProgramTest {
   driver::Window OpenFileDialog() const;
   // Presses Convert and picks the file by typing its full path.
   void PickFile(const std::wstring& path) const;
-  // Picks the file and waits for the processor to record its start; returns that record.
+  // Waits for the processor to record one more start than seen so far; returns that record.
+  driver::LaunchRecord NextRecord();
+  // Picks the file and waits for the processor to record its start.
   driver::LaunchRecord Convert(const std::wstring& path);
 
   // Reads the warning on the screen: caption, text, the warning icon, one OK button, always on
@@ -77,10 +83,8 @@ class ConversionTest : public ProgramTest {
   // Picks the file and expects the warning instead of a launch.
   void ExpectRejected(const std::wstring& path, const std::wstring& text);
 
-  // The records so far, after waiting long enough for a processor started just before to
-  // have written its own.
-  std::vector<driver::LaunchRecord> SettledRecords() const;
-  // No processor started since the test began (or since the records it expected).
+  // No processor started beyond the records the test has taken, after waiting long enough
+  // for a processor started just before to have written its record.
   void ExpectNoFurtherLaunch() const;
 
   // The program's current directory, read from its process.

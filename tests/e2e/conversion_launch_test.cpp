@@ -17,13 +17,12 @@ TEST_F(ConversionLaunch, WorkedExample) {
   const driver::Window dialog = OpenFileDialog();
   EXPECT_EQ(Utf8(driver::ExplorerFolderName(dialog)), "IN") << "the dialog starts in the input directory";
   driver::ChooseFileInExplorerDialog(dialog, file);
-  const std::vector<driver::LaunchRecord> records = driver::WaitForLaunchRecords(
-      WorkDirectory() + L"\\" + driver::kLaunchRecordFile, 1);
+  const driver::LaunchRecord record = NextRecord();
 
   const std::wstring output = OutputDirectory() + L"00432112.345";
-  ExpectLaunch(records.front(), L" " + file + L" qRec7to4.xsl -o " + output, {file, L"qRec7to4.xsl", L"-o", output},
+  ExpectLaunch(record, L" " + file + L" qRec7to4.xsl -o " + output, {file, L"qRec7to4.xsl", L"-o", output},
                WorkDirectory());
-  EXPECT_EQ(SettledRecords().size(), 1u) << "the processor is started once";
+  ExpectNoFurtherLaunch();
   ExpectCurrentDirectory(WorkDirectory(), "after the launch");
   EXPECT_EQ(Exit(), 0u);
 }
@@ -114,7 +113,7 @@ std::wstring LongName(wchar_t letter, std::size_t length) { return std::wstring(
 // which nobody checks, makes up the rest.
 TEST_F(ConversionLaunch, LongParameterTextPassedWhole) {
   std::wstring inputDirectory = Path(L"IN");
-  while (inputDirectory.size() < 170) inputDirectory += L"\\" + LongName(L'D', 40);
+  while (inputDirectory.size() < 140) inputDirectory += L"\\" + LongName(L'D', 40);
   const std::wstring file = CreateInputFile(inputDirectory, DocumentName(L"004321", L"12345", L"00000"));
   std::wstring outputDirectory = Path(L"OUT");
   while (outputDirectory.size() < 900) outputDirectory += L"\\" + LongName(L'O', 100);
@@ -143,7 +142,7 @@ TEST_F(ConversionLaunch, TwoConversionsInARow) {
   ExpectLaunch(two, L" " + second + L" qRec7to4.xsl -o " + OutputDirectory() + L"00077700.078",
                {second, L"qRec7to4.xsl", L"-o", OutputDirectory() + L"00077700.078"}, WorkDirectory());
   EXPECT_NE(one.processId, two.processId) << "two processors were started";
-  EXPECT_EQ(SettledRecords().size(), 2u) << "one start per conversion";
+  ExpectNoFurtherLaunch();
 }
 
 }  // namespace

@@ -54,7 +54,9 @@ std::string Printable(const std::string& bytes) {
 
 std::string Utf8(const std::wstring& text) { return driver::ToUtf8(text); }
 
-std::string KeyLine(const std::wstring& key, const std::wstring& value) { return AnsiBytes(key + L"=" + value) + "\r\n"; }
+std::string KeyLine(const std::wstring& key, const std::wstring& value) {
+  return AnsiBytes(key + L"=" + value) + "\r\n";
+}
 
 std::string PathsSection(const std::wstring& key, const std::wstring& value) {
   return "[Paths]\r\n" + KeyLine(key, value);
@@ -142,6 +144,12 @@ void MainWindowTest::Restart(const std::wstring& currentDirectory) {
 driver::Window MainWindowTest::OpenLookup(int button) {
   Press(button);
   return driver::WaitForClassicFileDialog(Program().Id(), kLookupTitle);
+}
+
+void MainWindowTest::ExpectDialogShows(const driver::Window& dialog, const std::wstring& directory) {
+  if (driver::ClassicDialogShows(dialog, directory)) return;
+  ADD_FAILURE() << "the lookup dialog should show \"" << Utf8(directory) << "\" but shows \""
+                << Utf8(driver::ClassicDialogDirectory(dialog)) << "\"";
 }
 
 }  // namespace e2e

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,8 @@ class MainWindowTest : public ProgramTest {
   void Restart(const std::wstring& currentDirectory = {});
   // Presses a lookup button and waits for its directory dialog.
   driver::Window OpenLookup(int button);
+  // The directory dialog shows this directory as its current one.
+  void ExpectDialogShows(const driver::Window& dialog, const std::wstring& directory);
 };
 
 }  // namespace e2e

@@ -1,7 +1,5 @@
 // The main window as it stands on the screen: title, frame, controls and their places, read
 // back from the live window of the real program.
-#include <cstdlib>
-
 #include "tests/e2e/main_window_checks.h"
 
 namespace e2e {
@@ -28,8 +26,8 @@ constexpr ExpectedControl kExpectedControls[] = {
 constexpr int kClientWidth = 374;
 constexpr int kClientHeight = 121;
 // Where the dialog units are read off: the widest control across, the tallest down.
-constexpr int kScaleControlWidth = 260;   // ?PATHIN
-constexpr int kScaleControlHeight = 28;   // ?BUTTONCONVERT
+constexpr int kScaleControlWidth = 260;  // ?PATHIN
+constexpr int kScaleControlHeight = 28;  // ?BUTTONCONVERT
 constexpr int kPixelTolerance = 1;
 constexpr int kCentringTolerance = 2;
 
@@ -165,10 +163,10 @@ TEST_F(MainWindowLayout, FixedFrameWithCaptionSystemMenuAndMinimizeButtonOnly) {
     bool present;
   };
   constexpr StyleBit kBits[] = {
-      {WS_CAPTION, "WS_CAPTION", true},          {WS_SYSMENU, "WS_SYSMENU", true},
-      {WS_MINIMIZEBOX, "WS_MINIMIZEBOX", true},  {WS_MAXIMIZEBOX, "WS_MAXIMIZEBOX", false},
-      {WS_THICKFRAME, "WS_THICKFRAME", false},   {WS_VSCROLL, "WS_VSCROLL", false},
-      {WS_HSCROLL, "WS_HSCROLL", false},         {WS_CHILD, "WS_CHILD", false},
+      {WS_CAPTION, "WS_CAPTION", true},         {WS_SYSMENU, "WS_SYSMENU", true},
+      {WS_MINIMIZEBOX, "WS_MINIMIZEBOX", true}, {WS_MAXIMIZEBOX, "WS_MAXIMIZEBOX", false},
+      {WS_THICKFRAME, "WS_THICKFRAME", false},  {WS_VSCROLL, "WS_VSCROLL", false},
+      {WS_HSCROLL, "WS_HSCROLL", false},        {WS_CHILD, "WS_CHILD", false},
   };
   for (const StyleBit& bit : kBits) {
     EXPECT_EQ((style & bit.bit) == bit.bit, bit.present)

@@ -14,14 +14,11 @@ vexilate_add_program_test(main_window_tests
 target_link_libraries(main_window_tests PRIVATE main_window_checks)
 
 # The same window under a Western locale (code page 1252). Wine fixes the code page when its
-# server starts, so these run in a prefix of their own, set up first with a virtual desktop
-# like the project's own prefix (without one, every closed window stalls for two seconds).
+# server starts, so these run in a prefix of their own, readied first.
 vexilate_add_program_test(main_window_english_tests english_locale_test.cpp)
 target_link_libraries(main_window_english_tests PRIVATE main_window_checks)
 set(english_environment "WINEPREFIX_OVERRIDE=${CMAKE_BINARY_DIR}/wineprefix-en" "VEXILATE_LOCALE=C.UTF-8")
-add_test(NAME main_window_english_prefix
-         COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-exec cmd /c
-                 "reg add HKCU\\Software\\Wine\\Explorer /v Desktop /d Default /f & reg add HKCU\\Software\\Wine\\Explorer\\Desktops /v Default /d 1280x1024 /f")
+add_test(NAME main_window_english_prefix COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/prepare_locale_prefix.sh)
 set_tests_properties(main_window_english_prefix PROPERTIES ENVIRONMENT "${english_environment}"
                                                            FIXTURES_SETUP main_window_english_prefix)
 set_tests_properties(main_window_english_tests PROPERTIES ENVIRONMENT "${english_environment}"

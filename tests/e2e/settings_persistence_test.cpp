@@ -57,31 +57,33 @@ TEST_F(SettingsPersistence, OtherSectionsKeysAndCommentsSurviveAWrite) {
   const std::wstring output = Path(L"Выход");
   driver::MakeDirectories(output);
   // Blanks around "=" and blank lines are the platform's to tidy when it rewrites the file.
-  WriteSettings(AnsiBytes(L"; Настройки конвертации\r\n"
-                          L"[Прочее]\r\n"
-                          L"Ключ = Значение \r\n"
-                          L"\r\n"
-                          L"[Paths]\r\n"
-                          L"; выбранные директории\r\n"
-                          L"PathIn=C:\\Вход\\\r\n"
-                          L"Extra=1\r\n"
-                          L"[Tail]\r\n"
-                          L"Last=2\r\n"));
+  WriteSettings(
+      AnsiBytes(L"; Настройки конвертации\r\n"
+                L"[Прочее]\r\n"
+                L"Ключ = Значение \r\n"
+                L"\r\n"
+                L"[Paths]\r\n"
+                L"; выбранные директории\r\n"
+                L"PathIn=C:\\Вход\\\r\n"
+                L"Extra=1\r\n"
+                L"[Tail]\r\n"
+                L"Last=2\r\n"));
   Start();
   LookUp(BUTTONLOOKUPPATHOUT, output);
   ExpectShows(PATHOUT, output + L"\\");
-  ExpectSettings(AnsiBytes(L"; Настройки конвертации\r\n"
-                           L"[Прочее]\r\n"
-                           L"Ключ=Значение\r\n"
-                           L"[Paths]\r\n"
-                           L"; выбранные директории\r\n"
-                           L"PathIn=C:\\Вход\\\r\n"
-                           L"Extra=1\r\n"
-                           L"PathOut=" +
-                           output +
-                           L"\\\r\n"
-                           L"[Tail]\r\n"
-                           L"Last=2\r\n"));
+  ExpectSettings(
+      AnsiBytes(L"; Настройки конвертации\r\n"
+                L"[Прочее]\r\n"
+                L"Ключ=Значение\r\n"
+                L"[Paths]\r\n"
+                L"; выбранные директории\r\n"
+                L"PathIn=C:\\Вход\\\r\n"
+                L"Extra=1\r\n"
+                L"PathOut=" +
+                output +
+                L"\\\r\n"
+                L"[Tail]\r\n"
+                L"Last=2\r\n"));
 }
 
 struct StoredValue {
@@ -109,14 +111,13 @@ TEST_P(StoredValues, AreShownUpToTheEntryLimit) {
   ExpectShows(PATHOUT, (L"D:\\" + value).substr(0, kEntryLimit));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, StoredValues,
-    ::testing::Values(StoredValue{"Cyrillic", L"C:\\Документы\\Входящие Ёё\\"},
-                      StoredValue{"Exactly255", L"C:\\" + Repeated(L"абв\\", kEntryLimit - 3)},
-                      StoredValue{"Longer", L"C:\\" + Repeated(L"Каталог\\", 300)},
-                      StoredValue{"Longest", L"C:\\" + Repeated(L"x", 1000)},
-                      StoredValue{"NoSuchDirectory", L"Q:\\нет такой\\"}),
-    CaseName<StoredValue>);
+INSTANTIATE_TEST_SUITE_P(Values, StoredValues,
+                         ::testing::Values(StoredValue{"Cyrillic", L"C:\\Документы\\Входящие Ёё\\"},
+                                           StoredValue{"Exactly255", L"C:\\" + Repeated(L"абв\\", kEntryLimit - 3)},
+                                           StoredValue{"Longer", L"C:\\" + Repeated(L"Каталог\\", 300)},
+                                           StoredValue{"Longest", L"C:\\" + Repeated(L"x", 1000)},
+                                           StoredValue{"NoSuchDirectory", L"Q:\\нет такой\\"}),
+                         CaseName<StoredValue>);
 
 }  // namespace
 }  // namespace e2e
