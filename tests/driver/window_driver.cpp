@@ -19,8 +19,11 @@ UINT Milliseconds(Timeout timeout) { return static_cast<UINT>(timeout.count() < 
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
+// Names the window without asking it for its text: it has just failed to answer.
 DriverError NoAnswer(const Window& window, const wchar_t* messageName, Timeout timeout, DWORD error) {
-  return DriverError(std::wstring(L"No answer to ") + messageName + L" from " + DescribeWindow(window) + L" within " +
+  std::wstring silent = L"class " + Quoted(window.ClassName());
+  if (window.Style() & WS_CHILD) silent += L" id " + std::to_wstring(window.Id());
+  return DriverError(std::wstring(L"No answer to ") + messageName + L" from " + silent + L" within " +
                      std::to_wstring(timeout.count()) + L" ms (error " + std::to_wstring(error) + L")");
 }
 

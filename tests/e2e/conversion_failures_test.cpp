@@ -18,6 +18,8 @@ struct DirectoriesCase {
   int focus;
 };
 
+void PrintTo(const DirectoriesCase& c, std::ostream* out) { *out << c.name; }
+
 class MissingDirectories : public ConversionTest, public ::testing::WithParamInterface<DirectoriesCase> {};
 
 TEST_P(MissingDirectories, AskForTheDirectoryFirst) {
@@ -35,15 +37,14 @@ TEST_P(MissingDirectories, AskForTheDirectoryFirst) {
 
 INSTANTIATE_TEST_SUITE_P(
     Conversion, MissingDirectories,
-    ::testing::Values(DirectoriesCase{"InputEmpty", false, true, nullptr, nullptr, kEnterInputPath, BUTTONLOOKUPPATHIN},
-                      DirectoriesCase{"InputBlanks", true, true, L"    ", nullptr, kEnterInputPath, BUTTONLOOKUPPATHIN},
-                      DirectoriesCase{"OutputEmpty", true, false, nullptr, nullptr, kEnterOutputPath,
-                                      BUTTONLOOKUPPATHOUT},
-                      DirectoriesCase{"OutputBlanks", true, true, nullptr, L"  ", kEnterOutputPath,
-                                      BUTTONLOOKUPPATHOUT},
-                      // Only the input directory is asked for while both are missing.
-                      DirectoriesCase{"BothEmpty", false, false, nullptr, nullptr, kEnterInputPath, BUTTONLOOKUPPATHIN},
-                      DirectoriesCase{"BothBlanks", true, true, L" ", L" ", kEnterInputPath, BUTTONLOOKUPPATHIN}),
+    ::testing::Values(
+        DirectoriesCase{"InputEmpty", false, true, nullptr, nullptr, kEnterInputPath, BUTTONLOOKUPPATHIN},
+        DirectoriesCase{"InputBlanks", true, true, L"    ", nullptr, kEnterInputPath, BUTTONLOOKUPPATHIN},
+        DirectoriesCase{"OutputEmpty", true, false, nullptr, nullptr, kEnterOutputPath, BUTTONLOOKUPPATHOUT},
+        DirectoriesCase{"OutputBlanks", true, true, nullptr, L"  ", kEnterOutputPath, BUTTONLOOKUPPATHOUT},
+        // Only the input directory is asked for while both are missing.
+        DirectoriesCase{"BothEmpty", false, false, nullptr, nullptr, kEnterInputPath, BUTTONLOOKUPPATHIN},
+        DirectoriesCase{"BothBlanks", true, true, L" ", L" ", kEnterInputPath, BUTTONLOOKUPPATHIN}),
     [](const ::testing::TestParamInfo<DirectoriesCase>& tested) { return std::string(tested.param.name); });
 
 using ConversionFailure = ConversionTest;
@@ -65,6 +66,8 @@ struct RejectedCase {
   const wchar_t* message;
 };
 
+void PrintTo(const RejectedCase& c, std::ostream* out) { *out << c.name << " " << Utf8(c.fileName); }
+
 class RejectedFile : public ConversionTest, public ::testing::WithParamInterface<RejectedCase> {};
 
 TEST_P(RejectedFile, WarnsAndStartsNothing) {
@@ -79,12 +82,10 @@ TEST_P(RejectedFile, WarnsAndStartsNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Conversion, RejectedFile,
-    ::testing::Values(RejectedCase{"RegistrationLetters", DocumentName(L"ABCDEF", L"12345", L"00000"),
-                                   kNoRegistrationNumber},
-                      RejectedCase{"BothBatchNumbersZero", DocumentName(L"004321", L"00000", L"00000"),
-                                   kWrongBatchNumber},
-                      RejectedCase{"BothBatchNumbersSet", DocumentName(L"004321", L"12345", L"00078"),
-                                   kWrongBatchNumber}),
+    ::testing::Values(
+        RejectedCase{"RegistrationLetters", DocumentName(L"ABCDEF", L"12345", L"00000"), kNoRegistrationNumber},
+        RejectedCase{"BothBatchNumbersZero", DocumentName(L"004321", L"00000", L"00000"), kWrongBatchNumber},
+        RejectedCase{"BothBatchNumbersSet", DocumentName(L"004321", L"12345", L"00078"), kWrongBatchNumber}),
     [](const ::testing::TestParamInfo<RejectedCase>& tested) { return std::string(tested.param.name); });
 
 // The system's own words for "file not found", as the program is expected to pass them on.

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <thread>
 
 #include "tests/driver/icon_match.h"
@@ -23,19 +22,19 @@ std::wstring Field(const std::wstring& text, std::size_t width) {
   return text.size() >= width ? text : text + std::wstring(width - text.size(), L'Q');
 }
 
+// The settings file as the program itself writes it: ANSI, code page 1251 here.
 std::string Ansi(const std::wstring& text) {
   if (text.empty()) return {};
-  const int size = WideCharToMultiByte(1251, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       nullptr);
+  const int size =
+      WideCharToMultiByte(1251, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<std::size_t>(size), '\0');
   WideCharToMultiByte(1251, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
   return bytes;
 }
 
 bool EndsWithProgram(const std::wstring& path) {
-  const std::wstring name = path.substr(path.find_last_of(L"\\/") == std::wstring::npos
-                                            ? 0
-                                            : path.find_last_of(L"\\/") + 1);
+  const std::size_t separator = path.find_last_of(L"\\/");
+  const std::wstring name = separator == std::wstring::npos ? path : path.substr(separator + 1);
   return _wcsicmp(name.c_str(), kProcessorName) == 0;
 }
 

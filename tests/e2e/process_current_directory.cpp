@@ -33,8 +33,8 @@ std::optional<T> Read(HANDLE process, std::uintptr_t address) {
 std::optional<std::wstring> ProcessCurrentDirectory(HANDLE process) {
   const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   if (!ntdll) return std::nullopt;
-  const auto query = reinterpret_cast<QueryFunction>(
-      reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQueryInformationProcess")));
+  const auto query =
+      reinterpret_cast<QueryFunction>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQueryInformationProcess")));
   if (!query) return std::nullopt;
   PROCESS_BASIC_INFORMATION basic{};
   if (query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return std::nullopt;
@@ -49,9 +49,8 @@ std::optional<std::wstring> ProcessCurrentDirectory(HANDLE process) {
 
   std::vector<wchar_t> text(*length / 2);
   SIZE_T read = 0;
-  if (!text.empty() &&
-      (!ReadProcessMemory(process, reinterpret_cast<LPCVOID>(*buffer), text.data(), *length, &read) ||
-       read != *length)) {
+  if (!text.empty() && (!ReadProcessMemory(process, reinterpret_cast<LPCVOID>(*buffer), text.data(), *length, &read) ||
+                        read != *length)) {
     return std::nullopt;
   }
   return std::wstring(text.begin(), text.end());

@@ -28,6 +28,8 @@ TEST(OutputPath, JoinsDirectoryAndNameWithOneSeparator) {
     EXPECT_EQ(OutputPath(c.directory, kName), c.expected)
         << "directory: " << ::testing::PrintToString(rt::Text(c.directory));
   }
+  // The name comes from a blank-padded field too.
+  EXPECT_EQ(OutputPath(u"D:\\OUT\\", rt::Concat({kName, rt::Text(988, u' ')})), u"D:\\OUT\\00432112.345");
 }
 
 TEST(ParameterText, QuotesOnlyPathsWithBlanksOrTabs) {
