@@ -1,6 +1,31 @@
 #include "runtime/pick_path_rules.h"
 
+#include "runtime/dialog_services.h"
+
 namespace rt {
+
+std::uint32_t DialogFlags(LONG pickFlags) {
+  if (pickFlags & kPickDirectory) {
+    std::uint32_t flags = ofn::kHideReadOnly | ofn::kEnableHook | ofn::kEnableTemplate | ofn::kPathMustExist |
+                          ofn::kNoTestFileCreate | ofn::kLongNames;
+    if (pickFlags & kPickKeepDirectory) flags |= ofn::kNoChangeDir;
+    return flags;
+  }
+  std::uint32_t flags = ofn::kHideReadOnly | ofn::kEnableHook | ofn::kShareAware | ofn::kLongNames;
+  if (pickFlags & kPickKeepDirectory) flags |= ofn::kNoChangeDir;
+  if (pickFlags & kPickMultiple) flags |= ofn::kAllowMultiSelect;
+  if (pickFlags & kPickExplorer) flags = (flags | ofn::kExplorer) & ~ofn::kEnableHook;
+  const bool checks = !(pickFlags & kPickNoChecks);
+  if (pickFlags & kPickSave) {
+    if (checks) flags |= ofn::kOverwritePrompt;
+  } else {
+    if (checks) flags |= ofn::kFileMustExist;
+    flags |= ofn::kPathMustExist;
+  }
+  return flags;
+}
+
+bool UsesSaveDialog(LONG pickFlags) { return (pickFlags & (kPickSave | kPickDirectory)) != 0; }
 
 Text DialogFilter(TextView filter) {
   Text given(filter.substr(0, kFilterLimit));

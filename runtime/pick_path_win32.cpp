@@ -18,6 +18,13 @@ constexpr int kDirectoryTextLimit = 255;
 
 using DialogFunction = BOOL(WINAPI*)(LPOPENFILENAMEW);
 
+static_assert(ofn::kOverwritePrompt == OFN_OVERWRITEPROMPT && ofn::kHideReadOnly == OFN_HIDEREADONLY &&
+              ofn::kNoChangeDir == OFN_NOCHANGEDIR && ofn::kEnableHook == OFN_ENABLEHOOK &&
+              ofn::kEnableTemplate == OFN_ENABLETEMPLATE && ofn::kAllowMultiSelect == OFN_ALLOWMULTISELECT &&
+              ofn::kPathMustExist == OFN_PATHMUSTEXIST && ofn::kFileMustExist == OFN_FILEMUSTEXIST &&
+              ofn::kShareAware == OFN_SHAREAWARE && ofn::kNoTestFileCreate == OFN_NOTESTFILECREATE &&
+              ofn::kExplorer == OFN_EXPLORER && ofn::kLongNames == OFN_LONGNAMES);
+
 void StartRefresh(HWND dialog) { SetTimer(dialog, kRefreshTimer, kRefreshMilliseconds, nullptr); }
 
 // Shows the directory the dialog is in; the platform keeps it in a static we hide.
@@ -76,9 +83,9 @@ LONG PickPath(TextView title, FieldSpan target, TextView filter, LONG flags) {
   dialog.lpstrFile = buffer.data();
   dialog.nMaxFile = static_cast<DWORD>(buffer.size());
 
+  dialog.Flags = DialogFlags(flags);
   Text initialDirectory;
   wchar_t currentDirectory[MAX_PATH] = {};
-  const char* function = "GetOpenFileNameW";
   if (directoryMode) {
     initialDirectory = FromWide(buffer.data());
     const Text dummy(kDirectoryDummyName);
@@ -87,32 +94,16 @@ LONG PickPath(TextView title, FieldSpan target, TextView filter, LONG flags) {
     dialog.lpstrInitialDir = initialDirectory.empty() ? nullptr : Wide(initialDirectory);
     dialog.lpstrTitle = Wide(titleText);
     dialog.hInstance = GetModuleHandleW(nullptr);
-    dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_PATHMUSTEXIST | OFN_NOTESTFILECREATE |
-                   OFN_LONGNAMES;
-    if (flags & kPickKeepDirectory) dialog.Flags |= OFN_NOCHANGEDIR;
     dialog.lpTemplateName = L"CHOOSEDIR";
     dialog.lpfnHook = &DirectoryHook;
-    function = "GetSaveFileNameW";
+  } else if (flags & kPickExplorer) {
+    if (!titleText.empty()) dialog.lpstrTitle = Wide(titleText);
+    GetCurrentDirectoryW(MAX_PATH, currentDirectory);
+    dialog.lpstrInitialDir = currentDirectory;
   } else {
-    dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_SHAREAWARE | OFN_LONGNAMES;
     dialog.lpfnHook = &ClassicHook;
-    if (flags & kPickKeepDirectory) dialog.Flags |= OFN_NOCHANGEDIR;
-    if (flags & kPickMultiple) dialog.Flags |= OFN_ALLOWMULTISELECT;
-    if (flags & kPickExplorer) {
-      dialog.Flags = (dialog.Flags | OFN_EXPLORER) & ~static_cast<DWORD>(OFN_ENABLEHOOK);
-      dialog.lpfnHook = nullptr;
-      if (!titleText.empty()) dialog.lpstrTitle = Wide(titleText);
-      GetCurrentDirectoryW(MAX_PATH, currentDirectory);
-      dialog.lpstrInitialDir = currentDirectory;
-    }
-    if (flags & kPickSave) {
-      if (!(flags & kPickNoChecks)) dialog.Flags |= OFN_OVERWRITEPROMPT;
-      function = "GetSaveFileNameW";
-    } else {
-      if (!(flags & kPickNoChecks)) dialog.Flags |= OFN_FILEMUSTEXIST;
-      dialog.Flags |= OFN_PATHMUSTEXIST;
-    }
   }
+  const char* function = UsesSaveDialog(flags) ? "GetSaveFileNameW" : "GetOpenFileNameW";
 
   const auto show = LoadSystemFunction<DialogFunction>(L"comdlg32.dll", function);
   if (!show) return 0;

@@ -51,6 +51,27 @@ TEST(DefaultButton, RequestedWhenPresentElseFirst) {
   EXPECT_EQ(DefaultButton(yesNo, 64), 2);
 }
 
+TEST(DialogFlags, FromThePickFlagWord) {
+  const struct {
+    LONG pickFlags;
+    std::uint32_t expected;
+    bool save;
+  } cases[] = {
+      {kPickExplorer, 0x00285804, false},  // the file to convert
+      {kPickDirectory, 0x00210864, true},  // a directory lookup
+      {kPickDirectory | kPickKeepDirectory, 0x0021086C, true},
+      {0, 0x00205824, false},         // classic open, with its hook
+      {kPickSave, 0x00204026, true},  // classic save asks before overwriting
+      {kPickSave | kPickNoChecks, 0x00204024, true},
+      {kPickNoChecks, 0x00204824, false},
+      {kPickExplorer | kPickMultiple | kPickKeepDirectory, 0x00285A0C, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DialogFlags(c.pickFlags), c.expected) << "pick flags " << c.pickFlags;
+    EXPECT_EQ(UsesSaveDialog(c.pickFlags), c.save) << "pick flags " << c.pickFlags;
+  }
+}
+
 TEST(DialogFilter, PairsEndWithDoubleNul) {
   const struct {
     TextView filter;
