@@ -114,7 +114,7 @@ MemoryFigures ChildProcess::Memory() const {
   }
   // Windows gives the commit charge in both fields; Wine only in PagefileUsage.
   const SIZE_T privateBytes = counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
-  return {counters.PeakWorkingSetSize, privateBytes};
+  return {counters.PeakWorkingSetSize, privateBytes, counters.WorkingSetSize};
 }
 
 std::vector<std::wstring> ChildProcess::Modules() const {

@@ -13,6 +13,7 @@ namespace bench {
 struct MemoryFigures {
   std::uint64_t peakWorkingSet = 0;  // bytes
   std::uint64_t privateUsage = 0;    // bytes committed for the process alone
+  std::uint64_t workingSet = 0;      // bytes resident now
 };
 
 class ChildProcess {
