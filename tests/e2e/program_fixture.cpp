@@ -6,8 +6,7 @@
 
 namespace e2e {
 
-const std::wstring kMainTitle =
-    L"Конвертация файлов из 7 формата в 4" + std::wstring(50, L' ') + L"версия 1.0";
+const std::wstring kMainTitle = L"Конвертация файлов из 7 формата в 4" + std::wstring(50, L' ') + L"версия 1.0";
 
 namespace {
 
@@ -23,7 +22,8 @@ ProgramTest::ProgramTest() : appDirectory_(root_ / L"app"), workDirectory_(root_
   driver::MakeDirectories(workDirectory_);
   const std::wstring copy = appDirectory_ + L"\\vexilate.exe";
   if (!CopyFileW(ProgramPath().c_str(), copy.c_str(), FALSE)) {
-    ADD_FAILURE() << "could not copy vexilate.exe from " << vxtest::Utf8(std::u16string(ProgramPath().begin(), ProgramPath().end()));
+    ADD_FAILURE() << "could not copy vexilate.exe from "
+                  << vxtest::Utf8(std::u16string(ProgramPath().begin(), ProgramPath().end()));
   }
 }
 
@@ -37,8 +37,7 @@ void ProgramTest::WriteSettings(const std::string& bytes) const { driver::WriteT
 driver::Window ProgramTest::Start(const std::wstring& currentDirectory,
                                   const std::vector<driver::EnvironmentVariable>& environment) {
   process_.emplace(driver::Process::Launch(appDirectory_ + L"\\vexilate.exe", {},
-                                           currentDirectory.empty() ? workDirectory_ : currentDirectory,
-                                           environment));
+                                           currentDirectory.empty() ? workDirectory_ : currentDirectory, environment));
   main_ = process_->WaitForWindow(driver::kDialogClass, kMainTitle);
   return main_;
 }

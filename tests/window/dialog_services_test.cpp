@@ -1,5 +1,7 @@
 // The file, directory and message dialogs on the real platform. The dialogs are modal, so
 // a second thread of the test operates them the way a person would while the first waits.
+#include "runtime/dialog_services.h"
+
 #include <gtest/gtest.h>
 
 #include <exception>
@@ -8,7 +10,6 @@
 #include <string>
 #include <thread>
 
-#include "runtime/dialog_services.h"
 #include "runtime/win32_api.h"
 #include "tests/driver/file_dialogs.h"
 #include "tests/driver/message_dialog.h"
@@ -182,7 +183,11 @@ TEST_F(DialogServices, CancelKeepsTheTarget) {
 
 TEST_F(DialogServices, FileDialogGivesTheChosenFilesFullPath) {
   const std::filesystem::path file = root_ / L"Входящие.2026" / L"ПРОБА 01.XML";
-  { std::FILE* f = _wfopen(file.c_str(), L"wb"); ASSERT_NE(f, nullptr); std::fclose(f); }
+  {
+    std::FILE* f = _wfopen(file.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
   STRING<1000> target;
   std::wstring title;
   const LONG result = WhileDriving<LONG>(
@@ -199,7 +204,11 @@ TEST_F(DialogServices, FileDialogGivesTheChosenFilesFullPath) {
 
 TEST_F(DialogServices, FileDialogOffersThePreviousChoice) {
   const std::filesystem::path file = root_ / L"Входящие.2026" / L"a.XML";
-  { std::FILE* f = _wfopen(file.c_str(), L"wb"); ASSERT_NE(f, nullptr); std::fclose(f); }
+  {
+    std::FILE* f = _wfopen(file.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
   STRING<1000> target(T(file.wstring()));
   std::wstring offered;
   WhileDriving<LONG>(
