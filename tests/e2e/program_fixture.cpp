@@ -20,10 +20,11 @@ std::wstring ProgramPath() {
 ProgramTest::ProgramTest() : appDirectory_(root_ / L"app"), workDirectory_(root_ / L"work") {
   driver::MakeDirectories(appDirectory_);
   driver::MakeDirectories(workDirectory_);
+  const std::wstring program = ProgramPath();
   const std::wstring copy = appDirectory_ + L"\\vexilate.exe";
-  if (!CopyFileW(ProgramPath().c_str(), copy.c_str(), FALSE)) {
+  if (!CopyFileW(program.c_str(), copy.c_str(), FALSE)) {
     ADD_FAILURE() << "could not copy vexilate.exe from "
-                  << vxtest::Utf8(std::u16string(ProgramPath().begin(), ProgramPath().end()));
+                  << vxtest::Utf8(std::u16string(program.begin(), program.end()));
   }
 }
 
