@@ -5,29 +5,6 @@
 #include "tests/driver/driver_error.h"
 
 namespace driver {
-namespace {
-
-void RemoveTree(const std::wstring& path) {
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(path.c_str());
-}
-
-}  // namespace
 
 std::wstring ExecutableDirectory() {
   wchar_t path[MAX_PATH * 2] = {};
@@ -59,6 +36,27 @@ TempDirectory::TempDirectory() {
 }
 
 TempDirectory::~TempDirectory() { RemoveTree(path_); }
+
+bool RemoveTree(std::wstring path) {
+  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(path.c_str()) != 0;
+
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  return RemoveDirectoryW(path.c_str()) != 0;
+}
 
 void MakeDirectories(const std::wstring& path) {
   for (std::size_t separator = path.find(L'\\', 3);; separator = path.find(L'\\', separator + 1)) {

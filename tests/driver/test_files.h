@@ -29,6 +29,10 @@ class TempDirectory {
   std::wstring path_;
 };
 
+// Removes a file, or a directory with all it holds (read-only ones too); true when
+// nothing is left.
+bool RemoveTree(std::wstring path);
+
 // Creates the directory and any missing parents.
 void MakeDirectories(const std::wstring& path);
 void WriteTextFile(const std::wstring& path, const std::string& utf8);

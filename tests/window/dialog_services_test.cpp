@@ -13,6 +13,7 @@
 #include "runtime/win32_api.h"
 #include "tests/driver/file_dialogs.h"
 #include "tests/driver/message_dialog.h"
+#include "tests/driver/test_files.h"
 
 namespace rt {
 namespace {
@@ -68,9 +69,6 @@ Result WhileDriving(const std::function<void()>& drive, const std::function<Resu
 class DialogServices : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    root_ = std::filesystem::path(temp) / (L"vx-dialogs-" + std::to_wstring(GetCurrentProcessId()));
     std::filesystem::create_directories(root_ / L"Входящие.2026" / L"Глубже");
     std::filesystem::create_directories(root_ / L"elsewhere");
     startDirectory_ = std::filesystem::current_path();
@@ -84,9 +82,7 @@ class DialogServices : public ::testing::Test {
 
   void TearDown() override {
     CloseWindow(window_);
-    std::filesystem::current_path(startDirectory_);
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
+    std::filesystem::current_path(startDirectory_);  // before the directory goes
   }
 
   // Takes every pending event; returns those before the sentinel.
@@ -100,7 +96,8 @@ class DialogServices : public ::testing::Test {
 
   std::wstring Dir(const std::filesystem::path& relative) const { return (root_ / relative).wstring() + L"\\"; }
 
-  std::filesystem::path root_;
+  driver::TempDirectory place_;
+  const std::filesystem::path root_{place_.path()};
   std::filesystem::path startDirectory_;
   Window* window_ = nullptr;
   STRING<1000> entry_;

@@ -1,6 +1,5 @@
 #include "tests/wine/test_paths.h"
 
-#include <atomic>
 #include <vector>
 
 #include "runtime/win32_api.h"
@@ -40,30 +39,9 @@ rt::Text PlatformCurrentDirectory() {
   return WithoutTrailingSeparator(rt::FromWide(buffer.data(), length));
 }
 
-TempDirectory::TempDirectory() {
-  static std::atomic<unsigned> serial{0};
-  wchar_t base[MAX_PATH + 1] = {};
-  GetTempPathW(MAX_PATH + 1, base);
-  std::vector<wchar_t> longBase(kLongPath);
-  // The temporary directory may be given in short names; the tests compare long ones.
-  const DWORD length = GetLongPathNameW(base, longBase.data(), kLongPath);
-  rt::Text root = length > 0 && length < kLongPath ? rt::FromWide(longBase.data(), length) : rt::FromWide(base);
-  if (root.empty() || root.back() != u'\\') root += u'\\';
-  for (;;) {
-    const std::string name = "vx-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
-    path_ = root + FromUtf8(name);
-    if (CreateDirectoryW(rt::Wide(path_), nullptr)) break;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) {
-      path_.clear();
-      return;
-    }
-  }
-  path_ += u'\\';
-}
+TempDirectory::TempDirectory() : path_(rt::Text(place_.path().begin(), place_.path().end()) + u"\\") {}
 
-TempDirectory::~TempDirectory() {
-  if (!path_.empty()) RemoveTree(WithoutTrailingSeparator(path_));
-}
+TempDirectory::~TempDirectory() = default;
 
 rt::Text TempDirectory::operator/(rt::TextView name) const { return path_ + rt::Text(name); }
 
@@ -77,27 +55,7 @@ bool MakeDirectory(const rt::Text& path) {
   return CreateDirectoryW(rt::Wide(path), nullptr) != 0 || DirectoryExists(path);
 }
 
-bool RemoveTree(const rt::Text& path) {
-  const rt::Text target = WithoutTrailingSeparator(path);
-  const DWORD attributes = GetFileAttributesW(rt::Wide(target));
-  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-  if (attributes & FILE_ATTRIBUTE_READONLY) {
-    SetFileAttributesW(rt::Wide(target), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-  }
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(rt::Wide(target)) != 0;
-
-  WIN32_FIND_DATAW found{};
-  const rt::Text pattern = target + u"\\*";
-  HANDLE search = FindFirstFileW(rt::Wide(pattern), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const rt::Text name = rt::FromWide(found.cFileName);
-      if (name != u"." && name != u"..") RemoveTree(target + u"\\" + name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  return RemoveDirectoryW(rt::Wide(target)) != 0;
-}
+bool RemoveTree(const rt::Text& path) { return driver::RemoveTree(std::wstring(path.begin(), path.end())); }
 
 bool FileExists(const rt::Text& path) {
   const DWORD attributes = GetFileAttributesW(rt::Wide(path));

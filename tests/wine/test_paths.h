@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "runtime/text_value.h"
+#include "tests/driver/test_files.h"
 
 namespace vxtest {
 
@@ -35,6 +36,7 @@ class TempDirectory {
   rt::Text operator/(rt::TextView name) const;
 
  private:
+  driver::TempDirectory place_;
   rt::Text path_;
 };
 
