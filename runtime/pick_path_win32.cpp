@@ -5,6 +5,7 @@
 
 #include "runtime/dialog_services.h"
 #include "runtime/pick_path_rules.h"
+#include "runtime/system_library_win32.h"
 #include "runtime/win32_api.h"
 #include "runtime/window_state_win32.h"
 

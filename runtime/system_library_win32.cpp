@@ -1,5 +1,6 @@
+#include "runtime/system_library_win32.h"
+
 #include "runtime/win32_api.h"
-#include "runtime/window_state_win32.h"
 
 namespace rt {
 
