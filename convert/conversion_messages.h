@@ -15,6 +15,17 @@ inline constexpr char16_t kNoRegistrationNumber[] = u"В выбранном фа
 inline constexpr char16_t kWrongBatchNumber[] = u"В выбранном файле неверно номер пачки организации/подразделения";
 inline constexpr char16_t kLaunchFailed[] = u"Не удалось запустить msxsl.exe";
 
+// A conversion that ended badly: "Конвертация файла <name> не удалась: <reason>".
+inline constexpr char16_t kConversionOf[] = u"Конвертация файла ";
+inline constexpr char16_t kConversionFailed[] = u" не удалась: ";
+inline constexpr char16_t kProcessorEndedWithCode[] = u"msxsl.exe завершился с кодом ";
+inline constexpr char16_t kOutputFile[] = u"выходной файл ";
+inline constexpr char16_t kNotCreated[] = u" не создан.";
+
+// A path that does not fit the file dialog's answer; the limit follows, then kCharacters.
+inline constexpr char16_t kPathTooLong[] = u"Путь к выбранному файлу длиннее ";
+inline constexpr char16_t kCharacters[] = u" символов: такой файл программа конвертировать не может";
+
 // The file dialog.
 inline constexpr char16_t kFileDialogTitle[] = u"Выберите файл для конвертации";
 inline constexpr char16_t kFileFilter[] = u"*.XML";
@@ -25,6 +36,12 @@ inline constexpr char16_t kStylesheet[] = u"qRec7to4.xsl";
 
 // Separates lines in a message box text.
 inline constexpr char16_t kLineBreak = u'|';
+
+// A chosen path that does not fit the `limit` characters the program keeps of it.
+inline rt::Text PathTooLongMessage(std::size_t limit) {
+  const std::string digits = std::to_string(limit);
+  return rt::Concat({kPathTooLong, rt::Text(digits.begin(), digits.end()), kCharacters});
+}
 
 // The launch failure with the system's description of the error on its own line. System
 // descriptions end in a line break of their own, which would show as an empty line.

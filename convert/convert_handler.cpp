@@ -3,7 +3,9 @@
 #include "app/globals.h"
 #include "convert/conversion_messages.h"
 #include "convert/conversion_rules.h"
+#include "convert/conversion_watch.h"
 #include "runtime/dialog_services.h"
+#include "runtime/file_facts.h"
 #include "runtime/program_launch.h"
 #include "ui/main_window_definition.h"
 
@@ -30,7 +32,9 @@ void ConvertHandler() {
   ChangeDirectory(CLIP(PATHIN));
   if (TextIsTrue(ERROR())) ChangeDirectory(CLIP(GLO_PATH));
   const LONG chosen = PickPath(kFileDialogTitle, FILEIN.field(), kFileFilter, kPickExplorer);
+  const bool tooLong = !chosen && ERRORCODE() == kNameTooLong;
   ChangeDirectory(CLIP(GLO_PATH));  // the launched processor resolves its names here
+  if (tooLong) return Warn(PathTooLongMessage(FILEIN.kSize), ui::control::BUTTONCONVERT);
   if (!chosen) return Warn(kNoFileChosen, ui::control::BUTTONCONVERT);
 
   I = LastSeparator(FILEIN);
@@ -52,8 +56,11 @@ void ConvertHandler() {
   HWND = WindowHandle();
   APP = kProcessorProgram;
   PRM = ParameterText(FILEIN, PATHOUT, FILEOUT);
+  // Resolved now, against the directory the processor starts in.
+  StartedConversion started{FileNamePart(FILEIN), FullPath(OutputPath(PATHOUT, FILEOUT)), FileTimeNow()};
   const LaunchResult launch = LaunchProgram(HWND, ACTION, APP, PRM, DIRECT, kShowMaximized);
   if (!launch.started) return Warn(LaunchFailedMessage(launch.errorText), ui::control::BUTTONCONVERT);
+  WatchConversion(launch.process, std::move(started));
 }
 
 }  // namespace convert

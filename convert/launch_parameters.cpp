@@ -1,5 +1,7 @@
 #include "convert/launch_parameters.h"
 
+#include <algorithm>
+
 #include "convert/conversion_messages.h"
 
 namespace convert {
@@ -19,8 +21,18 @@ rt::Text Argument(rt::TextView path) {
 
 }  // namespace
 
+rt::Text OutputDirectory(rt::TextView pathOut) {
+  rt::Text directory = rt::CLIP(pathOut);
+  directory.erase(0, std::min(directory.find_first_not_of(u' '), directory.size()));
+  // A path pasted with "Copy as path" comes in double quotes.
+  if (directory.size() >= 2 && directory.front() == u'"' && directory.back() == u'"') {
+    directory = rt::CLIP(directory.substr(1, directory.size() - 2));
+  }
+  return directory;
+}
+
 rt::Text OutputPath(rt::TextView pathOut, rt::TextView outputName) {
-  const rt::Text directory = rt::CLIP(pathOut);
+  const rt::Text directory = OutputDirectory(pathOut);
   const rt::Text name = rt::CLIP(outputName);
   if (directory.empty() || EndsInSeparator(directory)) return rt::Concat({directory, name});
   return rt::Concat({directory, u"\\", name});

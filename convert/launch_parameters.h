@@ -5,7 +5,11 @@
 
 namespace convert {
 
-// The clipped output directory followed by the clipped output name, with a "\" between them
+// The output directory as the user typed or pasted it, without leading and trailing blanks
+// and without the double quotes around it that a copied path brings.
+rt::Text OutputDirectory(rt::TextView pathOut);
+
+// The output directory (as above) followed by the clipped output name, with a "\" between them
 // when the directory is not empty and does not end in a separator already. Both may come
 // straight from blank-padded fields.
 rt::Text OutputPath(rt::TextView pathOut, rt::TextView outputName);

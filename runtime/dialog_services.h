@@ -23,6 +23,8 @@ inline constexpr LONG EVENT_OpenWindow = 515;
 inline constexpr LONG EVENT_OpenFailed = 516;
 inline constexpr LONG EVENT_LoseFocus = 517;
 inline constexpr LONG EVENT_GainFocus = 518;
+// A watched process or worker has ended (FIELD 0); several ends may come as one event.
+inline constexpr LONG EVENT_TaskEnded = 1024;
 
 // Key code of a right mouse button press.
 inline constexpr LONG MouseRight = 2;
@@ -118,6 +120,7 @@ inline constexpr LONG kPickDirectory = 32;
 
 // The file dialog, or (kPickDirectory) the directory dialog whose answer ends in "\".
 // On OK assigns the target and returns non-zero; on Cancel returns 0, target unchanged.
+// A choice longer than the target holds also returns 0, with ERRORCODE kNameTooLong.
 LONG PickPath(TextView title, FieldSpan target, TextView filter, LONG flags);
 
 // The icon text of the system warning icon: FF 01 and the number 32516 (IDI_EXCLAMATION + 1).

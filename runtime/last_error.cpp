@@ -15,6 +15,8 @@ TextView ErrorText(LONG code) {
       return u"Path Not Found";
     case 5:
       return u"Access Denied";
+    case kNameTooLong:
+      return u"Name Too Long";
     default:
       return u"Unknown Error";
   }

@@ -6,6 +6,8 @@
 namespace rt {
 
 inline constexpr LONG kPathNotFound = 3;
+// A dialog's answer longer than the field it goes into ("Name Too Long").
+inline constexpr LONG kNameTooLong = 206;
 
 // The last error's text ("Path Not Found"), empty when there is none.
 Text ERROR();

@@ -68,6 +68,7 @@ UINT_PTR CALLBACK ClassicHook(HWND, UINT, WPARAM, LPARAM) { return 0; }
 }  // namespace
 
 LONG PickPath(TextView title, FieldSpan target, TextView filter, LONG flags) {
+  ClearErrorState();
   const Text titleText(title.substr(0, kTitleLimit));
   const bool directoryMode = (flags & kPickDirectory) != 0;
   const Text filterText = directoryMode ? DialogFilter(u"*.*|*.*") : DialogFilter(filter);
@@ -113,7 +114,13 @@ LONG PickPath(TextView title, FieldSpan target, TextView filter, LONG flags) {
     OwnModalDialog ownDialog;
     chosen = show(&dialog);
   }
-  if (!chosen) return 0;
+  if (!chosen) {
+    // Not a cancel: the user chose something that does not fit the field.
+    using ErrorFunction = DWORD(WINAPI*)();
+    const auto dialogError = LoadSystemFunction<ErrorFunction>(L"comdlg32.dll", "CommDlgExtendedError");
+    if (dialogError && dialogError() == FNERR_BUFFERTOOSMALL) SetErrorState(kNameTooLong);
+    return 0;
+  }
 
   const TextView answer(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size());
   Text result;

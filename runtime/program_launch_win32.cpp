@@ -26,7 +26,7 @@ LaunchResult LaunchProgram(HandleValue owner, TextView verb, TextView file, Text
   const Text verbText(verb), fileText(file), parameterText(parameters), directoryText(directory);
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | SEE_MASK_NOCLOSEPROCESS;
   info.hwnd = reinterpret_cast<HWND>(owner);
   info.lpVerb = Wide(verbText);
   info.lpFile = Wide(fileText);
@@ -35,9 +35,9 @@ LaunchResult LaunchProgram(HandleValue owner, TextView verb, TextView file, Text
   info.nShow = show;
 
   const auto execute = LoadSystemFunction<ShellExecuteExFunction>(L"shell32.dll", "ShellExecuteExW");
-  if (!execute) return {false, SystemErrorText(GetLastError())};
-  if (execute(&info)) return {true, Text()};
-  return {false, SystemErrorText(GetLastError())};
+  if (execute && execute(&info)) return {true, reinterpret_cast<HandleValue>(info.hProcess), 0, Text()};
+  const DWORD error = GetLastError();
+  return {false, 0, error, SystemErrorText(error)};
 }
 
 }  // namespace rt

@@ -9,6 +9,7 @@
 #endif
 #include <windows.h>
 // Not part of the lean set: the common dialogs, their control identifiers, the shell.
+#include <cderr.h>
 #include <commdlg.h>
 #include <dlgs.h>
 #include <shellapi.h>

@@ -1,5 +1,6 @@
 // A window built from a definition table, run as a modeless dialog so that dialog units,
 // the font and the keyboard (Tab, Shift+Tab, Enter, Space, Alt+F4) work as in any dialog.
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -59,8 +60,13 @@ class Window {
   bool closed() const { return closed_; }
 
   void Queue(Event event) {
-    // Activation of the window and of the application arrive together: one event.
-    if (event.code == EVENT_GainFocus && !queue_.empty() && queue_.back().code == EVENT_GainFocus) return;
+    // Activation of the window and of the application arrive together: one event. Ended tasks
+    // waiting together are looked at together.
+    if ((event.code == EVENT_GainFocus && !queue_.empty() && queue_.back().code == EVENT_GainFocus) ||
+        (event.code == EVENT_TaskEnded &&
+         std::ranges::any_of(queue_, [](const Event& queued) { return queued.code == EVENT_TaskEnded; }))) {
+      return;
+    }
     queue_.push_back(event);
   }
   void QueueFirst(Event event) { queue_.push_front(event); }
@@ -153,7 +159,8 @@ void Window::Redisplay(Control& control, bool force) {
   if (control.variable.empty()) return;
   Text shown = CLIP(TextView(control.variable.data(), control.variable.size()));
   if (control.limit > 0 && shown.size() > control.limit) shown.resize(control.limit);
-  if (!force && WindowText(control.handle) == shown) return;  // keep the caret where it is
+  // Rewriting the same text would move the caret to the start and clear the undo.
+  if (WindowText(control.handle) == shown) return;
   redisplaying_ = true;
   SetWindowTextW(control.handle, Wide(shown));
   redisplaying_ = false;
@@ -232,6 +239,9 @@ INT_PTR Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE && g_ownModalDepth == 0) Queue({EVENT_GainFocus, 0, g_keyState});
       return FALSE;  // the dialog manager puts the focus back where it was
+    case kTaskEndedMessage:
+      Queue({EVENT_TaskEnded, 0, g_keyState});
+      return TRUE;
     case WM_ACTIVATEAPP:
       if (wParam && g_ownModalDepth == 0) Queue({EVENT_GainFocus, 0, g_keyState});
       return FALSE;

@@ -5,6 +5,10 @@
 
 namespace rt {
 
+// Posted to the current window from any thread when a watched task has ended; the window
+// turns it into EVENT_TaskEnded.
+inline constexpr UINT kTaskEndedMessage = WM_APP + 1;
+
 // The current window's handle, or null.
 HWND CurrentWindowHandle();
 

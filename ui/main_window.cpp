@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "app/globals.h"
+#include "convert/conversion_watch.h"
 #include "convert/convert_handler.h"
 #include "runtime/dialog_services.h"
 #include "ui/main_window_definition.h"
@@ -75,6 +76,9 @@ class MainProcedure {
         } else {
           REFRESHWINDOW();
         }
+        break;
+      case EVENT_TaskEnded:
+        convert::ConversionsEnded();
         break;
       case EVENT_Rejected:
         Beep(150, 16);

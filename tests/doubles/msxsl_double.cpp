@@ -1,14 +1,17 @@
 // A stand-in for the command-line XSLT processor msxsl.exe: it transforms nothing. Each start
 // appends one launch record (what it was given and how it was started) to "msxsl-record.txt"
-// beside the executable, then exits with 0 (1 when the record cannot be written). The
-// record's format lives with its reader.
+// beside the executable, then behaves as "msxsl-behaviour.txt" beside it says: by default it
+// copies the input to the output named after "-o" and exits with 0 (1 when the record cannot
+// be written). The record's and the rules' formats live with their reader.
 #include <windows.h>
 // After windows.h, which it builds on.
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/driver/launch_record.h"
+#include "tests/driver/utf8_text.h"
 
 namespace {
 
@@ -69,9 +72,44 @@ bool Append(const std::wstring& file, const std::string& bytes) {
   return false;
 }
 
+void WriteOutput(const driver::LaunchRecord& record) {
+  const auto option = std::find(record.arguments.begin(), record.arguments.end(), L"-o");
+  if (option == record.arguments.end() || option + 1 == record.arguments.end()) return;
+  const std::wstring& output = *(option + 1);
+  if (!record.arguments.empty() && CopyFileW(record.arguments.front().c_str(), output.c_str(), FALSE)) return;
+  HANDLE handle = CreateFileW(output.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(handle, "<converted/>", 12, &written, nullptr);
+  CloseHandle(handle);
+}
+
+void WriteErrorText(const std::wstring& text) {
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  if (text.empty() || error == nullptr || error == INVALID_HANDLE_VALUE) return;
+  const std::string bytes = driver::ToUtf8(text);
+  DWORD written = 0;
+  WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  const std::wstring recordFile = ModuleDirectory() + driver::kLaunchRecordFile;
-  return Append(recordFile, driver::FormatLaunchRecord(WhatThisStartWasGiven())) ? 0 : 1;
+  const std::wstring directory = ModuleDirectory();
+  const driver::LaunchRecord record = WhatThisStartWasGiven();
+  if (!Append(directory + driver::kLaunchRecordFile, driver::FormatLaunchRecord(record))) return 1;
+
+  const std::string rules = driver::ReadFileBytes(directory + driver::kBehaviourFile);
+  const driver::DoubleBehaviour behaviour =
+      driver::BehaviourFor(rules, record.arguments.empty() ? std::wstring() : record.arguments.front());
+  Sleep(behaviour.pauseMilliseconds);
+  if (!behaviour.gate.empty()) {
+    if (HANDLE gate = OpenEventW(SYNCHRONIZE, FALSE, behaviour.gate.c_str())) {
+      WaitForSingleObject(gate, 60'000);
+      CloseHandle(gate);
+    }
+  }
+  if (behaviour.writesOutput) WriteOutput(record);
+  WriteErrorText(behaviour.errorText);
+  return static_cast<int>(behaviour.exitCode);
 }

@@ -141,6 +141,48 @@ std::vector<LaunchRecord> ReadLaunchRecords(const std::wstring& recordFile) {
   return ParseLaunchRecords(FileText(recordFile));
 }
 
+std::string ReadFileBytes(const std::wstring& file) { return FileText(file); }
+
+std::string FormatBehaviours(const std::vector<DoubleBehaviour>& rules) {
+  std::string text;
+  for (const DoubleBehaviour& rule : rules) {
+    text += ToUtf8(rule.match) + "|" + std::to_string(rule.exitCode) + "|" + std::to_string(rule.pauseMilliseconds) +
+            "|" + (rule.writesOutput ? "1" : "0") + "|" + ToUtf8(rule.gate) + "|" + ToUtf8(rule.errorText) + "\n";
+  }
+  return text;
+}
+
+DoubleBehaviour BehaviourFor(const std::string& rulesText, const std::wstring& inputPath) {
+  std::size_t lineNumber = 0;
+  for (std::size_t start = 0; start < rulesText.size();) {
+    std::size_t end = rulesText.find('\n', start);
+    if (end == std::string::npos) end = rulesText.size();
+    const std::string line = rulesText.substr(start, end - start);
+    start = end + 1;
+    ++lineNumber;
+    // Five fields end in "|"; the error text takes the rest of the line.
+    std::vector<std::string> fields;
+    std::size_t from = 0;
+    for (int field = 0; field < 5; ++field) {
+      const std::size_t bar = line.find('|', from);
+      if (bar == std::string::npos) Malformed(lineNumber, line, "a rule has six fields separated by \"|\"");
+      fields.push_back(line.substr(from, bar - from));
+      from = bar + 1;
+    }
+    fields.push_back(line.substr(from));
+    DoubleBehaviour rule;
+    rule.match = FromUtf8(fields[0]);
+    if (rule.match != L"*" && inputPath.find(rule.match) == std::wstring::npos) continue;
+    rule.exitCode = Number(fields[1], lineNumber, line);
+    rule.pauseMilliseconds = Number(fields[2], lineNumber, line);
+    rule.writesOutput = Flag(fields[3], lineNumber, line);
+    rule.gate = FromUtf8(fields[4]);
+    rule.errorText = FromUtf8(fields[5]);
+    return rule;
+  }
+  return {};
+}
+
 std::vector<LaunchRecord> WaitForLaunchRecords(const std::wstring& recordFile, std::size_t count,
                                                std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -48,6 +48,33 @@ std::string FormatLaunchRecord(const LaunchRecord& record);
 // out. DriverError names the line of anything malformed.
 std::vector<LaunchRecord> ParseLaunchRecords(const std::string& text);
 
+// What the stand-in is told to do, read at each start from "msxsl-behaviour.txt" beside it,
+// one rule a line, fields separated by "|":
+//
+//   <part of the input path>|<exit code>|<milliseconds before it ends>|<output: 1 or 0>|<gate>|<error text>
+//
+// The first rule whose part occurs in the input path (the first argument) applies; "*" matches
+// every path. Without a file or a matching rule it writes the output and exits with 0. The
+// output is a copy of the input, written to the path after "-o" (a failed write changes
+// nothing else). A gate names an event that the stand-in waits for, after its pause, before
+// it ends, so that a test can end several at one moment. The error text goes to standard error.
+inline constexpr wchar_t kBehaviourFile[] = L"msxsl-behaviour.txt";
+
+struct DoubleBehaviour {
+  std::wstring match = L"*";
+  unsigned long exitCode = 0;
+  unsigned long pauseMilliseconds = 0;
+  bool writesOutput = true;
+  std::wstring gate;
+  std::wstring errorText;
+};
+
+std::string FormatBehaviours(const std::vector<DoubleBehaviour>& rules);
+// The rule for this input among those of the file's text; the default one when none matches.
+DoubleBehaviour BehaviourFor(const std::string& rulesText, const std::wstring& inputPath);
+// The bytes of a file; empty when it does not exist.
+std::string ReadFileBytes(const std::wstring& file);
+
 // The records of the file; none when the file does not exist.
 std::vector<LaunchRecord> ReadLaunchRecords(const std::wstring& recordFile);
 

@@ -1,0 +1,43 @@
+#include "convert/conversion_watch.h"
+
+#include <map>
+#include <vector>
+
+#include "convert/conversion_messages.h"
+#include "convert/conversion_outcome.h"
+#include "runtime/dialog_services.h"
+#include "runtime/file_facts.h"
+#include "runtime/process_watch.h"
+#include "ui/main_window_definition.h"
+
+namespace convert {
+namespace {
+
+std::map<rt::LONG, StartedConversion> g_running;  // by watch number
+
+}  // namespace
+
+void WatchConversion(rt::HandleValue process, StartedConversion conversion) {
+  // A process that cannot be watched is simply not judged, as before.
+  if (const rt::LONG watch = rt::WatchProcess(process)) g_running.emplace(watch, std::move(conversion));
+}
+
+void ConversionsEnded() {
+  std::vector<rt::Text> failures;
+  for (const rt::EndedProcess& ended : rt::TakeEndedProcesses()) {
+    const auto found = g_running.find(ended.watch);
+    if (found == g_running.end()) continue;
+    const StartedConversion& conversion = found->second;
+    const Outcome outcome =
+        JudgeOutcome({ended.exitCode, rt::LastWriteTime(conversion.outputPath)}, conversion.launchTime);
+    if (outcome != Outcome::Succeeded) {
+      failures.push_back(FailureLine(conversion.inputName, outcome, ended.exitCode, conversion.outputPath));
+    }
+    g_running.erase(found);
+  }
+  if (failures.empty()) return;
+  rt::ShowMessage(FailureMessage(failures), kMessageCaption, rt::kWarningIcon, u"", 0, 1);
+  rt::SelectControl(ui::control::BUTTONCONVERT, 0, 0);
+}
+
+}  // namespace convert

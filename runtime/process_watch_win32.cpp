@@ -1,0 +1,57 @@
+#include <atomic>
+
+#include "runtime/dialog_services.h"
+#include "runtime/process_watch.h"
+#include "runtime/win32_api.h"
+#include "runtime/window_state_win32.h"
+
+namespace rt {
+namespace {
+
+struct Watch {
+  LONG number;
+  HANDLE process;
+  HANDLE wait;
+};
+
+std::vector<Watch> g_watches;  // the window's thread alone touches it
+LONG g_lastWatch = 0;
+std::atomic<HWND> g_told{nullptr};
+
+// Runs on a wait thread of the pool: it only tells the window, which does the rest on its own thread.
+VOID CALLBACK ProcessEnded(PVOID, BOOLEAN) {
+  if (HWND window = g_told.load()) PostMessageW(window, kTaskEndedMessage, 0, 0);
+}
+
+}  // namespace
+
+LONG WatchProcess(HandleValue process) {
+  HANDLE handle = reinterpret_cast<HANDLE>(process);
+  if (!handle) return 0;
+  g_told.store(CurrentWindowHandle());
+  HANDLE wait = nullptr;
+  if (!RegisterWaitForSingleObject(&wait, handle, &ProcessEnded, nullptr, INFINITE,
+                                   WT_EXECUTEONLYONCE | WT_EXECUTEINWAITTHREAD)) {
+    CloseHandle(handle);
+    return 0;
+  }
+  g_watches.push_back({++g_lastWatch, handle, wait});
+  return g_lastWatch;
+}
+
+std::vector<EndedProcess> TakeEndedProcesses() {
+  std::vector<EndedProcess> ended;
+  std::erase_if(g_watches, [&](const Watch& watch) {
+    if (WaitForSingleObject(watch.process, 0) != WAIT_OBJECT_0) return false;
+    DWORD code = 0;
+    GetExitCodeProcess(watch.process, &code);
+    // Waits for a notice still being posted, so nothing of the watch outlives it.
+    UnregisterWaitEx(watch.wait, INVALID_HANDLE_VALUE);
+    CloseHandle(watch.process);
+    ended.push_back({watch.number, code});
+    return true;
+  });
+  return ended;
+}
+
+}  // namespace rt
