@@ -6,7 +6,6 @@
 
 #include "tests/driver/icon_match.h"
 #include "tests/driver/utf8_text.h"
-#include "tests/e2e/process_current_directory.h"
 #include "tests/wine/test_paths.h"
 
 namespace e2e {
@@ -78,7 +77,9 @@ std::wstring ProcessorDouble() {
   return std::wstring(path.begin(), path.end());
 }
 
-ConversionTest::ConversionTest() : recordFile_(WorkDirectory() + L"\\" + driver::kLaunchRecordFile) {
+ConversionTest::ConversionTest()
+    : recordFile_(WorkDirectory() + L"\\" + driver::kLaunchRecordFile),
+      behaviourFile_(WorkDirectory() + L"\\" + driver::kBehaviourFile) {
   driver::MakeDirectories(InputDirectory());
   driver::MakeDirectories(OutputDirectory());
   PlaceProcessor(WorkDirectory());
@@ -184,16 +185,29 @@ void ConversionTest::ExpectNoFurtherLaunch() const {
       << (records.size() > recordsSeen_ ? ", the last one with: " + Utf8(records.back().commandLine) : std::string());
 }
 
-std::wstring ConversionTest::ProgramCurrentDirectory() {
-  const std::optional<std::wstring> directory = ProcessCurrentDirectory(Program().Handle());
-  if (!directory) ADD_FAILURE() << "cannot read the program's current directory";
-  return directory.value_or(L"");
+void ConversionTest::TellProcessor(const std::vector<driver::DoubleBehaviour>& rules) const {
+  driver::WriteTextFile(behaviourFile_, driver::FormatBehaviours(rules));
 }
 
-void ConversionTest::ExpectCurrentDirectory(const std::wstring& directory, const std::string& when) {
-  const std::wstring current = ProgramCurrentDirectory();
-  EXPECT_TRUE(driver::SamePath(current, directory))
-      << when << ": the current directory should be " << Utf8(directory) << ", it is " << Utf8(current);
+void ConversionTest::WaitForProcessorEnd(const driver::LaunchRecord& record) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, record.processId);
+  if (!process) return;  // already gone
+  const DWORD waited = WaitForSingleObject(process, 20'000);
+  CloseHandle(process);
+  ASSERT_EQ(waited, WAIT_OBJECT_0) << "the processor " << record.processId << " did not end";
+}
+
+std::wstring ConversionTest::FailureLine(const std::wstring& inputName, const std::wstring& reason) {
+  return L"Конвертация файла " + inputName + L" не удалась: " + reason;
+}
+
+void ConversionTest::ExpectNoMessage() {
+  std::this_thread::sleep_for(kLaunchSettle);
+  for (const driver::Window& window : Program().Windows()) {
+    if (window.IsVisible() && window != MainWindow()) {
+      ADD_FAILURE() << "the program shows another window: " << Utf8(driver::DescribeWindow(window));
+    }
+  }
 }
 
 void ExpectLaunch(const driver::LaunchRecord& record, const std::wstring& parameters,

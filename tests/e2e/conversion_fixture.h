@@ -87,12 +87,18 @@ class ConversionTest : public ProgramTest {
   // for a processor started just before to have written its record.
   void ExpectNoFurtherLaunch() const;
 
-  // The program's current directory, read from its process.
-  std::wstring ProgramCurrentDirectory();
-  void ExpectCurrentDirectory(const std::wstring& directory, const std::string& when);
+  // What the stand-in processor is told to do from now on (its rules file beside it).
+  void TellProcessor(const std::vector<driver::DoubleBehaviour>& rules) const;
+  // Waits until the processor of this record has ended.
+  static void WaitForProcessorEnd(const driver::LaunchRecord& record);
+  // The failure line of the conversion of `inputName`, as the user reads it.
+  static std::wstring FailureLine(const std::wstring& inputName, const std::wstring& reason);
+  // Nothing but the main window is on the screen, after long enough for a message to come.
+  void ExpectNoMessage();
 
  private:
   std::wstring recordFile_;
+  std::wstring behaviourFile_;
   std::size_t recordsSeen_ = 0;
 };
 

@@ -103,6 +103,27 @@ TEST_F(ConversionLaunch, OutputDirectoryTypedWithoutSeparator) {
   }
 }
 
+// A directory pasted in quotes ("Copy as path") or with blanks in front still receives the
+// output, while the entry keeps what was typed.
+TEST_F(ConversionLaunch, OutputDirectoryPastedInQuotesOrAfterBlanks) {
+  const std::wstring file = CreateInputFile(InputDirectory(), DocumentName(L"004321", L"12345", L"00000"));
+  const std::wstring blankOutput = Path(L"Выход 4");
+  driver::MakeDirectories(blankOutput);
+  WritePaths(InputDirectory(), OutputDirectory());
+  Start();
+
+  for (const std::wstring& typed :
+       {L"\"" + blankOutput + L"\"", L"   " + blankOutput, L"  \"" + blankOutput + L"\\\""}) {
+    SCOPED_TRACE("typed PATHOUT " + Utf8(typed));
+    TypeInto(PATHOUT, typed);
+    const std::wstring output = blankOutput + L"\\00432112.345";
+    const driver::LaunchRecord record = Convert(file);
+    ExpectLaunch(record, L" " + file + L" qRec7to4.xsl -o \"" + output + L"\"", {file, L"qRec7to4.xsl", L"-o", output},
+                 WorkDirectory());
+    EXPECT_EQ(Utf8(ControlText(PATHOUT)), Utf8(typed)) << "the entry keeps what was typed";
+  }
+}
+
 // The parameter text is passed whole however long. The input file must exist for the dialog,
 // whose name box takes no path beyond the platform's usual limit (Wine's open dialog even
 // crashes on one), so the input path stays under it and the output directory, which nobody

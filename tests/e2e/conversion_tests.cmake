@@ -1,6 +1,6 @@
 # The Convert button end to end: the real program, the stand-in processor msxsl.exe copied
 # where each test needs it, and the records it leaves of how it was started.
-add_library(conversion_fixture STATIC conversion_fixture.cpp process_current_directory.cpp)
+add_library(conversion_fixture STATIC conversion_fixture.cpp)
 target_link_libraries(conversion_fixture PUBLIC program_fixture)
 target_compile_definitions(conversion_fixture PRIVATE MSXSL_DOUBLE_EXE="$<TARGET_FILE:msxsl_double>")
 vexilate_warnings(conversion_fixture)
@@ -15,3 +15,4 @@ vexilate_add_conversion_test(conversion_failures_tests conversion_failures_test.
 vexilate_add_conversion_test(conversion_launch_tests conversion_launch_test.cpp)
 vexilate_add_conversion_test(conversion_names_tests conversion_names_test.cpp)
 vexilate_add_conversion_test(conversion_dialog_tests conversion_dialog_test.cpp)
+vexilate_add_conversion_test(conversion_outcome_tests conversion_outcome_test.cpp)

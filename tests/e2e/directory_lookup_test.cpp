@@ -71,6 +71,7 @@ TEST_P(DirectoryLookup, StoredDirectoryIsTheStartAndCancelChangesNothing) {
   ExpectShows(PATHOUT, output + L"\\");
   ExpectSettings(settings);
   ExpectOnlyMainWindow();
+  ExpectCurrentDirectory(WorkDirectory(), "after a cancelled lookup");
 }
 
 // A person either types the directory or pastes it; both reach the program as the entry's text.

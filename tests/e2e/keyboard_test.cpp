@@ -51,5 +51,32 @@ TEST_F(MainWindowKeyboard, EscapeDoesNothing) {
   ExpectSettings(std::nullopt);
 }
 
+// Coming back to the window leaves an entry as the user left it: its text is not written
+// again, which would move the caret to the start and lose the undo.
+TEST_F(MainWindowKeyboard, ComingBackKeepsTheEntrysUndo) {
+  driver::PressKeys(MainWindow(), {driver::Key::Tab});
+  ExpectFocusOn(PATHIN);
+  driver::TypeText(MainWindow(), L"C:\\Вход");
+  ExpectShows(PATHIN, L"C:\\Вход");
+  const auto canUndo = [&] {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(ControlWindow(PATHIN).handle(), EM_CANUNDO, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    return result != 0;
+  };
+  ASSERT_TRUE(canUndo()) << "typing leaves something to undo";
+
+  HWND elsewhere = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                   nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(elsewhere, nullptr);
+  for (int round = 0; round < 3; ++round) {
+    driver::BringToForeground(driver::Window(elsewhere));
+    driver::BringToForeground(MainWindow());
+  }
+  DestroyWindow(elsewhere);
+  ASSERT_NO_FATAL_FAILURE(ExpectOnlyMainWindow());
+  EXPECT_TRUE(canUndo()) << "the entry was written again when the window became active";
+  ExpectShows(PATHIN, L"C:\\Вход");
+}
+
 }  // namespace
 }  // namespace e2e

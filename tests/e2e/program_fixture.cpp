@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "tests/driver/utf8_text.h"
+#include "tests/e2e/process_current_directory.h"
 #include "tests/wine/test_paths.h"
 
 namespace e2e {
@@ -68,6 +70,19 @@ void ProgramTest::LookUp(int button, const std::wstring& directory) {
 DWORD ProgramTest::Exit() {
   Press(BUTTONEXIT);
   return process_->WaitForExit();
+}
+
+std::wstring ProgramTest::ProgramCurrentDirectory() {
+  const std::optional<std::wstring> directory = ProcessCurrentDirectory(Program().Handle());
+  if (!directory) ADD_FAILURE() << "cannot read the program's current directory";
+  return directory.value_or(L"");
+}
+
+void ProgramTest::ExpectCurrentDirectory(const std::wstring& directory, const std::string& when) {
+  const std::wstring current = ProgramCurrentDirectory();
+  EXPECT_TRUE(driver::SamePath(current, directory))
+      << when << ": the current directory should be " << driver::ToUtf8(directory) << ", it is "
+      << driver::ToUtf8(current);
 }
 
 }  // namespace e2e

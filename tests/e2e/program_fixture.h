@@ -69,6 +69,10 @@ class ProgramTest : public ::testing::Test {
   // Presses Exit, waits for the process to end and returns its exit code.
   DWORD Exit();
 
+  // The program's current directory, read from its process.
+  std::wstring ProgramCurrentDirectory();
+  void ExpectCurrentDirectory(const std::wstring& directory, const std::string& when);
+
  private:
   driver::TempDirectory root_;
   std::wstring appDirectory_;

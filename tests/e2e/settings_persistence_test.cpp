@@ -30,6 +30,7 @@ TEST_F(SettingsPersistence, ConfirmedLookupsCreateTheFileKeyByKeyAndTheNextStart
   ExpectShows(PATHOUT, output + L"\\");
   ExpectShows(PATHIN, L"");
   ExpectSettings(PathsSection(L"PathOut", output + L"\\"));
+  ExpectCurrentDirectory(WorkDirectory(), "after a confirmed lookup");
 
   LookUp(BUTTONLOOKUPPATHIN, input);
   ExpectShows(PATHIN, input + L"\\");

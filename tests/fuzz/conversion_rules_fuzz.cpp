@@ -54,9 +54,11 @@ std::size_t TrailingBackslashes(rt::TextView text) {
   return text.size() - (last == rt::TextView::npos ? 0 : last + 1);
 }
 
-// The output directory and the name with one separator between them, none added after "\" or "/".
+// The output directory (as typed, less quotes and blanks around it) and the name with one
+// separator between them, none added after "\" or "/".
 void CheckOutputPath(const rt::Text& pathOut, const rt::Text& outputName, const rt::Text& output) {
-  const rt::Text directory = rt::CLIP(pathOut);
+  const rt::Text directory = convert::OutputDirectory(pathOut);
+  Require(rt::CLIP(pathOut).find(directory) != rt::Text::npos);
   const bool joined = directory.empty() || directory.ends_with(u'\\') || directory.ends_with(u'/');
   Require(output.starts_with(directory));
   Require(output.ends_with(outputName));

@@ -32,6 +32,24 @@ TEST(OutputPath, JoinsDirectoryAndNameWithOneSeparator) {
   EXPECT_EQ(OutputPath(u"D:\\OUT\\", rt::Concat({kName, rt::Text(988, u' ')})), u"D:\\OUT\\00432112.345");
 }
 
+// A path pasted with "Copy as path" or with blanks in front still names the directory; the
+// entry itself keeps what was typed.
+TEST(OutputPath, TakesTheDirectoryOutOfQuotesAndLeadingBlanks) {
+  const struct {
+    rt::TextView typed, expected;
+  } cases[] = {
+      {u"\"D:\\Out Dir\"", u"D:\\Out Dir\\00432112.345"},
+      {u"\"D:\\Out Dir\\\"   ", u"D:\\Out Dir\\00432112.345"},
+      {u"   D:\\OUT\\", u"D:\\OUT\\00432112.345"},
+      {u"  \" D:\\OUT \"", u" D:\\OUT\\00432112.345"},
+      {u"\"D:\\OUT", u"\"D:\\OUT\\00432112.345"},  // no closing quote: not a quoted path
+      {u"\"\"", u"00432112.345"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(OutputPath(c.typed, kName), c.expected) << "typed: " << ::testing::PrintToString(rt::Text(c.typed));
+  }
+}
+
 TEST(ParameterText, QuotesOnlyPathsWithBlanksOrTabs) {
   const rt::Text name = samples::WorkedExampleName();
   const rt::Text inData = rt::Concat({u"D:\\DATA\\IN\\", name});

@@ -199,6 +199,30 @@ TEST_F(DialogServices, FileDialogGivesTheChosenFilesFullPath) {
   EXPECT_EQ(title, W(kFileTitle));
 }
 
+// A choice longer than the target holds is not a cancel: the caller can tell the user why.
+TEST_F(DialogServices, FileDialogTellsAChoiceTooLongForTheTarget) {
+  const std::filesystem::path file = root_ / L"Входящие.2026" / L"ПРОБА 01.XML";
+  {
+    std::FILE* f = _wfopen(file.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
+  STRING<20> target(u"прежний");
+  const auto choose = [&](bool cancel) {
+    return WhileDriving<LONG>(
+        [&] {
+          const auto dialog = driver::WaitForExplorerFileDialog(pid_);
+          cancel ? driver::CancelDialog(dialog) : driver::ChooseFileInExplorerDialog(dialog, file.wstring());
+        },
+        [&] { return PickPath(kFileTitle, target.field(), u"*.XML", kPickExplorer); });
+  };
+  EXPECT_EQ(choose(false), 0);
+  EXPECT_EQ(ERRORCODE(), kNameTooLong);
+  EXPECT_EQ(CLIP(target), u"прежний");
+  EXPECT_EQ(choose(true), 0);
+  EXPECT_EQ(ERRORCODE(), 0) << "a cancel after it";
+}
+
 TEST_F(DialogServices, FileDialogOffersThePreviousChoice) {
   const std::filesystem::path file = root_ / L"Входящие.2026" / L"a.XML";
   {
