@@ -3,6 +3,8 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <cstring>
+
 namespace bench {
 namespace {
 
@@ -103,6 +105,39 @@ double ChildProcess::ProcessorMilliseconds() const {
   }
   CloseHandle(snapshot);
   return any ? total : -1;
+}
+
+std::size_t ChildProcess::Handles() const {
+  // SystemHandleInformation (16): every handle of the system with its owner's process id.
+  struct Entry {
+    USHORT processId;
+    USHORT creatorBackTraceIndex;
+    UCHAR objectType;
+    UCHAR attributes;
+    USHORT handle;
+    PVOID object;
+    ULONG access;
+  };
+  using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query || !process_) return 0;
+  std::vector<unsigned char> buffer(1 << 20);
+  ULONG needed = 0;
+  LONG status = 0;
+  while ((status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
+         static_cast<LONG>(0xC0000004)) {  // STATUS_INFO_LENGTH_MISMATCH
+    buffer.resize(buffer.size() * 2);
+  }
+  if (status < 0) return 0;
+  ULONG count = 0;
+  std::memcpy(&count, buffer.data(), sizeof count);
+  const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+  std::size_t handles = 0;
+  for (ULONG i = 0; i < count; ++i) {
+    if (entries[i].processId == static_cast<USHORT>(processId_)) ++handles;
+  }
+  return handles;
 }
 
 MemoryFigures ChildProcess::Memory() const {

@@ -36,6 +36,9 @@ class ChildProcess {
   // Processor time used so far by its threads, user and kernel, in milliseconds.
   double ProcessorMilliseconds() const;
   MemoryFigures Memory() const;
+  // Handles the program holds, from the system's handle table (Wine reports no per-process
+  // handle count otherwise); 0 when the table cannot be read.
+  std::size_t Handles() const;
   // Full paths of the modules loaded in the program, in load order.
   std::vector<std::wstring> Modules() const;
 

@@ -34,6 +34,9 @@ class DialogProgram {
   DialogShown PressForFileDialog() const;
 
   MemoryFigures Memory() const { return child_.Memory(); }
+  std::size_t Handles() const { return child_.Handles(); }
+  double ProcessorMilliseconds() const { return child_.ProcessorMilliseconds(); }
+  const driver::Window& window() const { return window_; }
   std::vector<std::wstring> Modules() const { return child_.Modules(); }
   // Closes the program as a person would; false when it had to be ended.
   bool Close();
