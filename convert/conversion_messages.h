@@ -22,6 +22,40 @@ inline constexpr char16_t kProcessorEndedWithCode[] = u"msxsl.exe заверши
 inline constexpr char16_t kOutputFile[] = u"выходной файл ";
 inline constexpr char16_t kNotCreated[] = u" не создан.";
 
+// Many files in one go.
+inline constexpr char16_t kSelectionTooLarge[] =
+    u"Выбрано слишком много файлов: их имена не помещаются в окне выбора. Выберите файлы в несколько приёмов";
+inline constexpr char16_t kBatchInProgress[] =
+    u"Идёт конвертация файлов. Дождитесь её окончания или остановите её кнопкой «Отмена»";
+inline constexpr char16_t kStopBatchQuestion[] = u"Идёт конвертация файлов. Остановить её и закрыть программу?";
+inline constexpr char16_t kNotAFile[] = u"Это папка, а не файл";
+inline constexpr char16_t kNotAnXmlFile[] = u"Это не файл XML";
+inline constexpr char16_t kSameOutputAs[] = u"Имя выходного файла совпадает с именем для файла ";
+inline constexpr char16_t kDroppedNotConvertible[] = u"Файл нельзя конвертировать: ";
+
+// The progress window.
+inline constexpr char16_t kProgressTitle[] = u"Конвертация файлов";
+inline constexpr char16_t kProgressFile[] = u"Файл ";
+inline constexpr char16_t kProgressOf[] = u" из ";
+inline constexpr char16_t kCancel[] = u"Отмена";
+
+// The report.
+inline constexpr char16_t kReportTitle[] = u"Отчёт о конвертации";
+inline constexpr char16_t kCopy[] = u"Копировать";
+inline constexpr char16_t kClose[] = u"Закрыть";
+inline constexpr char16_t kColumnInput[] = u"Входной файл";
+inline constexpr char16_t kColumnOutput[] = u"Выходной файл";
+inline constexpr char16_t kColumnResult[] = u"Результат";
+inline constexpr char16_t kCountConverted[] = u"Сконвертировано: ";
+inline constexpr char16_t kCountRefused[] = u", отклонено: ";
+inline constexpr char16_t kCountFailed[] = u", с ошибкой: ";
+inline constexpr char16_t kCountNotConverted[] = u", не сконвертировано: ";
+inline constexpr char16_t kCountTotal[] = u" (всего файлов: ";
+inline constexpr char16_t kResultConverted[] = u"Сконвертирован";
+inline constexpr char16_t kResultRefused[] = u"Отклонён: ";
+inline constexpr char16_t kResultFailed[] = u"Ошибка: ";
+inline constexpr char16_t kResultNotConverted[] = u"Не сконвертирован: конвертация остановлена";
+
 // A path that does not fit the file dialog's answer; the limit follows, then kCharacters.
 inline constexpr char16_t kPathTooLong[] = u"Путь к выбранному файлу длиннее ";
 inline constexpr char16_t kCharacters[] = u" символов: такой файл программа конвертировать не может";

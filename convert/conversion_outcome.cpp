@@ -21,10 +21,13 @@ rt::Text ExitCodeText(std::uint32_t code) {
   return text;
 }
 
+rt::Text FailureReason(Outcome outcome, std::uint32_t exitCode, rt::TextView outputPath) {
+  if (outcome == Outcome::NoOutput) return rt::Concat({kOutputFile, outputPath, kNotCreated});
+  return rt::Concat({kProcessorEndedWithCode, ExitCodeText(exitCode), u"."});
+}
+
 rt::Text FailureLine(rt::TextView inputName, Outcome outcome, std::uint32_t exitCode, rt::TextView outputPath) {
-  const rt::Text head = rt::Concat({kConversionOf, inputName, kConversionFailed});
-  if (outcome == Outcome::NoOutput) return rt::Concat({head, kOutputFile, outputPath, kNotCreated});
-  return rt::Concat({head, kProcessorEndedWithCode, ExitCodeText(exitCode), u"."});
+  return rt::Concat({kConversionOf, inputName, kConversionFailed, FailureReason(outcome, exitCode, outputPath)});
 }
 
 rt::Text FailureMessage(std::span<const rt::Text> lines) {

@@ -30,6 +30,9 @@ Outcome JudgeOutcome(const ProcessorEnd& end, std::int64_t launchTime);
 // console's) hexadecimal as "0xC000013A".
 rt::Text ExitCodeText(std::uint32_t code);
 
+// Why a conversion failed, as a sentence: "msxsl.exe завершился с кодом 2." and the like.
+rt::Text FailureReason(Outcome outcome, std::uint32_t exitCode, rt::TextView outputPath);
+
 // The line that tells the user why the conversion of `inputName` failed.
 rt::Text FailureLine(rt::TextView inputName, Outcome outcome, std::uint32_t exitCode, rt::TextView outputPath);
 

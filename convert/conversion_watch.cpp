@@ -14,6 +14,8 @@ namespace convert {
 namespace {
 
 std::map<rt::LONG, StartedConversion> g_running;  // by watch number
+// Processors that end within this of each other are told in one message.
+constexpr std::chrono::milliseconds kEndingTogether{80};
 
 }  // namespace
 
@@ -24,7 +26,7 @@ void WatchConversion(rt::HandleValue process, StartedConversion conversion) {
 
 void ConversionsEnded() {
   std::vector<rt::Text> failures;
-  for (const rt::EndedProcess& ended : rt::TakeEndedProcesses()) {
+  for (const rt::EndedProcess& ended : rt::TakeEndedProcesses(kEndingTogether)) {
     const auto found = g_running.find(ended.watch);
     if (found == g_running.end()) continue;
     const StartedConversion& conversion = found->second;

@@ -1,6 +1,9 @@
 #include "convert/convert_handler.h"
 
+#include <vector>
+
 #include "app/globals.h"
+#include "convert/batch_conversion.h"
 #include "convert/conversion_messages.h"
 #include "convert/conversion_rules.h"
 #include "convert/conversion_watch.h"
@@ -22,21 +25,9 @@ void Warn(TextView text, LONG focus) {
   SelectControl(focus, 0, 0);
 }
 
-}  // namespace
-
-void ConvertHandler() {
-  if (!TextIsTrue(CLIP(PATHIN))) return Warn(kEnterInputPath, ui::control::BUTTONLOOKUPPATHIN);
-  if (!TextIsTrue(CLIP(PATHOUT))) return Warn(kEnterOutputPath, ui::control::BUTTONLOOKUPPATHOUT);
-
-  // The dialog starts in the input directory, or where the program started when that fails.
-  ChangeDirectory(CLIP(PATHIN));
-  if (TextIsTrue(ERROR())) ChangeDirectory(CLIP(GLO_PATH));
-  const LONG chosen = PickPath(kFileDialogTitle, FILEIN.field(), kFileFilter, kPickExplorer);
-  const bool tooLong = !chosen && ERRORCODE() == kNameTooLong;
-  ChangeDirectory(CLIP(GLO_PATH));  // the launched processor resolves its names here
-  if (tooLong) return Warn(PathTooLongMessage(FILEIN.kSize), ui::control::BUTTONCONVERT);
-  if (!chosen) return Warn(kNoFileChosen, ui::control::BUTTONCONVERT);
-
+// The one-file road from a chosen FILEIN on: its name, the checks, the launch. The current
+// directory is GLO_PATH.
+void ConvertChosenFile() {
   I = LastSeparator(FILEIN);
   FILEOUT = FileNamePart(FILEIN);
   const NameFields fields = ReadNameFields(FILEOUT);
@@ -61,6 +52,51 @@ void ConvertHandler() {
   const LaunchResult launch = LaunchProgram(HWND, ACTION, APP, PRM, DIRECT, kShowMaximized);
   if (!launch.started) return Warn(LaunchFailedMessage(launch.errorText), ui::control::BUTTONCONVERT);
   WatchConversion(launch.process, std::move(started));
+}
+
+std::vector<BatchInput> AsBatch(const std::vector<Text>& paths) {
+  std::vector<BatchInput> inputs;
+  for (const Text& path : paths) inputs.push_back({path, IsDirectory(path)});
+  return inputs;
+}
+
+}  // namespace
+
+void ConvertHandler() {
+  if (BatchRunning()) return Warn(kBatchInProgress, ui::control::BUTTONCONVERT);
+  if (!TextIsTrue(CLIP(PATHIN))) return Warn(kEnterInputPath, ui::control::BUTTONLOOKUPPATHIN);
+  if (!TextIsTrue(CLIP(PATHOUT))) return Warn(kEnterOutputPath, ui::control::BUTTONLOOKUPPATHOUT);
+
+  // The dialog starts in the input directory, or where the program started when that fails.
+  ChangeDirectory(CLIP(PATHIN));
+  if (TextIsTrue(ERROR())) ChangeDirectory(CLIP(GLO_PATH));
+  std::vector<Text> chosen;
+  const LONG count = PickFiles(kFileDialogTitle, FILEIN.field(), kFileFilter, chosen);
+  const bool tooLong = count == 0 && ERRORCODE() == kNameTooLong;
+  ChangeDirectory(CLIP(GLO_PATH));  // the launched processor resolves its names here
+  if (tooLong) {
+    return Warn(chosen.empty() ? Text(kSelectionTooLarge) : PathTooLongMessage(FILEIN.kSize),
+                ui::control::BUTTONCONVERT);
+  }
+  if (count == 0) return Warn(kNoFileChosen, ui::control::BUTTONCONVERT);
+  if (count == 1) return ConvertChosenFile();
+  StartBatch(AsBatch(chosen), false);
+}
+
+void ConvertDroppedFiles(const std::vector<Text>& paths) {
+  if (paths.empty()) return;
+  if (BatchRunning()) return Warn(kBatchInProgress, ui::control::BUTTONCONVERT);
+  if (!TextIsTrue(CLIP(PATHOUT))) return Warn(kEnterOutputPath, ui::control::BUTTONLOOKUPPATHOUT);
+  if (paths.size() > 1) return StartBatch(AsBatch(paths), true);
+
+  const std::vector<BatchItem> plan = PlanBatch(AsBatch(paths), true);
+  if (plan.front().refusal == kNotAFile || plan.front().refusal == kNotAnXmlFile) {
+    return Warn(Concat({kDroppedNotConvertible, plan.front().inputName, u"|", plan.front().refusal}),
+                ui::control::BUTTONCONVERT);
+  }
+  if (paths.front().size() > FILEIN.kSize) return Warn(PathTooLongMessage(FILEIN.kSize), ui::control::BUTTONCONVERT);
+  FILEIN = paths.front();
+  ConvertChosenFile();
 }
 
 }  // namespace convert

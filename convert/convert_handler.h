@@ -1,8 +1,16 @@
 // What the Convert button does.
 #pragma once
 
+#include <vector>
+
+#include "runtime/text_value.h"
+
 namespace convert {
 
 void ConvertHandler();
+
+// Files dropped on the window: as if chosen in the file dialog, one file or a batch. The
+// input directory plays no part; the output directory must be set.
+void ConvertDroppedFiles(const std::vector<rt::Text>& paths);
 
 }  // namespace convert

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "runtime/system_services.h"
 #include "runtime/text_value.h"
@@ -104,6 +105,10 @@ HandleValue WindowHandle();
 // Sound 150 is the standard beep; nothing sounds when either argument is 0.
 void Beep(LONG sound, LONG enable);
 
+// Asked when the user closes the current window (Exit, the system menu's Close, Alt+F4):
+// false keeps it open. Without one the window closes.
+void SetCloseQuery(bool (*query)());
+
 // Dispatches the window's pending paint messages.
 void FlushPaint(Window* window);
 
@@ -122,6 +127,16 @@ inline constexpr LONG kPickDirectory = 32;
 // On OK assigns the target and returns non-zero; on Cancel returns 0, target unchanged.
 // A choice longer than the target holds also returns 0, with ERRORCODE kNameTooLong.
 LONG PickPath(TextView title, FieldSpan target, TextView filter, LONG flags);
+
+// Room for the names of a multiple choice: a thousand full-length paths.
+inline constexpr std::size_t kPickFilesRoom = 1000 * 261 + 261;
+
+// The Explorer open dialog with several files allowed (Ctrl and Shift click, Ctrl+A), starting
+// in the current directory and offering the target's file. On OK the chosen files' full paths
+// in `files`, the first of them assigned to the target, and their number returned. 0 on Cancel;
+// 0 with ERRORCODE kNameTooLong when the names do not fit kPickFilesRoom (`files` empty) or
+// the one path chosen does not fit the target (`files` holds it).
+LONG PickFiles(TextView title, FieldSpan target, TextView filter, std::vector<Text>& files);
 
 // The icon text of the system warning icon: FF 01 and the number 32516 (IDI_EXCLAMATION + 1).
 inline constexpr char16_t kWarningIconChars[] = {0xFF, 0x01, 0x04, 0x7F};

@@ -24,8 +24,7 @@ DialogTemplate::DialogTemplate(DWORD style, TextView title, short width, short h
   AddText(fontFace);
 }
 
-void DialogTemplate::AddControl(DWORD id, ControlClass kind, DWORD style, TextView text, short x, short y, short width,
-                                short height) {
+void DialogTemplate::AddControlHead(DWORD id, DWORD style, short x, short y, short width, short height) {
   AlignToDword();
   AddDword(0);  // helpID
   AddDword(0);  // exStyle
@@ -35,8 +34,22 @@ void DialogTemplate::AddControl(DWORD id, ControlClass kind, DWORD style, TextVi
   AddWord(static_cast<WORD>(width));
   AddWord(static_cast<WORD>(height));
   AddDword(id);
+}
+
+void DialogTemplate::AddControl(DWORD id, ControlClass kind, DWORD style, TextView text, short x, short y, short width,
+                                short height) {
+  AddControlHead(id, style, x, y, width, height);
   AddWord(0xFFFF);
   AddWord(static_cast<WORD>(kind));
+  AddText(text);
+  AddWord(0);  // no creation data
+  ++words_[countAt_];
+}
+
+void DialogTemplate::AddControl(DWORD id, TextView className, DWORD style, TextView text, short x, short y, short width,
+                                short height) {
+  AddControlHead(id, style, x, y, width, height);
+  AddText(className);
   AddText(text);
   AddWord(0);  // no creation data
   ++words_[countAt_];

@@ -15,6 +15,9 @@ class DialogTemplate {
   DialogTemplate(DWORD style, TextView title, short width, short height, TextView fontFace, WORD points, WORD weight);
 
   void AddControl(DWORD id, ControlClass kind, DWORD style, TextView text, short x, short y, short width, short height);
+  // A control of a registered window class by name ("SysListView32", "msctls_progress32").
+  void AddControl(DWORD id, TextView className, DWORD style, TextView text, short x, short y, short width,
+                  short height);
 
   const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
 
@@ -22,6 +25,7 @@ class DialogTemplate {
   void AddWord(WORD word) { words_.push_back(word); }
   void AddDword(DWORD value);
   void AddText(TextView text);
+  void AddControlHead(DWORD id, DWORD style, short x, short y, short width, short height);
   void AlignToDword();
 
   std::vector<WORD> words_;

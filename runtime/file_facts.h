@@ -15,6 +15,8 @@ std::int64_t FileTimeNow();
 // When the file was last written; none when there is no such file (or it is a directory).
 std::optional<std::int64_t> LastWriteTime(TextView path);
 
+bool IsDirectory(TextView path);
+
 // The path made full against the current directory; the path itself when it cannot be.
 Text FullPath(TextView path);
 

@@ -24,6 +24,12 @@ std::optional<std::int64_t> LastWriteTime(TextView path) {
   return FromFileTime(data.ftLastWriteTime);
 }
 
+bool IsDirectory(TextView path) {
+  const Text name(path);
+  const DWORD attributes = GetFileAttributesW(Wide(name));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 Text FullPath(TextView path) {
   const Text name(path);
   const DWORD size = GetFullPathNameW(Wide(name), 0, nullptr, nullptr);

@@ -53,6 +53,24 @@ Text DirectoryOfAnswer(TextView answer) {
   return last == TextView::npos ? Text() : Text(answer.substr(0, last + 1));
 }
 
+std::vector<Text> SelectedFiles(TextView buffer) {
+  std::vector<Text> parts;
+  for (std::size_t start = 0; start < buffer.size();) {
+    std::size_t end = buffer.find(u'\0', start);
+    if (end == TextView::npos) end = buffer.size();
+    if (end == start) break;  // the double NUL
+    parts.emplace_back(buffer.substr(start, end - start));
+    start = end + 1;
+  }
+  if (parts.size() <= 1) return parts;
+  const Text directory = parts.front();
+  const bool separated = directory.ends_with(u'\\') || directory.ends_with(u'/');
+  std::vector<Text> files;
+  for (std::size_t i = 1; i < parts.size(); ++i)
+    files.push_back(Concat({directory, separated ? u"" : u"\\", parts[i]}));
+  return files;
+}
+
 Text JoinMultipleSelection(TextView buffer) {
   Text joined;
   for (std::size_t i = 0; i < buffer.size(); ++i) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "runtime/text_value.h"
 
@@ -49,6 +50,10 @@ bool NameCanStartDialog(TextView name);
 
 // The directory the directory dialog chose: its answer up to and including the last "\".
 Text DirectoryOfAnswer(TextView answer);
+
+// The full paths of the dialog's answer with several files allowed: one full path, or the
+// directory, NUL, the names NUL-separated, and a double NUL.
+std::vector<Text> SelectedFiles(TextView buffer);
 
 // A multiple selection (directory, NUL, names, double NUL) as one text with "|" between.
 Text JoinMultipleSelection(TextView buffer);

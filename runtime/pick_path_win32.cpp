@@ -62,6 +62,23 @@ UINT_PTR CALLBACK DirectoryHook(HWND dialog, UINT message, WPARAM wParam, LPARAM
   }
 }
 
+// Runs the open or save dialog as one of the program's own. A choice that does not fit the
+// buffer is not a cancel: the caller learns it from the last error.
+bool ShowFileDialog(OPENFILENAMEW& dialog, bool save) {
+  const auto show = LoadSystemFunction<DialogFunction>(L"comdlg32.dll", save ? "GetSaveFileNameW" : "GetOpenFileNameW");
+  if (!show) return false;
+  BOOL chosen = FALSE;
+  {
+    OwnModalDialog ownDialog;
+    chosen = show(&dialog);
+  }
+  if (chosen) return true;
+  using ErrorFunction = DWORD(WINAPI*)();
+  const auto dialogError = LoadSystemFunction<ErrorFunction>(L"comdlg32.dll", "CommDlgExtendedError");
+  if (dialogError && dialogError() == FNERR_BUFFERTOOSMALL) SetErrorState(kNameTooLong);
+  return false;
+}
+
 // The classic dialog's own hook: the platform's behaviour, unchanged.
 UINT_PTR CALLBACK ClassicHook(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
@@ -105,22 +122,7 @@ LONG PickPath(TextView title, FieldSpan target, TextView filter, LONG flags) {
   } else {
     dialog.lpfnHook = &ClassicHook;
   }
-  const char* function = UsesSaveDialog(flags) ? "GetSaveFileNameW" : "GetOpenFileNameW";
-
-  const auto show = LoadSystemFunction<DialogFunction>(L"comdlg32.dll", function);
-  if (!show) return 0;
-  BOOL chosen = FALSE;
-  {
-    OwnModalDialog ownDialog;
-    chosen = show(&dialog);
-  }
-  if (!chosen) {
-    // Not a cancel: the user chose something that does not fit the field.
-    using ErrorFunction = DWORD(WINAPI*)();
-    const auto dialogError = LoadSystemFunction<ErrorFunction>(L"comdlg32.dll", "CommDlgExtendedError");
-    if (dialogError && dialogError() == FNERR_BUFFERTOOSMALL) SetErrorState(kNameTooLong);
-    return 0;
-  }
+  if (!ShowFileDialog(dialog, UsesSaveDialog(flags))) return 0;
 
   const TextView answer(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size());
   Text result;
@@ -132,7 +134,40 @@ LONG PickPath(TextView title, FieldSpan target, TextView filter, LONG flags) {
     result = FromWide(buffer.data());
   }
   AssignField(target, result);
-  return chosen;
+  return 1;
+}
+
+LONG PickFiles(TextView title, FieldSpan target, TextView filter, std::vector<Text>& files) {
+  ClearErrorState();
+  const Text titleText(title.substr(0, kTitleLimit));
+  const Text filterText = DialogFilter(filter);
+  const Text initial = CLIP(TextView(target.data(), target.size()));
+  std::vector<wchar_t> buffer(kPickFilesRoom, L'\0');
+  if (NameCanStartDialog(initial)) std::copy(initial.begin(), initial.end(), buffer.begin());
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+  dialog.hwndOwner = CurrentWindowHandle();
+  dialog.lpstrFilter = Wide(filterText);
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = buffer.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+  dialog.Flags = DialogFlags(kPickExplorer | kPickMultiple);
+  if (!titleText.empty()) dialog.lpstrTitle = Wide(titleText);
+  wchar_t currentDirectory[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, currentDirectory);
+  dialog.lpstrInitialDir = currentDirectory;
+  if (!ShowFileDialog(dialog, false)) return 0;
+
+  files = SelectedFiles(TextView(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()));
+  if (files.empty()) return 0;
+  // The one file goes where a single choice goes, and is offered again next time.
+  if (files.size() == 1 && files.front().size() > target.size()) {
+    SetErrorState(kNameTooLong);
+    return 0;
+  }
+  AssignField(target, files.front());
+  return static_cast<LONG>(files.size());
 }
 
 }  // namespace rt

@@ -3,12 +3,16 @@
 // loop (EVENT_TaskEnded). Nothing polls; the program may close meanwhile and the process goes on.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
 #include "runtime/system_services.h"
 
 namespace rt {
+
+// Tells the window, from any thread, that a task has moved on: it receives EVENT_TaskEnded.
+void PostTaskEnded(HandleValue window);
 
 // Takes over the process handle and watches it; returns the watch's number, or 0 when the
 // process cannot be watched (the handle is closed then).
@@ -20,7 +24,9 @@ struct EndedProcess {
 };
 
 // Every watched process that has ended by now, in the order they were watched; each is
-// given once and then forgotten, its handle closed.
-std::vector<EndedProcess> TakeEndedProcesses();
+// given once and then forgotten, its handle closed. When some have ended, others still running
+// are given up to `together` to end as well, so that ends that belong together are taken
+// together (a bounded wait on their handles, no polling).
+std::vector<EndedProcess> TakeEndedProcesses(std::chrono::milliseconds together = std::chrono::milliseconds{0});
 
 }  // namespace rt

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <atomic>
 
 #include "runtime/dialog_services.h"
@@ -25,6 +26,8 @@ VOID CALLBACK ProcessEnded(PVOID, BOOLEAN) {
 
 }  // namespace
 
+void PostTaskEnded(HandleValue window) { PostMessageW(reinterpret_cast<HWND>(window), kTaskEndedMessage, 0, 0); }
+
 LONG WatchProcess(HandleValue process) {
   HANDLE handle = reinterpret_cast<HANDLE>(process);
   if (!handle) return 0;
@@ -39,8 +42,9 @@ LONG WatchProcess(HandleValue process) {
   return g_lastWatch;
 }
 
-std::vector<EndedProcess> TakeEndedProcesses() {
-  std::vector<EndedProcess> ended;
+namespace {
+
+void TakeEnded(std::vector<EndedProcess>& ended) {
   std::erase_if(g_watches, [&](const Watch& watch) {
     if (WaitForSingleObject(watch.process, 0) != WAIT_OBJECT_0) return false;
     DWORD code = 0;
@@ -51,6 +55,30 @@ std::vector<EndedProcess> TakeEndedProcesses() {
     ended.push_back({watch.number, code});
     return true;
   });
+}
+
+}  // namespace
+
+std::vector<EndedProcess> TakeEndedProcesses(std::chrono::milliseconds together) {
+  std::vector<EndedProcess> ended;
+  TakeEnded(ended);
+  const auto deadline = std::chrono::steady_clock::now() + together;
+  while (!ended.empty() && !g_watches.empty()) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    std::vector<HANDLE> running;
+    for (const Watch& watch : g_watches) {
+      if (running.size() == MAXIMUM_WAIT_OBJECTS) break;
+      running.push_back(watch.process);
+    }
+    if (WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), FALSE,
+                               static_cast<DWORD>(left.count())) == WAIT_TIMEOUT) {
+      break;
+    }
+    TakeEnded(ended);
+  }
+  std::ranges::sort(ended, {}, &EndedProcess::watch);
   return ended;
 }
 

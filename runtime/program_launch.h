@@ -14,6 +14,9 @@ struct LaunchResult {
   Text errorText;                 // the system's description of why it did not start
 };
 
+// The system's description of an error code, without its closing line break.
+Text SystemErrorText(std::uint32_t code);
+
 // Starts `file` with the verb and parameters in `directory` (empty: the current directory)
 // and keeps the started process. The shell shows no error box of its own; a failure comes
 // back to the caller.

@@ -7,7 +7,9 @@ namespace {
 
 using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
 
-Text SystemErrorText(DWORD code) {
+}  // namespace
+
+Text SystemErrorText(std::uint32_t code) {
   wchar_t* buffer = nullptr;
   const DWORD length =
       FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -18,8 +20,6 @@ Text SystemErrorText(DWORD code) {
   if (text.empty()) text = u"Error " + FORMAT(static_cast<LONG>(code), u"N0");  // digits alone
   return text;
 }
-
-}  // namespace
 
 LaunchResult LaunchProgram(HandleValue owner, TextView verb, TextView file, TextView parameters, TextView directory,
                            LONG show) {

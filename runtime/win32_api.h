@@ -10,6 +10,7 @@
 #include <windows.h>
 // Not part of the lean set: the common dialogs, their control identifiers, the shell.
 #include <cderr.h>
+#include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
 #include <shellapi.h>

@@ -31,6 +31,7 @@ struct Control {
 };
 
 int g_ownModalDepth = 0;
+bool (*g_closeQuery)() = nullptr;
 LONG g_keyState = 0;  // the last key or mouse button, read when no event is current
 
 std::size_t PictureLength(TextView picture) {
@@ -103,6 +104,11 @@ namespace {
 
 Window* g_window = nullptr;  // the current window
 Event g_event;               // the event being handled
+std::vector<HWND> g_modeless;
+
+bool ModelessDialogMessage(MSG& message) {
+  return std::ranges::any_of(g_modeless, [&](HWND dialog) { return IsDialogMessageW(dialog, &message) != 0; });
+}
 
 }  // namespace
 
@@ -233,6 +239,7 @@ INT_PTR Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return TRUE;
     case WM_CLOSE:
+      if (g_closeQuery && !g_closeQuery()) return TRUE;
       closed_ = true;
       ShowWindow(handle_, SW_HIDE);
       return TRUE;
@@ -278,6 +285,11 @@ void Window::OnCommand(int id, int code) {
 }
 
 HWND CurrentWindowHandle() { return g_window ? g_window->handle() : nullptr; }
+
+void SetCloseQuery(bool (*query)()) { g_closeQuery = query; }
+
+void AddModelessDialog(HWND dialog) { g_modeless.push_back(dialog); }
+void RemoveModelessDialog(HWND dialog) { std::erase(g_modeless, dialog); }
 
 OwnModalDialog::OwnModalDialog() { ++g_ownModalDepth; }
 OwnModalDialog::~OwnModalDialog() { --g_ownModalDepth; }
@@ -330,7 +342,7 @@ bool NextEvent(LONG /*handled*/) {
       default:
         break;
     }
-    if (!IsDialogMessageW(window->handle(), &message)) {
+    if (!IsDialogMessageW(window->handle(), &message) && !ModelessDialogMessage(message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }

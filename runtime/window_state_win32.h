@@ -9,6 +9,14 @@ namespace rt {
 // turns it into EVENT_TaskEnded.
 inline constexpr UINT kTaskEndedMessage = WM_APP + 1;
 
+// Modeless dialogs beside the current window (a progress window): the event loop gives them
+// their keyboard handling (Tab, Enter, Escape) as it does the window's own.
+void AddModelessDialog(HWND dialog);
+void RemoveModelessDialog(HWND dialog);
+
+// Registers the common controls' classes (progress bar, list view) the first time.
+void RegisterCommonControls();
+
 // The current window's handle, or null.
 HWND CurrentWindowHandle();
 

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "app/globals.h"
+#include "convert/batch_conversion.h"
 #include "convert/conversion_watch.h"
 #include "convert/convert_handler.h"
 #include "runtime/dialog_services.h"
@@ -37,6 +38,7 @@ class MainProcedure {
     app::PATHIN = GETINI(kSettingsSection, kPathInKey, u"", CLIP(app::GLO_STNAMEINIFILE));
     app::PATHOUT = GETINI(kSettingsSection, kPathOutKey, u"", CLIP(app::GLO_STNAMEINIFILE));
     if (KEYCODE() == MouseRight) SetKeyCode(0);
+    SetCloseQuery(&convert::MayCloseDuringBatch);
     PREPAREPROCEDURE();
     while (NextEvent(0)) {
       DispatchEvent();
@@ -79,6 +81,7 @@ class MainProcedure {
         break;
       case EVENT_TaskEnded:
         convert::ConversionsEnded();
+        convert::BatchMoved();
         break;
       case EVENT_Rejected:
         Beep(150, 16);

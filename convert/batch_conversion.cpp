@@ -1,0 +1,185 @@
+#include "convert/batch_conversion.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "app/globals.h"
+#include "convert/batch_report.h"
+#include "convert/conversion_messages.h"
+#include "convert/conversion_outcome.h"
+#include "convert/launch_parameters.h"
+#include "runtime/dialog_services.h"
+#include "runtime/file_facts.h"
+#include "runtime/hidden_process.h"
+#include "runtime/process_watch.h"
+#include "runtime/program_launch.h"
+#include "runtime/progress_window.h"
+#include "runtime/report_window.h"
+#include "ui/main_window_definition.h"
+
+namespace convert {
+namespace {
+
+// What the user can read of a processor's output per file; the rest is read and dropped.
+constexpr std::size_t kCaptureLimit = 64 * 1024;
+
+constexpr rt::ReportColumn kColumns[] = {{kColumnInput, 190}, {kColumnOutput, 60}, {kColumnResult, 300}};
+constexpr rt::ReportDefinition kReport{kReportTitle, kCopy, kClose, kColumns};
+
+struct Batch {
+  std::vector<BatchItem> plan;
+  std::vector<FileReport> reports;     // a row per planned file
+  std::vector<std::size_t> toConvert;  // indexes into the plan
+  std::vector<rt::Text> outputPaths;   // full, by plan index
+  rt::Text program;                    // the processor, found when the batch starts
+  rt::Text outputDirectory;            // as it was when the batch started
+  rt::Text workDirectory;
+  rt::HandleValue window = 0;
+
+  std::atomic<bool> cancelled{false};
+  std::mutex lock;          // guards the fields below and the reports
+  std::size_t current = 0;  // files started so far
+  std::size_t done = 0;
+  bool finished = false;
+
+  std::thread worker;
+  rt::ProgressWindow* progress = nullptr;
+};
+
+Batch* g_batch = nullptr;
+
+// One file, on the worker: the same program, parameter text and working directory as one
+// file has, without a window, waited for.
+FileReport Convert(const Batch& batch, const BatchItem& item, const rt::Text& outputPath) {
+  FileReport report{item.inputName, item.outputName, FileResult::Failed, {}, {}};
+  const std::int64_t launchTime = rt::FileTimeNow();
+  const rt::HiddenRun run =
+      rt::RunHidden(batch.program, ParameterText(item.inputPath, batch.outputDirectory, item.outputName),
+                    batch.workDirectory, kCaptureLimit);
+  if (!run.started) {
+    report.reason = LaunchFailedMessage(rt::SystemErrorText(run.systemError));
+    return report;
+  }
+  report.captured = rt::ConsoleText(run.captured);
+  const Outcome outcome = JudgeOutcome({run.exitCode, rt::LastWriteTime(outputPath)}, launchTime);
+  if (outcome == Outcome::Succeeded) {
+    report.result = FileResult::Converted;
+  } else {
+    report.reason = FailureReason(outcome, run.exitCode, outputPath);
+  }
+  return report;
+}
+
+void Work(Batch& batch) {
+  for (const std::size_t index : batch.toConvert) {
+    if (batch.cancelled.load()) break;
+    {
+      std::lock_guard guard(batch.lock);
+      ++batch.current;
+    }
+    rt::PostTaskEnded(batch.window);
+    FileReport report = batch.program.empty() ? FileReport{batch.plan[index].inputName,
+                                                           batch.plan[index].outputName,
+                                                           FileResult::Failed,
+                                                           LaunchFailedMessage(rt::SystemErrorText(2)),
+                                                           {}}
+                                              : Convert(batch, batch.plan[index], batch.outputPaths[index]);
+    std::lock_guard guard(batch.lock);
+    batch.reports[index] = std::move(report);
+    ++batch.done;
+  }
+  {
+    std::lock_guard guard(batch.lock);
+    batch.finished = true;
+  }
+  rt::PostTaskEnded(batch.window);
+}
+
+rt::Text Number(std::size_t value) {
+  const std::string digits = std::to_string(value);
+  return rt::Text(digits.begin(), digits.end());
+}
+
+void Report(const Batch& batch) {
+  rt::ReportContent content;
+  content.summary = SummaryLine(CountResults(batch.reports));
+  for (const FileReport& file : batch.reports) {
+    content.rows.push_back({file.inputName, file.outputName, ResultWords(file)});
+    content.details.push_back(file.captured.empty() ? ResultWords(file) : file.captured);
+  }
+  content.table = ReportTable(batch.reports);
+  rt::ShowReport(kReport, content);
+}
+
+}  // namespace
+
+bool BatchRunning() { return g_batch != nullptr; }
+
+void StartBatch(std::span<const BatchInput> inputs, bool requireXml) {
+  auto batch = std::make_unique<Batch>();
+  batch->plan = PlanBatch(inputs, requireXml);
+  batch->outputDirectory = rt::CLIP(app::PATHOUT);
+  batch->workDirectory = rt::CLIP(app::GLO_PATH);
+  batch->program = rt::FindProgram(kProcessorProgram);
+  batch->window = rt::WindowHandle();
+  batch->outputPaths.resize(batch->plan.size());
+  for (std::size_t index = 0; index < batch->plan.size(); ++index) {
+    const BatchItem& item = batch->plan[index];
+    FileReport report{item.inputName, item.outputName, FileResult::NotConverted, {}, {}};
+    if (item.accepted) {
+      batch->toConvert.push_back(index);
+      batch->outputPaths[index] = rt::FullPath(OutputPath(batch->outputDirectory, item.outputName));
+    } else {
+      report.result = FileResult::Refused;
+      report.reason = item.refusal;
+    }
+    batch->reports.push_back(std::move(report));
+  }
+  batch->progress = rt::OpenProgressWindow(kProgressTitle, kCancel, batch->cancelled);
+  g_batch = batch.release();
+  g_batch->worker = std::thread(Work, std::ref(*g_batch));
+  BatchMoved();
+}
+
+void BatchMoved() {
+  Batch* batch = g_batch;
+  if (!batch) return;
+  std::size_t current = 0, done = 0;
+  bool finished = false;
+  {
+    std::lock_guard guard(batch->lock);
+    current = batch->current;
+    done = batch->done;
+    finished = batch->finished;
+  }
+  const std::size_t total = batch->toConvert.size();
+  if (!finished) {
+    const std::size_t shown = std::max<std::size_t>(current, 1);
+    const rt::Text name = total > 0 ? batch->plan[batch->toConvert[shown - 1]].inputName : rt::Text();
+    rt::ShowProgress(batch->progress, rt::Concat({kProgressFile, Number(shown), kProgressOf, Number(total)}), name,
+                     static_cast<rt::LONG>(done), static_cast<rt::LONG>(total));
+    return;
+  }
+  batch->worker.join();
+  rt::CloseProgressWindow(batch->progress);
+  g_batch = nullptr;
+  const std::unique_ptr<Batch> ended(batch);
+  Report(*ended);
+  rt::SelectControl(ui::control::BUTTONCONVERT, 0, 0);
+}
+
+bool MayCloseDuringBatch() {
+  if (!g_batch) return true;
+  const rt::LONG answer =
+      rt::ShowMessage(kStopBatchQuestion, kMessageCaption, rt::kWarningIcon, u"6", rt::BUTTON_NO, 1);
+  if (answer != rt::BUTTON_YES) return false;
+  // The running processor finishes on its own; nothing waits for it.
+  g_batch->cancelled.store(true);
+  g_batch->worker.detach();
+  return true;
+}
+
+}  // namespace convert
