@@ -59,6 +59,13 @@ void ChooseFileInExplorerDialog(const Window& dialog, const std::wstring& fullPa
   PressAndWaitUntilGone(dialog, IDOK, timeout);
 }
 
+void ChooseFilesInExplorerDialog(const Window& dialog, const std::vector<std::wstring>& names, Timeout timeout) {
+  std::wstring quoted;
+  for (const std::wstring& name : names) quoted += (quoted.empty() ? L"\"" : L" \"") + name + L"\"";
+  ExplorerNameEdit(dialog).SetText(quoted, timeout);
+  PressAndWaitUntilGone(dialog, IDOK, timeout);
+}
+
 Window WaitForClassicFileDialog(DWORD processId, const std::wstring& title, Timeout timeout) {
   return WaitForWindow(
       processId,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tests/driver/window_driver.h"
 
@@ -36,6 +37,11 @@ std::wstring ExplorerFileName(const Window& dialog);
 std::wstring ExplorerFolderName(const Window& dialog);
 // Types the full path into the name box, presses OK and waits until the dialog has gone.
 void ChooseFileInExplorerDialog(const Window& dialog, const std::wstring& fullPath, Timeout timeout = kDefaultTimeout);
+
+// Chooses several files of the folder the dialog shows, as Ctrl-clicking them would: their
+// names, quoted, into the name box, then OK; waits until the dialog has gone.
+void ChooseFilesInExplorerDialog(const Window& dialog, const std::vector<std::wstring>& names,
+                                 Timeout timeout = kDefaultTimeout);
 
 // --- Classic dialog choosing a directory
 

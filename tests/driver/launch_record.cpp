@@ -146,8 +146,8 @@ std::string ReadFileBytes(const std::wstring& file) { return FileText(file); }
 std::string FormatBehaviours(const std::vector<DoubleBehaviour>& rules) {
   std::string text;
   for (const DoubleBehaviour& rule : rules) {
-    text += ToUtf8(rule.match) + "|" + std::to_string(rule.exitCode) + "|" + std::to_string(rule.pauseMilliseconds) +
-            "|" + (rule.writesOutput ? "1" : "0") + "|" + ToUtf8(rule.gate) + "|" + ToUtf8(rule.errorText) + "\n";
+    text += Escaped(rule.match) + "|" + std::to_string(rule.exitCode) + "|" + std::to_string(rule.pauseMilliseconds) +
+            "|" + (rule.writesOutput ? "1" : "0") + "|" + Escaped(rule.gate) + "|" + Escaped(rule.errorText) + "\n";
   }
   return text;
 }
@@ -171,13 +171,13 @@ DoubleBehaviour BehaviourFor(const std::string& rulesText, const std::wstring& i
     }
     fields.push_back(line.substr(from));
     DoubleBehaviour rule;
-    rule.match = FromUtf8(fields[0]);
+    rule.match = Unescaped(fields[0], lineNumber, line);
     if (rule.match != L"*" && inputPath.find(rule.match) == std::wstring::npos) continue;
     rule.exitCode = Number(fields[1], lineNumber, line);
     rule.pauseMilliseconds = Number(fields[2], lineNumber, line);
     rule.writesOutput = Flag(fields[3], lineNumber, line);
-    rule.gate = FromUtf8(fields[4]);
-    rule.errorText = FromUtf8(fields[5]);
+    rule.gate = Unescaped(fields[4], lineNumber, line);
+    rule.errorText = Unescaped(fields[5], lineNumber, line);
     return rule;
   }
   return {};

@@ -58,6 +58,7 @@ std::vector<LaunchRecord> ParseLaunchRecords(const std::string& text);
 // output is a copy of the input, written to the path after "-o" (a failed write changes
 // nothing else). A gate names an event that the stand-in waits for, after its pause, before
 // it ends, so that a test can end several at one moment. The error text goes to standard error.
+// Text fields are escaped as the records' values are.
 inline constexpr wchar_t kBehaviourFile[] = L"msxsl-behaviour.txt";
 
 struct DoubleBehaviour {

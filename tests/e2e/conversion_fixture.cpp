@@ -138,6 +138,46 @@ void ConversionTest::PickFile(const std::wstring& path) const {
   driver::ChooseFileInExplorerDialog(OpenFileDialog(), path);
 }
 
+void ConversionTest::PickFiles(const std::vector<std::wstring>& names) const {
+  driver::ChooseFilesInExplorerDialog(OpenFileDialog(), names);
+}
+
+ConversionTest::BatchReport ConversionTest::ReadReport() {
+  const driver::Window report =
+      Program().WaitForWindow(driver::kDialogClass, L"Отчёт о конвертации", driver::Timeout{60'000});
+  BatchReport read{report.Child(100).Text(), {}};
+  std::wstring table;
+  for (int attempt = 0; attempt < 50 && table.empty(); ++attempt) {
+    report.Child(103).Click();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (!OpenClipboard(nullptr)) continue;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+        table = text;
+        GlobalUnlock(data);
+      }
+    }
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  for (std::size_t start = 0; start < table.size();) {
+    std::size_t end = table.find(L"\r\n", start);
+    if (end == std::wstring::npos) end = table.size();
+    std::vector<std::wstring> cells;
+    const std::wstring line = table.substr(start, end - start);
+    for (std::size_t from = 0;;) {
+      const std::size_t tab = line.find(L'\t', from);
+      cells.push_back(line.substr(from, tab == std::wstring::npos ? std::wstring::npos : tab - from));
+      if (tab == std::wstring::npos) break;
+      from = tab + 1;
+    }
+    read.rows.push_back(cells);
+    start = end + 2;
+  }
+  driver::PressAndWaitUntilGone(report, IDOK);
+  return read;
+}
+
 driver::LaunchRecord ConversionTest::NextRecord() {
   const std::vector<driver::LaunchRecord> records = driver::WaitForLaunchRecords(recordFile_, recordsSeen_ + 1);
   recordsSeen_ = records.size();

@@ -72,8 +72,19 @@ class ConversionTest : public ProgramTest {
   driver::Window OpenFileDialog() const;
   // Presses Convert and picks the file by typing its full path.
   void PickFile(const std::wstring& path) const;
+  // Every start the processor recorded so far.
+  std::vector<driver::LaunchRecord> Records() const { return driver::ReadLaunchRecords(recordFile_); }
   // Waits for the processor to record one more start than seen so far; returns that record.
   driver::LaunchRecord NextRecord();
+  // Presses Convert and chooses these files of the input directory together.
+  void PickFiles(const std::vector<std::wstring>& names) const;
+  // The report that ends a batch, as the user reads it: the summary, and the rows as "Копировать"
+  // puts them on the clipboard (a header row first). Closes it with "Закрыть".
+  struct BatchReport {
+    std::wstring summary;
+    std::vector<std::vector<std::wstring>> rows;
+  };
+  BatchReport ReadReport();
   // Picks the file and waits for the processor to record its start.
   driver::LaunchRecord Convert(const std::wstring& path);
 
