@@ -26,6 +26,9 @@ inline constexpr LONG EVENT_LoseFocus = 517;
 inline constexpr LONG EVENT_GainFocus = 518;
 // A watched process or worker has ended (FIELD 0); several ends may come as one event.
 inline constexpr LONG EVENT_TaskEnded = 1024;
+// Files were dropped on the window; FIELD is the number of the control under the drop point,
+// 0 elsewhere.
+inline constexpr LONG EVENT_Dropped = 1025;
 
 // Key code of a right mouse button press.
 inline constexpr LONG MouseRight = 2;

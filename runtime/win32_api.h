@@ -8,11 +8,13 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
-// Not part of the lean set: the common dialogs, their control identifiers, the shell.
+// Not part of the lean set: the common dialogs, their control identifiers, the shell, OLE
+// (drag and drop).
 #include <cderr.h>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
+#include <ole2.h>
 #include <shellapi.h>
 
 // wingdi.h's ERROR (a region result) would hide the last-error service of the same name.

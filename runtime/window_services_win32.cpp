@@ -249,6 +249,11 @@ INT_PTR Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case kTaskEndedMessage:
       Queue({EVENT_TaskEnded, 0, g_keyState});
       return TRUE;
+    case kFilesDroppedMessage: {
+      const auto number = static_cast<LONG>(wParam);
+      Queue({EVENT_Dropped, FindControl(number) ? number : 0, g_keyState});
+      return TRUE;
+    }
     case WM_ACTIVATEAPP:
       if (wParam && g_ownModalDepth == 0) Queue({EVENT_GainFocus, 0, g_keyState});
       return FALSE;

@@ -9,6 +9,10 @@ namespace rt {
 // turns it into EVENT_TaskEnded.
 inline constexpr UINT kTaskEndedMessage = WM_APP + 1;
 
+// Posted to the current window when files have been dropped on it; wParam is the number of
+// the control under the drop point, 0 elsewhere. The window turns it into EVENT_Dropped.
+inline constexpr UINT kFilesDroppedMessage = WM_APP + 2;
+
 // Modeless dialogs beside the current window (a progress window): the event loop gives them
 // their keyboard handling (Tab, Enter, Escape) as it does the window's own.
 void AddModelessDialog(HWND dialog);
