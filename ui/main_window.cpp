@@ -5,6 +5,8 @@
 #include "convert/conversion_watch.h"
 #include "convert/convert_handler.h"
 #include "runtime/dialog_services.h"
+#include "runtime/file_drop.h"
+#include "runtime/file_facts.h"
 #include "ui/main_window_definition.h"
 
 namespace ui {
@@ -29,6 +31,23 @@ void LookupDirectory(FieldSpan field, TextView key) {
   ChangeDirectory(CLIP(app::GLO_PATH));
 }
 
+// A directory dropped on an entry counts as picked with its lookup button and confirmed;
+// anything else dropped is for converting.
+void FilesDropped(LONG control) {
+  const std::vector<Text> paths = TakeDroppedFiles();
+  const bool onEntry = control == control::PATHIN || control == control::PATHOUT;
+  if (onEntry && paths.size() == 1 && IsDirectory(paths.front())) {
+    const Text& directory = paths.front();
+    const bool separated = directory.ends_with(u'\\') || directory.ends_with(u'/');
+    FieldSpan field = control == control::PATHIN ? app::PATHIN.field() : app::PATHOUT.field();
+    AssignField(field, separated ? directory : Concat({directory, u"\\"}));
+    SETINI(kSettingsSection, control == control::PATHIN ? kPathInKey : kPathOutKey,
+           CLIP(TextView(field.data(), field.size())), CLIP(app::GLO_STNAMEINIFILE));
+    return;
+  }
+  convert::ConvertDroppedFiles(paths);
+}
+
 class MainProcedure {
  public:
   void Run() {
@@ -39,6 +58,7 @@ class MainProcedure {
     app::PATHOUT = GETINI(kSettingsSection, kPathOutKey, u"", CLIP(app::GLO_STNAMEINIFILE));
     if (KEYCODE() == MouseRight) SetKeyCode(0);
     SetCloseQuery(&convert::MayCloseDuringBatch);
+    AcceptDroppedFiles();
     PREPAREPROCEDURE();
     while (NextEvent(0)) {
       DispatchEvent();
@@ -78,6 +98,9 @@ class MainProcedure {
         } else {
           REFRESHWINDOW();
         }
+        break;
+      case EVENT_Dropped:
+        FilesDropped(FIELD());
         break;
       case EVENT_TaskEnded:
         convert::ConversionsEnded();

@@ -72,15 +72,17 @@ bool Append(const std::wstring& file, const std::string& bytes) {
   return false;
 }
 
+// A fresh file, as a processor writes it (a copy would keep the input's time).
 void WriteOutput(const driver::LaunchRecord& record) {
   const auto option = std::find(record.arguments.begin(), record.arguments.end(), L"-o");
   if (option == record.arguments.end() || option + 1 == record.arguments.end()) return;
-  const std::wstring& output = *(option + 1);
-  if (!record.arguments.empty() && CopyFileW(record.arguments.front().c_str(), output.c_str(), FALSE)) return;
-  HANDLE handle = CreateFileW(output.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string bytes = record.arguments.empty() ? std::string() : driver::ReadFileBytes(record.arguments.front());
+  if (bytes.empty()) bytes = "<converted/>";
+  HANDLE handle =
+      CreateFileW((option + 1)->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
-  WriteFile(handle, "<converted/>", 12, &written, nullptr);
+  WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(handle);
 }
 

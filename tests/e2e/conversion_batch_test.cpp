@@ -2,6 +2,7 @@
 // the processor hidden, and reported file by file.
 #include <windows.h>
 
+#include "tests/driver/file_drag.h"
 #include "tests/e2e/conversion_fixture.h"
 
 namespace e2e {
@@ -89,6 +90,30 @@ TEST_F(ConversionBatch, CancelStopsAfterTheRunningFile) {
                                L" (всего файлов: 20)";
   EXPECT_EQ(Utf8(report.summary), Utf8(summary));
   EXPECT_EQ(report.rows.size(), 21u);
+}
+
+// Dropped from another program: a directory on the output entry is taken as if looked up, then
+// files dropped on the window are converted, those that are not XML refused.
+TEST_F(ConversionBatch, DroppedDirectoryAndFiles) {
+  const std::wstring dropped = Path(L"DROPPED");
+  driver::MakeDirectories(dropped);
+  const std::wstring good = CreateInputFile(Path(L"elsewhere"), kGood1);
+  const std::wstring text = Path(L"elsewhere\\notes.txt");
+  driver::WriteTextFile(text, "not a document");
+  WritePaths(InputDirectory(), OutputDirectory());
+  Start();
+
+  driver::DragFilesOnto(driver::CentreOf(ControlWindow(PATHOUT)), {dropped});
+  driver::WaitUntil([&] { return ControlText(PATHOUT) == dropped + L"\\"; }, L"the dropped directory in the entry",
+                    Program().Id());
+  EXPECT_NE(Settings().value_or("").find("PathOut=" + Utf8(dropped) + "\\"), std::string::npos) << "remembered";
+
+  driver::DragFilesOnto(driver::CentreOf(MainWindow()), {text, good});
+  const BatchReport report = ReadReport();
+  ASSERT_EQ(report.rows.size(), 3u);
+  EXPECT_EQ(Utf8(report.rows[1][0] + L" " + report.rows[1][2]), Utf8(kGood1 + L" Сконвертирован"));
+  EXPECT_EQ(Utf8(report.rows[2][0] + L" " + report.rows[2][2]), Utf8(L"notes.txt Отклонён: Это не файл XML"));
+  EXPECT_EQ(driver::ReadTextFile(dropped + L"\\00000100.001"), driver::ReadTextFile(good));
 }
 
 }  // namespace
