@@ -26,7 +26,7 @@ namespace {
 // What the user can read of a processor's output per file; the rest is read and dropped.
 constexpr std::size_t kCaptureLimit = 64 * 1024;
 
-constexpr rt::ReportColumn kColumns[] = {{kColumnInput, 190}, {kColumnOutput, 60}, {kColumnResult, 300}};
+constexpr rt::ReportColumn kColumns[] = {{kColumnInput, 250}, {kColumnOutput, 70}, {kColumnResult, 320}};
 constexpr rt::ReportDefinition kReport{kReportTitle, kCopy, kClose, kColumns};
 
 struct Batch {
@@ -103,12 +103,24 @@ rt::Text Number(std::size_t value) {
   return rt::Text(digits.begin(), digits.end());
 }
 
+// A multi-line edit breaks lines at CR LF only; console programs often write LF alone.
+rt::Text WithCrLf(rt::TextView text) {
+  rt::Text result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) result += u'\r';
+    result += text[i];
+  }
+  return result;
+}
+
 void Report(const Batch& batch) {
   rt::ReportContent content;
   content.summary = SummaryLine(CountResults(batch.reports));
   for (const FileReport& file : batch.reports) {
     content.rows.push_back({file.inputName, file.outputName, ResultWords(file)});
-    content.details.push_back(file.captured.empty() ? ResultWords(file) : file.captured);
+    content.details.push_back(file.captured.empty()
+                                  ? ResultWords(file)
+                                  : rt::Concat({ResultWords(file), u"\r\n\r\n", WithCrLf(file.captured)}));
   }
   content.table = ReportTable(batch.reports);
   rt::ShowReport(kReport, content);

@@ -13,8 +13,8 @@ constexpr int kListId = 101;
 constexpr int kDetailsId = 102;
 constexpr int kCopyId = 103;
 // Dialog units of the first layout; the window then follows its size.
-constexpr short kWidth = 420;
-constexpr short kHeight = 240;
+constexpr short kWidth = 560;
+constexpr short kHeight = 250;
 constexpr short kMargin = 7;
 constexpr short kButtonWidth = 60;
 constexpr short kButtonHeight = 14;
