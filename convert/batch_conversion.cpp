@@ -1,6 +1,7 @@
 #include "convert/batch_conversion.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -47,7 +48,12 @@ struct Batch {
 
   std::thread worker;
   rt::ProgressWindow* progress = nullptr;
+  std::chrono::steady_clock::time_point shown{};  // when the progress window last changed
 };
+
+// Files can follow each other faster than anyone reads; redrawing for each would only take
+// the window's time. Every notice still comes: the next one brings the display up to date.
+constexpr std::chrono::milliseconds kProgressPace{100};
 
 Batch* g_batch = nullptr;
 
@@ -169,6 +175,9 @@ void BatchMoved() {
   }
   const std::size_t total = batch->toConvert.size();
   if (!finished) {
+    const auto now = std::chrono::steady_clock::now();
+    if (done > 0 && now - batch->shown < kProgressPace) return;
+    batch->shown = now;
     const std::size_t shown = std::max<std::size_t>(current, 1);
     const rt::Text name = total > 0 ? batch->plan[batch->toConvert[shown - 1]].inputName : rt::Text();
     rt::ShowProgress(batch->progress, rt::Concat({kProgressFile, Number(shown), kProgressOf, Number(total)}), name,

@@ -79,6 +79,9 @@ void Fill(HWND dialog, const Report& report) {
     spec.iSubItem = index;
     SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&spec));
   }
+  // Drawn once, when all rows are in.
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LVM_SETITEMCOUNT, report.content.rows.size(), 0);
   int row = 0;
   for (const std::vector<Text>& cells : report.content.rows) {
     for (std::size_t cell = 0; cell < cells.size(); ++cell) {
@@ -93,6 +96,7 @@ void Fill(HWND dialog, const Report& report) {
     }
     ++row;
   }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   SetDlgItemTextW(dialog, kSummaryId, Wide(report.content.summary));
   if (row > 0) {
     LVITEMW first{};
