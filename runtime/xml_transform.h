@@ -14,8 +14,8 @@ struct TransformOutcome {
   Text reason;  // for the user, when it failed
 };
 
-// A stylesheet loaded and compiled once for a batch of files. It is built and used on one
-// thread that has COM (see ComThreadScope). Scripts and the document() function are refused:
+// A stylesheet loaded and compiled once for a batch of files. It is built, used and let go
+// on one thread while that thread has COM (see ComThreadScope). Scripts and the document() function are refused:
 // a stylesheet that uses them does not compile.
 class CompiledStylesheet {
  public:

@@ -236,8 +236,8 @@ TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView in
   HRESULT result = stylesheet.library_->compiled->createProcessor(processor.put());
   if (SUCCEEDED(result)) {
     VARIANT in{};
-    in.vt = VT_UNKNOWN;
-    in.punkVal = document.get();
+    in.vt = VT_DISPATCH;
+    in.pdispVal = document.get();
     result = processor->put_input(in);
   }
   if (SUCCEEDED(result)) {
