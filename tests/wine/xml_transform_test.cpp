@@ -29,11 +29,11 @@ const std::string kHello = "\xCF\xF0\xE8\xE2\xE5\xF2";
 // Each item's value through `value`; with a script when `script` names its function.
 std::string Stylesheet(const std::string& value, const std::string& script = "") {
   const std::string scriptSpace =
-      script.empty() ? "" : " xmlns:msxsl=\"urn:schemas-microsoft-com:xslt\" xmlns:u=\"urn:vexilate-test\"";
+      script.empty() ? "" : " xmlns:ms=\"urn:schemas-microsoft-com:xslt\" xmlns:u=\"urn:vexilate-test\"";
   const std::string scriptElement = script.empty()
                                         ? ""
-                                        : "<msxsl:script language=\"JScript\" implements-prefix=\"u\">function " +
-                                              script + "() { return 1; }</msxsl:script>\r\n";
+                                        : "<ms:script language=\"JScript\" implements-prefix=\"u\">function " + script +
+                                              "() { return 1; }</ms:script>\r\n";
   return "<?xml version=\"1.0\"?>\r\n<xsl:stylesheet version=\"1.0\" "
          "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"" +
          scriptSpace + ">\r\n<xsl:output method=\"xml\" encoding=\"windows-1251\"/>\r\n" + scriptElement +
