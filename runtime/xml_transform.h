@@ -15,8 +15,8 @@ struct TransformOutcome {
 };
 
 // A stylesheet loaded and compiled once for a batch of files. It is built, used and let go
-// on one thread while that thread has COM (see ComThreadScope). Scripts and the document() function are refused:
-// a stylesheet that uses them does not compile.
+// on one thread while that thread has COM (see ComThreadScope). Scripts and the document()
+// function are refused: a stylesheet that uses them does not compile.
 class CompiledStylesheet {
  public:
   // The compiled stylesheet, or nothing and the reason why not.
