@@ -1,0 +1,28 @@
+// Why a transformation failed, as the user reads it.
+#pragma once
+
+#include "runtime/text_value.h"
+
+namespace rt {
+
+// The document a parse error was found in.
+enum class ParsedDocument { kInput, kStylesheet };
+
+Text LibraryUnavailableReason(TextView libraryText);
+Text InputMissingReason(TextView inputPath);
+Text StylesheetMissingReason(TextView stylesheetPath);
+Text UnreadableReason(TextView path, TextView systemText);
+
+// "Ошибка в файле <path>, строка <line>, позиция <column>: <library text>"; without the
+// place when the library does not tell it (line 0).
+Text ParseErrorReason(ParsedDocument document, TextView path, LONG line, LONG column, TextView libraryText);
+
+Text DtdRefusedReason(ParsedDocument document, TextView path);
+Text ScriptRefusedReason(TextView stylesheetPath);
+Text DocumentFunctionRefusedReason(TextView stylesheetPath);
+Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText);
+Text OutputNotWrittenReason(TextView outputPath, TextView systemText);
+Text TransformFailedReason(TextView inputPath, TextView libraryText);
+Text NoResultReason(TextView inputPath);
+
+}  // namespace rt
