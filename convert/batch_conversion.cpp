@@ -4,6 +4,7 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "runtime/program_launch.h"
 #include "runtime/progress_window.h"
 #include "runtime/report_window.h"
+#include "runtime/xml_transform.h"
 #include "ui/main_window_definition.h"
 
 namespace convert {
@@ -36,6 +38,7 @@ struct Batch {
   std::vector<std::size_t> toConvert;  // indexes into the plan
   std::vector<rt::Text> outputPaths;   // full, by plan index
   rt::Text program;                    // the processor, found when the batch starts
+  rt::Text stylesheetPath;             // for the built-in conversion when there is none
   rt::Text outputDirectory;            // as it was when the batch started
   rt::Text workDirectory;
   rt::HandleValue window = 0;
@@ -79,7 +82,27 @@ FileReport Convert(const Batch& batch, const BatchItem& item, const rt::Text& ou
   return report;
 }
 
+// One file through the system XML library, with the batch's stylesheet compiled once.
+FileReport ConvertBuiltIn(const rt::CompiledStylesheet* stylesheet, const rt::Text& stylesheetReason,
+                          const BatchItem& item, const rt::Text& outputPath) {
+  FileReport report{item.inputName, item.outputName, FileResult::Failed, stylesheetReason, {}};
+  if (!stylesheet) return report;
+  const rt::TransformOutcome outcome = rt::TransformFile(*stylesheet, item.inputPath, outputPath);
+  report.result = outcome.succeeded ? FileResult::Converted : FileResult::Failed;
+  report.reason = outcome.reason;
+  return report;
+}
+
 void Work(Batch& batch) {
+  // Without the processor the program converts itself: COM on this thread, the stylesheet
+  // compiled once for every file.
+  std::optional<rt::ComThreadScope> com;
+  std::optional<rt::CompiledStylesheet> stylesheet;
+  rt::Text stylesheetReason;
+  if (batch.program.empty()) {
+    com.emplace();
+    stylesheet = rt::CompiledStylesheet::Compile(batch.stylesheetPath, stylesheetReason);
+  }
   for (const std::size_t index : batch.toConvert) {
     if (batch.cancelled.load()) break;
     {
@@ -87,16 +110,17 @@ void Work(Batch& batch) {
       ++batch.current;
     }
     rt::PostTaskEnded(batch.window);
-    FileReport report = batch.program.empty() ? FileReport{batch.plan[index].inputName,
-                                                           batch.plan[index].outputName,
-                                                           FileResult::Failed,
-                                                           LaunchFailedMessage(rt::SystemErrorText(2)),
-                                                           {}}
-                                              : Convert(batch, batch.plan[index], batch.outputPaths[index]);
+    FileReport report =
+        batch.program.empty()
+            ? ConvertBuiltIn(stylesheet ? &*stylesheet : nullptr, stylesheetReason, batch.plan[index],
+                             batch.outputPaths[index])
+            : Convert(batch, batch.plan[index], batch.outputPaths[index]);
     std::lock_guard guard(batch.lock);
     batch.reports[index] = std::move(report);
     ++batch.done;
   }
+  stylesheet.reset();  // before COM goes
+  com.reset();
   {
     std::lock_guard guard(batch.lock);
     batch.finished = true;
@@ -142,6 +166,7 @@ void StartBatch(std::span<const BatchInput> inputs, bool requireXml) {
   batch->outputDirectory = rt::CLIP(app::PATHOUT);
   batch->workDirectory = rt::CLIP(app::GLO_PATH);
   batch->program = rt::FindProgram(kProcessorProgram);
+  batch->stylesheetPath = rt::FullPath(kStylesheet);
   batch->window = rt::WindowHandle();
   batch->outputPaths.resize(batch->plan.size());
   for (std::size_t index = 0; index < batch->plan.size(); ++index) {

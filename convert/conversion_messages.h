@@ -56,6 +56,11 @@ inline constexpr char16_t kResultRefused[] = u"Отклонён: ";
 inline constexpr char16_t kResultFailed[] = u"Ошибка: ";
 inline constexpr char16_t kResultNotConverted[] = u"Не сконвертирован: конвертация остановлена";
 
+// The built-in conversion's success: nobody sees a console window close.
+inline constexpr char16_t kConvertedCaption[] = u"Конвертация";
+inline constexpr char16_t kConvertedFile[] = u"Файл ";
+inline constexpr char16_t kConvertedInto[] = u" сконвертирован в ";
+
 // A path that does not fit the file dialog's answer; the limit follows, then kCharacters.
 inline constexpr char16_t kPathTooLong[] = u"Путь к выбранному файлу длиннее ";
 inline constexpr char16_t kCharacters[] = u" символов: такой файл программа конвертировать не может";

@@ -27,7 +27,15 @@ rt::Text FailureReason(Outcome outcome, std::uint32_t exitCode, rt::TextView out
 }
 
 rt::Text FailureLine(rt::TextView inputName, Outcome outcome, std::uint32_t exitCode, rt::TextView outputPath) {
-  return rt::Concat({kConversionOf, inputName, kConversionFailed, FailureReason(outcome, exitCode, outputPath)});
+  return FailureLine(inputName, FailureReason(outcome, exitCode, outputPath));
+}
+
+rt::Text FailureLine(rt::TextView inputName, rt::TextView reason) {
+  return rt::Concat({kConversionOf, inputName, kConversionFailed, reason});
+}
+
+rt::Text ConvertedLine(rt::TextView inputName, rt::TextView outputPath) {
+  return rt::Concat({kConvertedFile, inputName, kConvertedInto, outputPath, u"."});
 }
 
 rt::Text FailureMessage(std::span<const rt::Text> lines) {

@@ -36,6 +36,12 @@ rt::Text FailureReason(Outcome outcome, std::uint32_t exitCode, rt::TextView out
 // The line that tells the user why the conversion of `inputName` failed.
 rt::Text FailureLine(rt::TextView inputName, Outcome outcome, std::uint32_t exitCode, rt::TextView outputPath);
 
+// The same line with a reason given in words (the XML library's).
+rt::Text FailureLine(rt::TextView inputName, rt::TextView reason);
+
+// "Файл <name> сконвертирован в <output path>."
+rt::Text ConvertedLine(rt::TextView inputName, rt::TextView outputPath);
+
 // Failures told together: one message, a line each.
 rt::Text FailureMessage(std::span<const rt::Text> lines);
 

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "convert/builtin_conversion.h"
 #include "convert/conversion_messages.h"
 #include "convert/conversion_outcome.h"
 #include "runtime/dialog_services.h"
@@ -16,6 +17,9 @@ namespace {
 std::map<rt::LONG, StartedConversion> g_running;  // by watch number
 // Processors that end within this of each other are told in one message.
 constexpr std::chrono::milliseconds kEndingTogether{80};
+// The system's information icon: FF 01 and IDI_INFORMATION + 1.
+constexpr char16_t kInformationIconChars[] = {0xFF, 0x01, 0x05, 0x7F};
+constexpr rt::TextView kInformationIcon(kInformationIconChars, 4);
 
 }  // namespace
 
@@ -37,9 +41,17 @@ void ConversionsEnded() {
     }
     g_running.erase(found);
   }
-  if (failures.empty()) return;
-  rt::ShowMessage(FailureMessage(failures), kMessageCaption, rt::kWarningIcon, u"", 0, 1);
-  rt::SelectControl(ui::control::BUTTONCONVERT, 0, 0);
+  std::vector<rt::Text> converted;
+  for (const BuiltInEnd& ended : TakeEndedBuiltInConversions()) {
+    if (ended.outcome.succeeded) {
+      converted.push_back(ConvertedLine(ended.conversion.inputName, ended.conversion.outputPath));
+    } else {
+      failures.push_back(FailureLine(ended.conversion.inputName, ended.outcome.reason));
+    }
+  }
+  if (!failures.empty()) rt::ShowMessage(FailureMessage(failures), kMessageCaption, rt::kWarningIcon, u"", 0, 1);
+  if (!converted.empty()) rt::ShowMessage(FailureMessage(converted), kConvertedCaption, kInformationIcon, u"", 0, 1);
+  if (!failures.empty() || !converted.empty()) rt::SelectControl(ui::control::BUTTONCONVERT, 0, 0);
 }
 
 }  // namespace convert

@@ -4,6 +4,7 @@
 
 #include "app/globals.h"
 #include "convert/batch_conversion.h"
+#include "convert/builtin_conversion.h"
 #include "convert/conversion_messages.h"
 #include "convert/conversion_rules.h"
 #include "convert/conversion_watch.h"
@@ -24,6 +25,9 @@ void Warn(TextView text, LONG focus) {
   ShowMessage(text, kMessageCaption, kWarningIcon, u"", 0, 1);
   SelectControl(focus, 0, 0);
 }
+
+// The system's "file not found" and "path not found": msxsl.exe is nowhere.
+bool ProcessorMissing(std::uint32_t systemError) { return systemError == 2 || systemError == 3; }
 
 // The one-file road from a chosen FILEIN on: its name, the checks, the launch. The current
 // directory is GLO_PATH.
@@ -50,6 +54,10 @@ void ConvertChosenFile() {
   // Resolved now, against the directory the processor starts in.
   StartedConversion started{FileNamePart(FILEIN), FullPath(OutputPath(PATHOUT, FILEOUT)), FileTimeNow()};
   const LaunchResult launch = LaunchProgram(HWND, ACTION, APP, PRM, DIRECT, kShowMaximized);
+  if (!launch.started && ProcessorMissing(launch.systemError)) {
+    // The stylesheet is read where the processor would have read it: the start directory.
+    return StartBuiltInConversion(std::move(started), CLIP(FILEIN), FullPath(kStylesheet));
+  }
   if (!launch.started) return Warn(LaunchFailedMessage(launch.errorText), ui::control::BUTTONCONVERT);
   WatchConversion(launch.process, std::move(started));
 }

@@ -7,6 +7,7 @@
 #include "runtime/msxml_api_win32.h"
 #include "runtime/win32_api.h"
 #include "runtime/xml_transform.h"
+#include "runtime/xml_error_place.h"
 #include "runtime/xml_transform_reasons.h"
 
 namespace rt {
@@ -67,6 +68,18 @@ ComPtr<IXMLDOMDocument2> NewDocument(const CLSID& kind, Text& reason) {
   return document;
 }
 
+// The file's bytes; empty when it cannot be read.
+std::string FileBytes(const Text& path) {
+  HANDLE file = CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char buffer[65536];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  CloseHandle(file);
+  return bytes;
+}
+
 bool Load(IXMLDOMDocument2* document, const VARIANT& source, ParsedDocument which, const Text& path, Text& reason) {
   VARIANT_BOOL loaded = VARIANT_FALSE;
   const HRESULT result = document->load(source, &loaded);
@@ -80,6 +93,13 @@ bool Load(IXMLDOMDocument2* document, const VARIANT& source, ParsedDocument whic
       error->get_reason(text.put());
     }
     const Text libraryText = text.text().empty() && FAILED(result) ? FailureText(result) : text.text();
+    // A library that does not tell where (Wine's does not) leaves it to the program's own look.
+    if (line <= 0) {
+      if (const auto place = FirstMalformedPlace(FileBytes(path))) {
+        line = place->line;
+        column = place->column;
+      }
+    }
     reason = ParseErrorReason(which, path, static_cast<LONG>(line), static_cast<LONG>(column), libraryText);
     return false;
   }
