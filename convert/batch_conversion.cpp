@@ -110,11 +110,9 @@ void Work(Batch& batch) {
       ++batch.current;
     }
     rt::PostTaskEnded(batch.window);
-    FileReport report =
-        batch.program.empty()
-            ? ConvertBuiltIn(stylesheet ? &*stylesheet : nullptr, stylesheetReason, batch.plan[index],
-                             batch.outputPaths[index])
-            : Convert(batch, batch.plan[index], batch.outputPaths[index]);
+    FileReport report = batch.program.empty() ? ConvertBuiltIn(stylesheet ? &*stylesheet : nullptr, stylesheetReason,
+                                                               batch.plan[index], batch.outputPaths[index])
+                                              : Convert(batch, batch.plan[index], batch.outputPaths[index]);
     std::lock_guard guard(batch.lock);
     batch.reports[index] = std::move(report);
     ++batch.done;

@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{"BothBatchNumbersSet", DocumentName(L"004321", L"12345", L"00078"), kWrongBatchNumber}),
     [](const ::testing::TestParamInfo<RejectedCase>& tested) { return std::string(tested.param.name); });
 
-// The system's own words for "file not found", as the program is expected to pass them on.
+// The system's own words for an error, as the program is expected to pass them on.
 std::wstring SystemDescription(DWORD code) {
   wchar_t* buffer = nullptr;
   const DWORD length =
@@ -100,15 +100,18 @@ std::wstring SystemDescription(DWORD code) {
   return text;
 }
 
-TEST_F(ConversionFailure, ProcessorNowhereToBeFound) {
+// A processor that is there but cannot start keeps the launch-failure message: only a missing
+// one makes the program convert by itself.
+TEST_F(ConversionFailure, ProcessorThatCannotStart) {
   RemoveProcessorFromWorkDirectory();
+  driver::WriteTextFile(WorkDirectory() + L"\\" + kProcessorName, "not a program");
   WritePaths(InputDirectory(), OutputDirectory());
   const std::wstring file = CreateInputFile(InputDirectory(), DocumentName(L"004321", L"12345", L"00000"));
   Start({}, {{L"PATH", L"C:\\windows\\system32;C:\\windows"}});
 
   PickFile(file);
-  const std::wstring description = SystemDescription(ERROR_FILE_NOT_FOUND);
-  ASSERT_FALSE(description.empty()) << "the system describes its error 2";
+  const std::wstring description = SystemDescription(ERROR_BAD_EXE_FORMAT);
+  ASSERT_FALSE(description.empty()) << "the system describes its error 193";
   // The program's own warning, and no box of the shell's before or beside it.
   ExpectWarning(std::wstring(kLaunchFailed) + L"\r\n" + description, BUTTONCONVERT);
   ExpectCurrentDirectory(WorkDirectory(), "after a failed launch");
