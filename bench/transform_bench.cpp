@@ -6,8 +6,9 @@
 //       the stylesheet compiled once, then every input: milliseconds per file.
 //
 // scripts/bench makes the inputs and runs xsltproc on the same files as the reference.
-#include <psapi.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "runtime/program_launch.h"
 #include "runtime/system_library_win32.h"
 
 namespace rt {
@@ -48,13 +49,7 @@ void Bstr::reset() {
 }
 
 Text SystemMessage(std::uint32_t code) {
-  wchar_t* buffer = nullptr;
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  Text text = length && buffer ? FromWide(buffer, length) : Text();
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
+  Text text = SystemDescription(code);
   if (text.empty()) {
     char digits[16] = {};
     std::snprintf(digits, sizeof digits, "0x%08X", static_cast<unsigned>(code));

@@ -79,6 +79,27 @@ bool ShowFileDialog(OPENFILENAMEW& dialog, bool save) {
   return false;
 }
 
+// A buffer of `size` characters for the dialog's answer, holding the target's text as the
+// starting name when the dialog can take it.
+std::vector<wchar_t> AnswerBuffer(FieldSpan target, std::size_t size) {
+  const Text initial = CLIP(TextView(target.data(), target.size()));
+  std::vector<wchar_t> buffer(size, L'\0');
+  if (NameCanStartDialog(initial)) std::copy(initial.begin(), initial.end(), buffer.begin());
+  return buffer;
+}
+
+// What every use of the dialog sets alike: the owner, the filter and the answer's buffer.
+OPENFILENAMEW DialogFor(const Text& filterText, std::vector<wchar_t>& buffer) {
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+  dialog.hwndOwner = CurrentWindowHandle();
+  dialog.lpstrFilter = Wide(filterText);
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = buffer.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+  return dialog;
+}
+
 // The classic dialog's own hook: the platform's behaviour, unchanged.
 UINT_PTR CALLBACK ClassicHook(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
@@ -90,18 +111,8 @@ LONG PickPath(TextView title, FieldSpan target, TextView filter, LONG flags) {
   const bool directoryMode = (flags & kPickDirectory) != 0;
   const Text filterText = directoryMode ? DialogFilter(u"*.*|*.*") : DialogFilter(filter);
 
-  const Text initial = CLIP(TextView(target.data(), target.size()));
-  std::vector<wchar_t> buffer(target.size() + 1, L'\0');
-  if (NameCanStartDialog(initial)) std::copy(initial.begin(), initial.end(), buffer.begin());
-
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
-  dialog.hwndOwner = CurrentWindowHandle();
-  dialog.lpstrFilter = Wide(filterText);
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = buffer.data();
-  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-
+  std::vector<wchar_t> buffer = AnswerBuffer(target, target.size() + 1);
+  OPENFILENAMEW dialog = DialogFor(filterText, buffer);
   dialog.Flags = DialogFlags(flags);
   Text initialDirectory;
   wchar_t currentDirectory[MAX_PATH] = {};
@@ -141,17 +152,8 @@ LONG PickFiles(TextView title, FieldSpan target, TextView filter, std::vector<Te
   ClearErrorState();
   const Text titleText(title.substr(0, kTitleLimit));
   const Text filterText = DialogFilter(filter);
-  const Text initial = CLIP(TextView(target.data(), target.size()));
-  std::vector<wchar_t> buffer(kPickFilesRoom, L'\0');
-  if (NameCanStartDialog(initial)) std::copy(initial.begin(), initial.end(), buffer.begin());
-
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
-  dialog.hwndOwner = CurrentWindowHandle();
-  dialog.lpstrFilter = Wide(filterText);
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = buffer.data();
-  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+  std::vector<wchar_t> buffer = AnswerBuffer(target, kPickFilesRoom);
+  OPENFILENAMEW dialog = DialogFor(filterText, buffer);
   dialog.Flags = DialogFlags(kPickExplorer | kPickMultiple);
   if (!titleText.empty()) dialog.lpstrTitle = Wide(titleText);
   wchar_t currentDirectory[MAX_PATH] = {};

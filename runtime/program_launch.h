@@ -14,7 +14,11 @@ struct LaunchResult {
   Text errorText;                 // the system's description of why it did not start
 };
 
-// The system's description of an error code, without its closing line break.
+// The system's description of an error code, without its closing line break; empty when the
+// system has none.
+Text SystemDescription(std::uint32_t code);
+
+// The same, or "Error <code>" when the system has none.
 Text SystemErrorText(std::uint32_t code);
 
 // Starts `file` with the verb and parameters in `directory` (empty: the current directory)

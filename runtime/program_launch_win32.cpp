@@ -9,7 +9,7 @@ using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
 
 }  // namespace
 
-Text SystemErrorText(std::uint32_t code) {
+Text SystemDescription(std::uint32_t code) {
   wchar_t* buffer = nullptr;
   const DWORD length =
       FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -17,8 +17,12 @@ Text SystemErrorText(std::uint32_t code) {
   Text text = length && buffer ? FromWide(buffer, length) : Text();
   if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
-  if (text.empty()) text = u"Error " + FORMAT(static_cast<LONG>(code), u"N0");  // digits alone
   return text;
+}
+
+Text SystemErrorText(std::uint32_t code) {
+  const Text text = SystemDescription(code);
+  return text.empty() ? u"Error " + FORMAT(static_cast<LONG>(code), u"N0") : text;  // digits alone
 }
 
 LaunchResult LaunchProgram(HandleValue owner, TextView verb, TextView file, TextView parameters, TextView directory,
