@@ -6,8 +6,8 @@
 #include "runtime/file_stream_win32.h"
 #include "runtime/msxml_api_win32.h"
 #include "runtime/win32_api.h"
-#include "runtime/xml_transform.h"
 #include "runtime/xml_error_place.h"
+#include "runtime/xml_transform.h"
 #include "runtime/xml_transform_reasons.h"
 
 namespace rt {

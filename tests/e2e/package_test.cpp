@@ -35,8 +35,9 @@ TEST(ReleasePackage, ConvertsWithoutTheProcessor) {
   const std::wstring file = input + L"\\ABCDEFGHIJKLMNOPQRSTUVWXYZA004321BCDEF12345GHIJKLMNOPQRSTUV00000.XML";
   driver::WriteTextFile(file, "<?xml version=\"1.0\"?><document><name>Vexilate</name></document>");
   driver::WriteTextFile(std::wstring(unpacked) + L"\\qRec7to4.xsl", kStylesheet);
-  driver::WriteTextFile(std::wstring(unpacked) + L"\\Vexilate.INI",
-                        "[Paths]\r\nPathIn=" + driver::ToUtf8(input) + "\r\nPathOut=" + driver::ToUtf8(output) + "\r\n");
+  driver::WriteTextFile(
+      std::wstring(unpacked) + L"\\Vexilate.INI",
+      "[Paths]\r\nPathIn=" + driver::ToUtf8(input) + "\r\nPathOut=" + driver::ToUtf8(output) + "\r\n");
 
   // Started by a double-click: in its own directory, with the system's search path alone.
   driver::Process started =
