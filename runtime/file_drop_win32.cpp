@@ -9,6 +9,8 @@
 namespace rt {
 namespace {
 
+using ReleaseFunction = void(WINAPI*)(STGMEDIUM*);
+
 std::vector<Text> g_dropped;  // the window's thread alone touches it
 
 FORMATETC FileListFormat() { return {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
@@ -88,7 +90,7 @@ class DropTarget final : public IDropTarget {
     }
     std::vector<Text> files;
     if (medium.tymed == TYMED_HGLOBAL) files = FilesOf(static_cast<HDROP>(medium.hGlobal));
-    ReleaseStgMedium(&medium);
+    if (const auto release = LoadSystemFunction<ReleaseFunction>(L"ole32.dll", "ReleaseStgMedium")) release(&medium);
     if (files.empty()) {
       *effect = DROPEFFECT_NONE;
       return S_OK;
@@ -118,13 +120,18 @@ class DropTarget final : public IDropTarget {
 }  // namespace
 
 bool AcceptDroppedFiles() {
+  using InitialiseFunction = HRESULT(WINAPI*)(LPVOID);
+  using RegisterFunction = HRESULT(WINAPI*)(HWND, IDropTarget*);
   HWND window = CurrentWindowHandle();
   if (!window) return false;
-  // Once for the thread, which stays in the apartment until the process ends.
-  static const bool oleReady = SUCCEEDED(OleInitialize(nullptr));
+  // OLE is loaded here, not at start-up. Once for the thread, which stays in the apartment
+  // until the process ends.
+  const auto initialise = LoadSystemFunction<InitialiseFunction>(L"ole32.dll", "OleInitialize");
+  const auto registerTarget = LoadSystemFunction<RegisterFunction>(L"ole32.dll", "RegisterDragDrop");
+  static const bool oleReady = initialise && registerTarget && SUCCEEDED(initialise(nullptr));
   if (!oleReady) return false;
   auto* target = new DropTarget(window);
-  const HRESULT registered = RegisterDragDrop(window, target);
+  const HRESULT registered = registerTarget(window, target);
   target->Release();  // the registration holds it from now on
   return registered == S_OK || registered == DRAGDROP_E_ALREADYREGISTERED;
 }

@@ -58,7 +58,6 @@ class MainProcedure {
     app::PATHOUT = GETINI(kSettingsSection, kPathOutKey, u"", CLIP(app::GLO_STNAMEINIFILE));
     if (KEYCODE() == MouseRight) SetKeyCode(0);
     SetCloseQuery(&convert::MayCloseDuringBatch);
-    AcceptDroppedFiles();
     PREPAREPROCEDURE();
     while (NextEvent(0)) {
       DispatchEvent();
@@ -90,6 +89,8 @@ class MainProcedure {
     switch (EVENT()) {
       case EVENT_OpenWindow:
         InitialiseOnce();
+        // Once the window shows: starting does not wait for OLE.
+        AcceptDroppedFiles();
         SelectControl(control::BUTTONLOOKUPPATHIN, 0, 0);
         break;
       case EVENT_GainFocus:
