@@ -92,6 +92,34 @@ TEST_F(ConversionBatch, CancelStopsAfterTheRunningFile) {
   EXPECT_EQ(report.rows.size(), 21u);
 }
 
+// Closing while a batch runs asks first: No keeps it going, Yes closes at once.
+TEST_F(ConversionBatch, ClosingAsksWhileABatchRuns) {
+  std::vector<std::wstring> names;
+  for (int n = 1; n <= 5; ++n) {
+    names.push_back(DocumentName(std::to_wstring(100000 + n), L"00001", L"00000"));
+    CreateInputFile(InputDirectory(), names.back());
+  }
+  TellProcessor({{L"*", 0, 2000, true, L"", L""}});
+  WritePaths(InputDirectory(), OutputDirectory());
+  Start();
+
+  PickFiles(names);
+  driver::WaitForLaunchRecords(WorkDirectory() + L"\\" + driver::kLaunchRecordFile, 1);
+  constexpr int kYes = 2, kNo = 4;  // the message dialog's button bits
+  for (const int answer : {kNo, kYes}) {
+    MainWindow().PostClose();
+    const driver::MessageDialog question = driver::WaitForMessageDialog(Program().Id(), kWarningCaption);
+    EXPECT_EQ(Utf8(question.text), Utf8(L"Идёт конвертация файлов. Остановить её и закрыть программу?"));
+    driver::PressMessageButton(question, answer);
+    if (answer == kNo) {
+      EXPECT_TRUE(Program().IsRunning()) << "No keeps the program and its batch";
+      EXPECT_TRUE(Program().WaitForWindow(driver::kDialogClass, L"Конвертация файлов").IsVisible());
+    }
+  }
+  EXPECT_EQ(Program().WaitForExit(driver::Timeout{1500}), 0u) << "Yes closes without waiting for the processor";
+  EXPECT_LT(Records().size(), 5u);
+}
+
 // Dropped from another program: a directory on the output entry is taken as if looked up, then
 // files dropped on the window are converted, those that are not XML refused.
 TEST_F(ConversionBatch, DroppedDirectoryAndFiles) {
