@@ -52,7 +52,7 @@ ProgressWindow* OpenProgressWindow(TextView title, TextView cancelCaption, std::
   DialogTemplate dialog(WS_POPUP | WS_CAPTION | DS_MODALFRAME | WS_VISIBLE, title, 220, 74, u"MS Shell Dlg", 8,
                         FW_NORMAL);
   dialog.AddControl(kCounterId, ControlClass::Static, SS_LEFT | WS_VISIBLE, u"", 7, 7, 206, 9);
-  dialog.AddControl(kItemId, ControlClass::Static, SS_LEFT | SS_PATHELLIPSIS | WS_VISIBLE, u"", 7, 18, 206, 9);
+  dialog.AddControl(kItemId, ControlClass::Static, SS_LEFT | SS_ENDELLIPSIS | WS_VISIBLE, u"", 7, 18, 206, 9);
   dialog.AddControl(kBarId, u"msctls_progress32", WS_VISIBLE | WS_BORDER, u"", 7, 31, 206, 10);
   dialog.AddControl(IDCANCEL, ControlClass::Button, BS_DEFPUSHBUTTON | WS_VISIBLE | WS_TABSTOP, cancelCaption, 85, 51,
                     50, 14);
