@@ -99,7 +99,7 @@ TEST_F(ConversionBatch, ClosingAsksWhileABatchRuns) {
     names.push_back(DocumentName(std::to_wstring(100000 + n), L"00001", L"00000"));
     CreateInputFile(InputDirectory(), names.back());
   }
-  TellProcessor({{L"*", 0, 2000, true, L"", L""}});
+  TellProcessor({{L"*", 0, 5000, true, L"", L""}});
   WritePaths(InputDirectory(), OutputDirectory());
   Start();
 
@@ -116,7 +116,7 @@ TEST_F(ConversionBatch, ClosingAsksWhileABatchRuns) {
       EXPECT_TRUE(Program().WaitForWindow(driver::kDialogClass, L"Конвертация файлов").IsVisible());
     }
   }
-  EXPECT_EQ(Program().WaitForExit(driver::Timeout{1500}), 0u) << "Yes closes without waiting for the processor";
+  EXPECT_EQ(Program().WaitForExit(driver::Timeout{3000}), 0u) << "Yes closes without waiting for the processor";
   EXPECT_LT(Records().size(), 5u);
 }
 

@@ -71,7 +71,7 @@ using ConversionEnd = ConversionTest;
 // A slow processor is not waited for: the window answers while it runs, the message follows its end.
 TEST_F(ConversionEnd, SlowProcessorIsToldAfterItsEnd) {
   const std::wstring file = CreateInputFile(InputDirectory(), kFirstName);
-  TellProcessor({{L"*", 1, 3000, false, L"", L""}});
+  TellProcessor({{L"*", 1, 5000, false, L"", L""}});
   WritePaths(InputDirectory(), OutputDirectory());
   Start();
 
@@ -97,7 +97,7 @@ TEST_F(ConversionEnd, SlowProcessorIsToldAfterItsEnd) {
 TEST_F(ConversionEnd, FailureWaitsForTheOpenFileDialog) {
   const std::wstring first = CreateInputFile(InputDirectory(), kFirstName);
   const std::wstring second = CreateInputFile(InputDirectory(), kSecondName);
-  TellProcessor({{L"004321", 2, 500, false, L"", L""}});
+  TellProcessor({{L"004321", 2, 1500, false, L"", L""}});
   WritePaths(InputDirectory(), OutputDirectory());
   Start();
 
