@@ -1,10 +1,17 @@
 // Summaries and wording of benchmark figures: medians and ratios against the baseline.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 namespace bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
 
 // The middle value (the mean of the two middle ones for an even count); 0 for none.
 double Median(std::vector<double> values);

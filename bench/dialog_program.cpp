@@ -3,13 +3,12 @@
 #include <chrono>
 #include <utility>
 
+#include "bench/bench_figures.h"
 #include "tests/driver/driver_error.h"
 #include "tests/driver/file_dialogs.h"
 
 namespace bench {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr DWORD kShowTimeoutMs = 20000;
 constexpr DWORD kDialogTimeoutMs = 20000;
@@ -35,10 +34,6 @@ BOOL CALLBACK FindFileDialog(HWND window, LPARAM parameter) {
   if (std::wstring(className) != driver::kDialogClass || !GetDlgItem(window, driver::kNameCombo)) return TRUE;
   search->found = window;
   return FALSE;
-}
-
-double MillisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 }  // namespace

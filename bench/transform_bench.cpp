@@ -15,11 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_figures.h"
 #include "runtime/xml_transform.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::MillisecondsSince;
 
 double KiB(SIZE_T bytes) { return static_cast<double>(bytes) / 1024.0; }
 
@@ -33,10 +35,6 @@ void PrivateMemory(double& now, double& peak) {
 }
 
 rt::Text T(const wchar_t* text) { return rt::Text(reinterpret_cast<const char16_t*>(text)); }
-
-double MillisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 }  // namespace
 

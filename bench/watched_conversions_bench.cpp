@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/batch_names.h"
 #include "bench/bench_child.h"
 #include "bench/bench_figures.h"
 #include "bench/conversion_layout.h"
@@ -29,24 +30,14 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::MillisecondsSince;
 
 constexpr int kSleepers = 10;
 constexpr DWORD kIdleMs = 5000;
 constexpr int kLatencyRounds = 10;
 constexpr int kWarmUp = 10;
 constexpr wchar_t kGate[] = L"vexilate-bench-gate";
-
-double MillisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// A name the product converts: registration number n, organisation batch 1.
-std::wstring GoodName(int n) {
-  wchar_t registration[8];
-  std::swprintf(registration, 8, L"%06d", n);
-  return L"ABCDEFGHIJKLMNOPQRSTUVWXYZA" + std::wstring(registration) + L"BCDEF00001GHIJKLMNOPQRSTUV00000.XML";
-}
 
 // Handles and private memory after each conversion.
 struct Series {
@@ -93,7 +84,7 @@ class Bench {
 
   // One conversion as a person makes it; returns the processor's launch record.
   driver::LaunchRecord Convert(int n) {
-    const std::wstring file = layout_.InputDirectory() + L"\\" + GoodName(n);
+    const std::wstring file = layout_.InputDirectory() + L"\\" + bench::BatchName(n);
     if (!driver::FileExists(file)) driver::WriteTextFile(file, "<?xml version=\"1.0\"?>\r\n<document/>\r\n");
     product_.Settle();
     driver::ChooseFileInExplorerDialog(product_.PressForFileDialog().dialog, file);
@@ -182,7 +173,7 @@ class Bench {
       product.Add(product_);
       bare.Settle();
       driver::ChooseFileInExplorerDialog(bare.PressForFileDialog().dialog,
-                                         layout_.InputDirectory() + L"\\" + GoodName(1000 + n));
+                                         layout_.InputDirectory() + L"\\" + bench::BatchName(1000 + n));
       bare.Settle();
       baseline.Add(bare);
       if (verbose) std::printf("%d: %zu handles, bare %zu\n", n, product.handles.back(), baseline.handles.back());

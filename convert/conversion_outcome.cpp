@@ -38,7 +38,7 @@ rt::Text ConvertedLine(rt::TextView inputName, rt::TextView outputPath) {
   return rt::Concat({kConvertedFile, inputName, kConvertedInto, outputPath, u"."});
 }
 
-rt::Text FailureMessage(std::span<const rt::Text> lines) {
+rt::Text MessageLines(std::span<const rt::Text> lines) {
   rt::Text message;
   for (const rt::Text& line : lines) {
     if (!message.empty()) message += kLineBreak;

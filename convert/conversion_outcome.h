@@ -42,7 +42,7 @@ rt::Text FailureLine(rt::TextView inputName, rt::TextView reason);
 // "Файл <name> сконвертирован в <output path>."
 rt::Text ConvertedLine(rt::TextView inputName, rt::TextView outputPath);
 
-// Failures told together: one message, a line each.
-rt::Text FailureMessage(std::span<const rt::Text> lines);
+// Ends told together (failures, or successes): one message, a line each.
+rt::Text MessageLines(std::span<const rt::Text> lines);
 
 }  // namespace convert

@@ -17,9 +17,6 @@ namespace {
 std::map<rt::LONG, StartedConversion> g_running;  // by watch number
 // Processors that end within this of each other are told in one message.
 constexpr std::chrono::milliseconds kEndingTogether{80};
-// The system's information icon: FF 01 and IDI_INFORMATION + 1.
-constexpr char16_t kInformationIconChars[] = {0xFF, 0x01, 0x05, 0x7F};
-constexpr rt::TextView kInformationIcon(kInformationIconChars, 4);
 
 }  // namespace
 
@@ -49,8 +46,8 @@ void ConversionsEnded() {
       failures.push_back(FailureLine(ended.conversion.inputName, ended.outcome.reason));
     }
   }
-  if (!failures.empty()) rt::ShowMessage(FailureMessage(failures), kMessageCaption, rt::kWarningIcon, u"", 0, 1);
-  if (!converted.empty()) rt::ShowMessage(FailureMessage(converted), kConvertedCaption, kInformationIcon, u"", 0, 1);
+  if (!failures.empty()) rt::ShowMessage(MessageLines(failures), kMessageCaption, rt::kWarningIcon, u"", 0, 1);
+  if (!converted.empty()) rt::ShowMessage(MessageLines(converted), kConvertedCaption, rt::kInformationIcon, u"", 0, 1);
   if (!failures.empty() || !converted.empty()) rt::SelectControl(ui::control::BUTTONCONVERT, 0, 0);
 }
 

@@ -144,6 +144,9 @@ LONG PickFiles(TextView title, FieldSpan target, TextView filter, std::vector<Te
 // The icon text of the system warning icon: FF 01 and the number 32516 (IDI_EXCLAMATION + 1).
 inline constexpr char16_t kWarningIconChars[] = {0xFF, 0x01, 0x04, 0x7F};
 inline constexpr TextView kWarningIcon(kWarningIconChars, 4);
+// The system information icon: FF 01 and 32517 (IDI_INFORMATION + 1).
+inline constexpr char16_t kInformationIconChars[] = {0xFF, 0x01, 0x05, 0x7F};
+inline constexpr TextView kInformationIcon(kInformationIconChars, 4);
 
 // Message dialog buttons (also the results).
 inline constexpr LONG BUTTON_OK = 1;

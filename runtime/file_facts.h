@@ -16,6 +16,7 @@ std::int64_t FileTimeNow();
 std::optional<std::int64_t> LastWriteTime(TextView path);
 
 bool IsDirectory(TextView path);
+bool IsFile(TextView path);
 
 // The path made full against the current directory; the path itself when it cannot be.
 Text FullPath(TextView path);

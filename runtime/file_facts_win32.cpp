@@ -30,6 +30,8 @@ bool IsDirectory(TextView path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsFile(TextView path) { return LastWriteTime(path).has_value(); }
+
 Text FullPath(TextView path) {
   const Text name(path);
   const DWORD size = GetFullPathNameW(Wide(name), 0, nullptr, nullptr);

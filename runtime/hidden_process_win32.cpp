@@ -1,3 +1,4 @@
+#include "runtime/file_facts.h"
 #include "runtime/hidden_process.h"
 #include "runtime/win32_api.h"
 
@@ -23,22 +24,15 @@ class OwnedHandle {
   HANDLE handle_ = nullptr;
 };
 
-bool IsFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 Text FindProgram(TextView name) {
-  const std::wstring wanted(name.begin(), name.end());
-  const DWORD size = GetCurrentDirectoryW(0, nullptr);
-  std::wstring current(size, L'\0');
-  current.resize(GetCurrentDirectoryW(size, current.data()));
-  const std::wstring here = current + (current.ends_with(L'\\') ? L"" : L"\\") + wanted;
-  if (IsFile(here)) return FromWide(here.c_str());
+  const Text current = CurrentDirectory();
+  const Text here = Concat({current, current.ends_with(u'\\') ? u"" : u"\\", name});
+  if (IsFile(here)) return here;
+  const Text wanted(name);
   wchar_t found[32768];
-  const DWORD length = SearchPathW(nullptr, wanted.c_str(), nullptr, 32768, found, nullptr);
+  const DWORD length = SearchPathW(nullptr, Wide(wanted), nullptr, 32768, found, nullptr);
   if (length == 0 || length >= 32768) return {};
   return FromWide(found, length);
 }
@@ -52,8 +46,6 @@ HiddenRun RunHidden(TextView program, TextView parameters, TextView directory, s
     return run;
   }
   SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-  OwnedHandle input(
-      CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0, nullptr));
 
   // The command line as the shell writes it: the quoted program, then the parameter text.
   Text commandLine = Concat({u"\"", program, u"\"", parameters});
@@ -66,8 +58,8 @@ HiddenRun RunHidden(TextView program, TextView parameters, TextView directory, s
   startup.hStdError = writeEnd.get();
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(Wide(programText), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, TRUE,
-                      CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, nullptr,
-                      directoryText.empty() ? nullptr : Wide(directoryText), &startup, &process)) {
+                      CREATE_NO_WINDOW, nullptr, directoryText.empty() ? nullptr : Wide(directoryText), &startup,
+                      &process)) {
     run.systemError = GetLastError();
     return run;
   }

@@ -31,11 +31,6 @@ constexpr char16_t kExpressionAttributes[] =
 constexpr char16_t kTemplateAttributes[] =
     u"//*[namespace-uri()!='http://www.w3.org/1999/XSL/Transform']/@*[contains(., 'document')]";
 
-bool IsFile(const Text& path) {
-  const DWORD attributes = GetFileAttributesW(Wide(path));
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void SetFlag(IXMLDOMDocument2* document, TextView name, bool value) {
   VARIANT setting{};
   setting.vt = VT_BOOL;

@@ -21,13 +21,15 @@ inline constexpr char16_t kPathOutKey[] = u"PathOut";
 inline constexpr char16_t kLookupTitle[] = u"Выбор директории входящих документов";
 inline constexpr char16_t kLookupFilter[] = u"ALL|*.*";
 
+void Remember(FieldSpan field, TextView key) {
+  SETINI(kSettingsSection, key, CLIP(TextView(field.data(), field.size())), CLIP(app::GLO_STNAMEINIFILE));
+}
+
 // Lets the user pick a directory for the field; remembers it only when the user confirms.
 void LookupDirectory(FieldSpan field, TextView key) {
   ChangeDirectory(CLIP(TextView(field.data(), field.size())));
   if (TextIsTrue(ERROR())) ChangeDirectory(CLIP(app::GLO_PATH));
-  if (PickPath(kLookupTitle, field, kLookupFilter, kPickDirectory)) {
-    SETINI(kSettingsSection, key, CLIP(TextView(field.data(), field.size())), CLIP(app::GLO_STNAMEINIFILE));
-  }
+  if (PickPath(kLookupTitle, field, kLookupFilter, kPickDirectory)) Remember(field, key);
   ChangeDirectory(CLIP(app::GLO_PATH));
 }
 
@@ -41,8 +43,7 @@ void FilesDropped(LONG control) {
     const bool separated = directory.ends_with(u'\\') || directory.ends_with(u'/');
     FieldSpan field = control == control::PATHIN ? app::PATHIN.field() : app::PATHOUT.field();
     AssignField(field, separated ? directory : Concat({directory, u"\\"}));
-    SETINI(kSettingsSection, control == control::PATHIN ? kPathInKey : kPathOutKey,
-           CLIP(TextView(field.data(), field.size())), CLIP(app::GLO_STNAMEINIFILE));
+    Remember(field, control == control::PATHIN ? kPathInKey : kPathOutKey);
     return;
   }
   convert::ConvertDroppedFiles(paths);

@@ -26,14 +26,14 @@ TEST(JudgeOutcome, NeedsExitCodeZeroAndAnOutputWrittenSinceTheLaunch) {
   }
 }
 
-TEST(FailureMessage, NamesTheFileAndTheReasonALineEach) {
+TEST(MessageLines, NamesTheFileAndTheReasonALineEach) {
   const rt::Text lines[] = {
       FailureLine(u"a.XML", Outcome::ExitCode, 1, u"D:\\OUT\\x.345"),
       FailureLine(u"b.XML", Outcome::ExitCode, 0xC000013A, u""),
       FailureLine(u"c.XML", Outcome::NoOutput, 0, u"D:\\OUT\\00432112.345"),
       FailureLine(u"d.XML", Outcome::ExitCode, 0x7FFFFFFF, u""),
   };
-  EXPECT_EQ(FailureMessage(lines),
+  EXPECT_EQ(MessageLines(lines),
             u"Конвертация файла a.XML не удалась: msxsl.exe завершился с кодом 1.|"
             u"Конвертация файла b.XML не удалась: msxsl.exe завершился с кодом 0xC000013A.|"
             u"Конвертация файла c.XML не удалась: выходной файл D:\\OUT\\00432112.345 не создан.|"
