@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tests/driver/launch_record.h"
+#include "tests/driver/test_files.h"
 #include "tests/driver/utf8_text.h"
 
 namespace {
@@ -76,7 +77,7 @@ bool Append(const std::wstring& file, const std::string& bytes) {
 void WriteOutput(const driver::LaunchRecord& record) {
   const auto option = std::find(record.arguments.begin(), record.arguments.end(), L"-o");
   if (option == record.arguments.end() || option + 1 == record.arguments.end()) return;
-  std::string bytes = record.arguments.empty() ? std::string() : driver::ReadFileBytes(record.arguments.front());
+  std::string bytes = record.arguments.empty() ? std::string() : driver::ReadTextFile(record.arguments.front());
   if (bytes.empty()) bytes = "<converted/>";
   HANDLE handle =
       CreateFileW((option + 1)->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -101,7 +102,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const driver::LaunchRecord record = WhatThisStartWasGiven();
   if (!Append(directory + driver::kLaunchRecordFile, driver::FormatLaunchRecord(record))) return 1;
 
-  const std::string rules = driver::ReadFileBytes(directory + driver::kBehaviourFile);
+  const std::string rules = driver::ReadTextFile(directory + driver::kBehaviourFile);
   const driver::DoubleBehaviour behaviour =
       driver::BehaviourFor(rules, record.arguments.empty() ? std::wstring() : record.arguments.front());
   Sleep(behaviour.pauseMilliseconds);

@@ -141,8 +141,6 @@ std::vector<LaunchRecord> ReadLaunchRecords(const std::wstring& recordFile) {
   return ParseLaunchRecords(FileText(recordFile));
 }
 
-std::string ReadFileBytes(const std::wstring& file) { return FileText(file); }
-
 std::string FormatBehaviours(const std::vector<DoubleBehaviour>& rules) {
   std::string text;
   for (const DoubleBehaviour& rule : rules) {

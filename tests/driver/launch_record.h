@@ -73,8 +73,6 @@ struct DoubleBehaviour {
 std::string FormatBehaviours(const std::vector<DoubleBehaviour>& rules);
 // The rule for this input among those of the file's text; the default one when none matches.
 DoubleBehaviour BehaviourFor(const std::string& rulesText, const std::wstring& inputPath);
-// The bytes of a file; empty when it does not exist.
-std::string ReadFileBytes(const std::wstring& file);
 
 // The records of the file; none when the file does not exist.
 std::vector<LaunchRecord> ReadLaunchRecords(const std::wstring& recordFile);

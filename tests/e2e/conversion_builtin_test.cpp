@@ -72,8 +72,6 @@ TEST_P(BuiltInFailure, IsToldAndKeepsTheEarlierOutput) {
   driver::WriteTextFile(file, c.input);
   driver::WriteTextFile(Output(), "earlier output");
   if (c.removeStylesheet) DeleteFileW((WorkDirectory() + L"\\" + kStylesheetName).c_str());
-  const std::wstring secret = Path(L"secret.txt");
-  driver::WriteTextFile(secret, "SECRET");
   WritePaths(InputDirectory(), c.outputDirectory.empty() ? OutputDirectory() : Path(c.outputDirectory) + L"\\");
   StartWithoutProcessor();
 
