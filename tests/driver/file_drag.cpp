@@ -150,6 +150,7 @@ class MouseDragSource final : public Counted<IDropSource> {
     return static_cast<short>(LOWORD(last)) == point.x && static_cast<short>(HIWORD(last)) == point.y;
   }
   bool Ended() const { return ended_; }
+  bool Abandoned() const { return abandoned_; }
   // DoDragDrop has returned.
   void End() { ended_ = true; }
   // The next answer cancels the drag.
@@ -307,6 +308,10 @@ DWORD DragFilesOnto(POINT screenPoint, const std::vector<std::wstring>& files) {
   const HRESULT result = DoDragDrop(data.get(), dropSource.get(), DROPEFFECT_COPY, &effect);
   dropSource.get()->End();
   hand.join();
+  if (dropSource.get()->Abandoned()) {
+    throw DriverError(L"the drag onto (" + std::to_wstring(screenPoint.x) + L", " + std::to_wstring(screenPoint.y) +
+                      L") never saw the button go up and was cancelled");
+  }
   if (result != DRAGDROP_S_DROP || effect == DROPEFFECT_NONE) {
     throw DriverError(L"the drop onto (" + std::to_wstring(screenPoint.x) + L", " + std::to_wstring(screenPoint.y) +
                       L") was not accepted: DoDragDrop gave " + HexOf(result) + L" with the effect " +
