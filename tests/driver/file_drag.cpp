@@ -3,8 +3,10 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cwchar>
+#include <functional>
 #include <thread>
 
 namespace driver {
@@ -120,30 +122,73 @@ class FileListData final : public Counted<IDataObject> {
   const std::vector<std::wstring> files_;
 };
 
+// Answers DoDragDrop after each message its loop takes (a move, the button going up, its own
+// timer) and keeps what the hand on the other thread goes by: how many the loop has taken, the
+// point of the last one, and whether the drag has ended.
 class MouseDragSource final : public Counted<IDropSource> {
  public:
   HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keyState) override {
-    if (escape) return DRAGDROP_S_CANCEL;
-    // The key state DoDragDrop passes is this thread's view, which can miss a release that
-    // the system gives to another process's window; the system's own state does not.
-    const bool released = !(keyState & MK_LBUTTON) || !(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
-    return released ? DRAGDROP_S_DROP : S_OK;
+    lastPoint_ = GetMessagePos();
+    ++handled_;
+    HRESULT answer = S_OK;
+    if (escape || abandoned_) {
+      answer = DRAGDROP_S_CANCEL;
+    } else if (!(keyState & MK_LBUTTON)) {
+      // Only the key state that comes with the message: the drop lands on that message's point.
+      // The system's own button state runs ahead of the queue; a release read from it drops on
+      // the point of whatever message the loop holds, which can be older than the release.
+      answer = DRAGDROP_S_DROP;
+    }
+    if (answer != S_OK) ended_ = true;
+    return answer;
   }
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+  unsigned Handled() const { return handled_; }
+  bool LastPointIs(POINT point) const {
+    const DWORD last = lastPoint_;
+    return static_cast<short>(LOWORD(last)) == point.x && static_cast<short>(HIWORD(last)) == point.y;
+  }
+  bool Ended() const { return ended_; }
+  bool Abandoned() const { return abandoned_; }
+  // DoDragDrop has returned.
+  void End() { ended_ = true; }
+  // The next answer cancels the drag.
+  void Abandon() { abandoned_ = true; }
+
+ private:
+  std::atomic<unsigned> handled_{0};
+  std::atomic<DWORD> lastPoint_{0};
+  std::atomic<bool> ended_{false};
+  std::atomic<bool> abandoned_{false};
 };
 
-// Keeps the thread's window and OLE answering while the test waits.
-void Pump(std::chrono::milliseconds duration) {
-  const auto end = std::chrono::steady_clock::now() + duration;
-  for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
+// Keeps the thread's window and OLE answering until the condition holds; false when time runs out.
+bool PumpUntil(const std::function<bool()>& condition, Timeout timeout = kDefaultTimeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<long long>(left.count(), 20)),
+                              QS_ALLINPUT);
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
   }
+  return true;
+}
+
+// Polls from the hand's thread until the condition holds; false when the drag has ended first
+// or time runs out.
+bool Await(const MouseDragSource& drag, const std::function<bool()>& condition) {
+  const auto end = std::chrono::steady_clock::now() + kDefaultTimeout;
+  while (!condition()) {
+    if (drag.Ended() || std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(5ms);
+  }
+  return true;
 }
 
 // Absolute coordinates run from 0 to 65535 across the screen; rounded up so that the
@@ -204,6 +249,32 @@ class OleScope {
   HRESULT result_;
 };
 
+// The hand, on its own thread while DoDragDrop holds the test's: onto the target in steps, each
+// once the drag loop has taken the move before, then the release. Every move is an X pointer warp,
+// and Wine's desktop turns the crossing it makes into a mouse move of its own, handled late and
+// from where the pointer was: the cursor can land back on the step before. So the hand moves
+// again until the loop has the cursor on the target, and releases there.
+void MoveAndRelease(MouseDragSource& drag, POINT start, POINT target) {
+  POINT at = start;
+  const auto moveTo = [&](POINT point) {
+    const unsigned before = drag.Handled();
+    SendMouse(point, 0);
+    at = point;
+    return Await(drag, [&] { return drag.Handled() > before; });
+  };
+  constexpr int kSteps = 8;
+  bool following = Await(drag, [&] { return drag.Handled() > 0; });
+  for (int step = 1; following && step <= kSteps; ++step) {
+    following =
+        moveTo({start.x + (target.x - start.x) * step / kSteps, start.y + (target.y - start.y) * step / kSteps});
+  }
+  const auto end = std::chrono::steady_clock::now() + kDefaultTimeout;
+  while (following && !drag.LastPointIs(target) && std::chrono::steady_clock::now() < end) following = moveTo(target);
+  SendMouse(at, MOUSEEVENTF_LEFTUP);
+  // A loop that never sees the release would hold the test for ever: cancel it instead.
+  if (!Await(drag, [&] { return drag.Ended(); })) drag.Abandon();
+}
+
 }  // namespace
 
 POINT CentreOf(const Window& window) {
@@ -219,30 +290,28 @@ DWORD DragFilesOnto(POINT screenPoint, const std::vector<std::wstring>& files) {
   const SourceWindow source;
   if (!source.handle()) throw DriverError(L"the window to drag from could not be created");
   SetForegroundWindow(source.handle());
-  Pump(300ms);
-
   const POINT start = CentreOf(Window(source.handle()));
+  if (!PumpUntil([&] { return WindowFromPoint(start) == source.handle(); })) {
+    throw DriverError(L"the window to drag from is not under its own centre");
+  }
   SendMouse(start, MOUSEEVENTF_LEFTDOWN);
-  Pump(150ms);
+  // DoDragDrop starts from this thread's view of the button: it must have taken the press.
+  if (!PumpUntil([] { return GetKeyState(VK_LBUTTON) < 0; })) {
+    SendMouse(start, MOUSEEVENTF_LEFTUP);
+    throw DriverError(L"the press on the window to drag from did not arrive");
+  }
 
   // DoDragDrop holds this thread in its own loop until the button goes up: another thread
-  // moves the mouse meanwhile, in steps as a hand does, so the target sees it enter and move.
-  std::thread hand([start, screenPoint] {
-    constexpr int kSteps = 8;
-    std::this_thread::sleep_for(300ms);
-    for (int step = 1; step <= kSteps; ++step) {
-      SendMouse(
-          {start.x + (screenPoint.x - start.x) * step / kSteps, start.y + (screenPoint.y - start.y) * step / kSteps},
-          0);
-      std::this_thread::sleep_for(60ms);
-    }
-    std::this_thread::sleep_for(300ms);
-    SendMouse(screenPoint, MOUSEEVENTF_LEFTUP);
-  });
-
+  // moves the mouse meanwhile, as a hand does, so the target sees it enter and move.
+  std::thread hand([&drag = *dropSource.get(), start, screenPoint] { MoveAndRelease(drag, start, screenPoint); });
   DWORD effect = DROPEFFECT_NONE;
   const HRESULT result = DoDragDrop(data.get(), dropSource.get(), DROPEFFECT_COPY, &effect);
+  dropSource.get()->End();
   hand.join();
+  if (dropSource.get()->Abandoned()) {
+    throw DriverError(L"the drag onto (" + std::to_wstring(screenPoint.x) + L", " + std::to_wstring(screenPoint.y) +
+                      L") never saw the button go up and was cancelled");
+  }
   if (result != DRAGDROP_S_DROP || effect == DROPEFFECT_NONE) {
     throw DriverError(L"the drop onto (" + std::to_wstring(screenPoint.x) + L", " + std::to_wstring(screenPoint.y) +
                       L") was not accepted: DoDragDrop gave " + HexOf(result) + L" with the effect " +

@@ -13,8 +13,8 @@ namespace driver {
 
 // Drags the files from a window of the test's own onto the screen point, as a person drags
 // them from Explorer: press, move in steps, release. Returns the drop effect the target
-// chose. DriverError when the drag cannot be started or is not accepted (the DoDragDrop
-// result says so).
+// chose. DriverError when the drag cannot be started, never sees the release, or is not
+// accepted (the DoDragDrop result says so).
 DWORD DragFilesOnto(POINT screenPoint, const std::vector<std::wstring>& files);
 
 // The screen point at the centre of a window.
