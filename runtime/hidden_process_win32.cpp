@@ -84,11 +84,9 @@ HiddenRun RunHidden(TextView program, TextView parameters, TextView directory, s
     return run;
   }
   const OwnedHandle processHandle(process.hProcess), threadHandle(process.hThread);
-  if (!AssignProcessToJobObject(job.get(), process.hProcess)) {
-    run.systemError = GetLastError();
-    TerminateProcess(process.hProcess, kStoppedExitCode);
-    return run;
-  }
+  // A program that runs in a job of its own which allows no other (Windows 7 without
+  // breakaway) cannot put it in ours; then the processor alone can be ended.
+  const bool inJob = AssignProcessToJobObject(job.get(), process.hProcess);
   ResumeThread(process.hThread);
   run.started = true;
   pipe.StartReading();
@@ -96,7 +94,11 @@ HiddenRun RunHidden(TextView program, TextView parameters, TextView directory, s
   run.stopped = !AwaitEnd(process.hProcess, pipe, stop);
   // Whatever is left of the job goes: the program itself when it was stopped, otherwise what
   // it started and left running. With them goes every holder of the pipe.
-  TerminateJobObject(job.get(), kStoppedExitCode);
+  if (inJob) {
+    TerminateJobObject(job.get(), kStoppedExitCode);
+  } else if (run.stopped) {
+    TerminateProcess(process.hProcess, kStoppedExitCode);
+  }
   WaitForSingleObject(process.hProcess, kEndWait);
   pipe.Drain(kDrainWait);
   DWORD code = 0;

@@ -21,9 +21,9 @@ OutputPipe::~OutputPipe() { Cancel(); }
 
 bool OutputPipe::Open() {
   const std::wstring name = FreshPipeName();
-  *read_.out() =
-      CreateNamedPipeW(name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                       PIPE_TYPE_BYTE | PIPE_WAIT, 1, sizeof buffer_, sizeof buffer_, 0, nullptr);
+  *read_.out() = CreateNamedPipeW(
+      name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+      PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, sizeof buffer_, sizeof buffer_, 0, nullptr);
   if (!read_) return false;
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   *write_.out() = CreateFileW(name.c_str(), GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING, 0, nullptr);
