@@ -1,23 +1,21 @@
 #include "convert/batch_conversion.h"
 
-#include <atomic>
-#include <chrono>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/globals.h"
 #include "convert/batch_report.h"
 #include "convert/conversion_messages.h"
-#include "convert/conversion_outcome.h"
+#include "convert/hidden_conversion.h"
 #include "convert/launch_parameters.h"
 #include "runtime/dialog_services.h"
 #include "runtime/file_facts.h"
 #include "runtime/hidden_process.h"
 #include "runtime/process_watch.h"
-#include "runtime/program_launch.h"
 #include "runtime/progress_window.h"
 #include "runtime/report_window.h"
 #include "runtime/xml_transform.h"
@@ -25,9 +23,6 @@
 
 namespace convert {
 namespace {
-
-// What the user can read of a processor's output per file; the rest is read and dropped.
-constexpr std::size_t kCaptureLimit = 64 * 1024;
 
 constexpr rt::ReportColumn kColumns[] = {{kColumnInput, 250}, {kColumnOutput, 70}, {kColumnResult, 320}};
 constexpr rt::ReportDefinition kReport{kReportTitle, kCopy, kClose, kColumns};
@@ -43,7 +38,7 @@ struct Batch {
   rt::Text workDirectory;
   rt::HandleValue window = 0;
 
-  std::atomic<bool> cancelled{false};
+  rt::StopSignal stop;      // Cancel, or "Yes" at close
   std::mutex lock;          // guards the fields below and the reports
   std::size_t current = 0;  // files started so far
   std::size_t done = 0;
@@ -51,36 +46,9 @@ struct Batch {
 
   std::thread worker;
   rt::ProgressWindow* progress = nullptr;
-  std::chrono::steady_clock::time_point shown{};  // when the progress window last changed
 };
 
-// Files can follow each other faster than anyone reads; redrawing for each would only take
-// the window's time. Every notice still comes: the next one brings the display up to date.
-constexpr std::chrono::milliseconds kProgressPace{100};
-
 Batch* g_batch = nullptr;
-
-// One file, on the worker: the same program, parameter text and working directory as one
-// file has, without a window, waited for.
-FileReport Convert(const Batch& batch, const BatchItem& item, const rt::Text& outputPath) {
-  FileReport report{item.inputName, item.outputName, FileResult::Failed, {}, {}};
-  const std::int64_t launchTime = rt::FileTimeNow();
-  const rt::HiddenRun run =
-      rt::RunHidden(batch.program, ParameterText(item.inputPath, batch.outputDirectory, item.outputName),
-                    batch.workDirectory, kCaptureLimit);
-  if (!run.started) {
-    report.reason = LaunchFailedMessage(rt::SystemErrorText(run.systemError));
-    return report;
-  }
-  report.captured = rt::ConsoleText(run.captured);
-  const Outcome outcome = JudgeOutcome({run.exitCode, rt::LastWriteTime(outputPath)}, launchTime);
-  if (outcome == Outcome::Succeeded) {
-    report.result = FileResult::Converted;
-  } else {
-    report.reason = FailureReason(outcome, run.exitCode, outputPath);
-  }
-  return report;
-}
 
 // One file through the system XML library, with the batch's stylesheet compiled once.
 FileReport ConvertBuiltIn(const rt::CompiledStylesheet* stylesheet, const rt::Text& stylesheetReason,
@@ -103,8 +71,9 @@ void Work(Batch& batch) {
     com.emplace();
     stylesheet = rt::CompiledStylesheet::Compile(batch.stylesheetPath, stylesheetReason);
   }
+  const HiddenConversion hidden{batch.program, batch.workDirectory, &batch.stop};
   for (const std::size_t index : batch.toConvert) {
-    if (batch.cancelled.load()) break;
+    if (batch.stop.IsSet()) break;
     {
       std::lock_guard guard(batch.lock);
       ++batch.current;
@@ -112,7 +81,7 @@ void Work(Batch& batch) {
     rt::PostTaskEnded(batch.window);
     FileReport report = batch.program.empty() ? ConvertBuiltIn(stylesheet ? &*stylesheet : nullptr, stylesheetReason,
                                                                batch.plan[index], batch.outputPaths[index])
-                                              : Convert(batch, batch.plan[index], batch.outputPaths[index]);
+                                              : ConvertHidden(hidden, batch.plan[index], batch.outputPaths[index]);
     std::lock_guard guard(batch.lock);
     batch.reports[index] = std::move(report);
     ++batch.done;
@@ -131,27 +100,23 @@ rt::Text Number(std::size_t value) {
   return rt::Text(digits.begin(), digits.end());
 }
 
-// A multi-line edit breaks lines at CR LF only; console programs often write LF alone.
-rt::Text WithCrLf(rt::TextView text) {
-  rt::Text result;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) result += u'\r';
-    result += text[i];
-  }
-  return result;
-}
-
 void Report(const Batch& batch) {
   rt::ReportContent content;
   content.summary = SummaryLine(CountResults(batch.reports));
   for (const FileReport& file : batch.reports) {
     content.rows.push_back({file.inputName, file.outputName, ResultWords(file)});
-    content.details.push_back(file.captured.empty()
-                                  ? ResultWords(file)
-                                  : rt::Concat({ResultWords(file), u"\r\n\r\n", WithCrLf(file.captured)}));
+    content.details.push_back(DetailsText(file, kCaptureLimit));
   }
   content.table = ReportTable(batch.reports);
   rt::ShowReport(kReport, content);
+}
+
+// Waits for the worker (done, or stopping) and closes the progress window.
+std::unique_ptr<Batch> EndBatch() {
+  std::unique_ptr<Batch> ended(std::exchange(g_batch, nullptr));
+  ended->worker.join();
+  rt::CloseProgressWindow(ended->progress);
+  return ended;
 }
 
 }  // namespace
@@ -179,7 +144,7 @@ void StartBatch(std::span<const BatchInput> inputs, bool requireXml) {
     }
     batch->reports.push_back(std::move(report));
   }
-  batch->progress = rt::OpenProgressWindow(kProgressTitle, kCancel, batch->cancelled);
+  batch->progress = rt::OpenProgressWindow(kProgressTitle, kCancel, batch->stop);
   g_batch = batch.release();
   g_batch->worker = std::thread(Work, std::ref(*g_batch));
   BatchMoved();
@@ -198,19 +163,13 @@ void BatchMoved() {
   }
   const std::size_t total = batch->toConvert.size();
   if (!finished) {
-    const auto now = std::chrono::steady_clock::now();
-    if (done > 0 && now - batch->shown < kProgressPace) return;
-    batch->shown = now;
     const std::size_t shown = std::max<std::size_t>(current, 1);
     const rt::Text name = total > 0 ? batch->plan[batch->toConvert[shown - 1]].inputName : rt::Text();
     rt::ShowProgress(batch->progress, rt::Concat({kProgressFile, Number(shown), kProgressOf, Number(total)}), name,
                      static_cast<rt::LONG>(done), static_cast<rt::LONG>(total));
     return;
   }
-  batch->worker.join();
-  rt::CloseProgressWindow(batch->progress);
-  g_batch = nullptr;
-  const std::unique_ptr<Batch> ended(batch);
+  const std::unique_ptr<Batch> ended = EndBatch();
   Report(*ended);
   rt::SelectControl(ui::control::BUTTONCONVERT, 0, 0);
 }
@@ -220,8 +179,14 @@ bool MayCloseDuringBatch() {
   const rt::LONG answer =
       rt::ShowMessage(kStopBatchQuestion, kMessageCaption, rt::kWarningIcon, u"6", rt::BUTTON_NO, 1);
   if (answer != rt::BUTTON_YES) return false;
-  // The running processor finishes on its own; nothing waits for it.
-  g_batch->cancelled.store(true);
+  g_batch->stop.Set();
+  if (!g_batch->program.empty()) {
+    // The processor is ended within moments: the batch ends before the program does, and no
+    // processor of it outlives the program.
+    EndBatch();
+    return true;
+  }
+  // The system's own transformation cannot be interrupted; nothing waits for it.
   g_batch->worker.detach();
   return true;
 }

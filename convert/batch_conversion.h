@@ -18,6 +18,7 @@ void StartBatch(std::span<const BatchInput> inputs, bool requireXml);
 void BatchMoved();
 
 // Asked when the window is being closed: while a batch runs, whether to stop it and close.
+// "Yes" ends the running processor, and what it started, before it returns.
 bool MayCloseDuringBatch();
 
 }  // namespace convert

@@ -21,6 +21,16 @@ rt::Text Cell(rt::TextView text) {
   return cell;
 }
 
+// A multi-line edit breaks lines at CR LF only; console programs often write LF alone.
+rt::Text WithCrLf(rt::TextView text) {
+  rt::Text result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) result += u'\r';
+    result += text[i];
+  }
+  return result;
+}
+
 }  // namespace
 
 BatchCounts CountResults(std::span<const FileReport> files) {
@@ -37,6 +47,7 @@ BatchCounts CountResults(std::span<const FileReport> files) {
         ++counts.failed;
         break;
       case FileResult::NotConverted:
+      case FileResult::Stopped:
         ++counts.notConverted;
         break;
     }
@@ -77,8 +88,20 @@ rt::Text ResultWords(const FileReport& file) {
     }
     case FileResult::NotConverted:
       return kResultNotConverted;
+    case FileResult::Stopped:
+      return kResultStopped;
   }
   return {};
+}
+
+rt::Text DetailsText(const FileReport& file, std::size_t captureLimit) {
+  const rt::Text result = ResultWords(file);
+  if (file.captured.empty() && !file.capturedCut) return result;
+  rt::Text details = rt::Concat({result, u"\r\n\r\n", WithCrLf(file.captured)});
+  if (file.capturedCut) {
+    details += rt::Concat({u"\r\n", kOutputCut, Number(static_cast<int>(captureLimit / 1024)), kOutputCutUnit});
+  }
+  return details;
 }
 
 rt::Text ReportTable(std::span<const FileReport> files) {

@@ -8,14 +8,17 @@
 
 namespace convert {
 
-enum class FileResult { Converted, Refused, Failed, NotConverted };
+// Stopped: the processor was ended in the middle of the file by Cancel; it counts among the
+// files not converted.
+enum class FileResult { Converted, Refused, Failed, NotConverted, Stopped };
 
 struct FileReport {
   rt::Text inputName;
   rt::Text outputName;
   FileResult result = FileResult::NotConverted;
-  rt::Text reason;    // why it was refused or failed
-  rt::Text captured;  // what the processor wrote to its standard output and error
+  rt::Text reason;           // why it was refused or failed
+  rt::Text captured;         // what the processor wrote to its standard output and error
+  bool capturedCut = false;  // it wrote more than was kept
 };
 
 struct BatchCounts {
@@ -32,6 +35,10 @@ rt::Text SummaryLine(const BatchCounts& counts);
 
 // The result column: for a failure the reason and the first line of the processor's text.
 rt::Text ResultWords(const FileReport& file);
+
+// What the report shows in full for the selected row: the result, then the processor's text
+// with its line breaks as CR LF, and a line saying so when that text was cut.
+rt::Text DetailsText(const FileReport& file, std::size_t captureLimit);
 
 // The first line of a text that holds anything but blanks and line breaks.
 rt::Text FirstLine(rt::TextView text);

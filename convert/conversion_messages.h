@@ -55,6 +55,10 @@ inline constexpr char16_t kResultConverted[] = u"Сконвертирован";
 inline constexpr char16_t kResultRefused[] = u"Отклонён: ";
 inline constexpr char16_t kResultFailed[] = u"Ошибка: ";
 inline constexpr char16_t kResultNotConverted[] = u"Не сконвертирован: конвертация остановлена";
+inline constexpr char16_t kResultStopped[] = u"Остановлен: конвертация файла прервана, выходной файл не изменён";
+// Under the processor's text when there was more of it: "… (вывод обрезан: показаны первые 64 КБ)".
+inline constexpr char16_t kOutputCut[] = u"… (вывод обрезан: показаны первые ";
+inline constexpr char16_t kOutputCutUnit[] = u" КБ)";
 
 // The built-in conversion's success: nobody sees a console window close.
 inline constexpr char16_t kConvertedCaption[] = u"Конвертация";
@@ -69,7 +73,8 @@ inline constexpr char16_t kCharacters[] = u" символов: такой фай
 inline constexpr char16_t kFileDialogTitle[] = u"Выберите файл для конвертации";
 inline constexpr char16_t kFileFilter[] = u"*.XML";
 
-// The launch: the processor is found by the shell's rules, the stylesheet by the processor.
+// The launch: the processor is looked for in the start directory, then on the search path;
+// the stylesheet is read by the processor.
 inline constexpr char16_t kProcessorProgram[] = u"msxsl.exe";
 inline constexpr char16_t kStylesheet[] = u"qRec7to4.xsl";
 

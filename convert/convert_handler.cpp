@@ -10,6 +10,7 @@
 #include "convert/conversion_watch.h"
 #include "runtime/dialog_services.h"
 #include "runtime/file_facts.h"
+#include "runtime/hidden_process.h"
 #include "runtime/program_launch.h"
 #include "ui/main_window_definition.h"
 
@@ -25,9 +26,6 @@ void Warn(TextView text, LONG focus) {
   ShowMessage(text, kMessageCaption, kWarningIcon, u"", 0, 1);
   SelectControl(focus, 0, 0);
 }
-
-// The system's "file not found" and "path not found": msxsl.exe is nowhere.
-bool ProcessorMissing(std::uint32_t systemError) { return systemError == 2 || systemError == 3; }
 
 // The one-file road from a chosen FILEIN on: its name, the checks, the launch. The current
 // directory is GLO_PATH.
@@ -49,15 +47,17 @@ void ConvertChosenFile() {
 
   FILEOUT = OutputName(fields);
   HWND = WindowHandle();
-  APP = kProcessorProgram;
+  // Found as a batch finds it: where it starts (the current directory), then on the search path.
+  const Text program = FindProgram(kProcessorProgram);
+  APP = program;
   PRM = ParameterText(FILEIN, PATHOUT, FILEOUT);
   // Resolved now, against the directory the processor starts in.
   StartedConversion started{FileNamePart(FILEIN), FullPath(OutputPath(PATHOUT, FILEOUT)), FileTimeNow()};
-  const LaunchResult launch = LaunchProgram(HWND, ACTION, APP, PRM, DIRECT, kShowMaximized);
-  if (!launch.started && ProcessorMissing(launch.systemError)) {
+  if (program.empty()) {
     // The stylesheet is read where the processor would have read it: the start directory.
     return StartBuiltInConversion(std::move(started), CLIP(FILEIN), FullPath(kStylesheet));
   }
+  const LaunchResult launch = LaunchProgram(HWND, ACTION, program, PRM, DIRECT, kShowMaximized);
   if (!launch.started) return Warn(LaunchFailedMessage(launch.errorText), ui::control::BUTTONCONVERT);
   WatchConversion(launch.process, std::move(started));
 }

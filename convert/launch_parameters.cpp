@@ -39,8 +39,11 @@ rt::Text OutputPath(rt::TextView pathOut, rt::TextView outputName) {
 }
 
 rt::Text ParameterText(rt::TextView fileIn, rt::TextView pathOut, rt::TextView outputName) {
-  return rt::Concat(
-      {u" ", Argument(rt::CLIP(fileIn)), u" ", kStylesheet, u" -o ", Argument(OutputPath(pathOut, outputName))});
+  return ParameterTextFor(fileIn, OutputPath(pathOut, outputName));
+}
+
+rt::Text ParameterTextFor(rt::TextView fileIn, rt::TextView outputPath) {
+  return rt::Concat({u" ", Argument(rt::CLIP(fileIn)), u" ", kStylesheet, u" -o ", Argument(outputPath)});
 }
 
 }  // namespace convert

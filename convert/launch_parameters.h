@@ -19,4 +19,7 @@ rt::Text OutputPath(rt::TextView pathOut, rt::TextView outputName);
 // any other path is passed exactly as it is.
 rt::Text ParameterText(rt::TextView fileIn, rt::TextView pathOut, rt::TextView outputName);
 
+// The same with the output path given whole.
+rt::Text ParameterTextFor(rt::TextView fileIn, rt::TextView outputPath);
+
 }  // namespace convert

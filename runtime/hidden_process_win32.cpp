@@ -1,28 +1,47 @@
+#include "runtime/console_decoding.h"
 #include "runtime/file_facts.h"
 #include "runtime/hidden_process.h"
+#include "runtime/output_pipe_win32.h"
+#include "runtime/owned_handle_win32.h"
 #include "runtime/win32_api.h"
 
 namespace rt {
 namespace {
 
-// Closes a handle when it goes.
-class OwnedHandle {
- public:
-  OwnedHandle() = default;
-  explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-  ~OwnedHandle() { Reset(); }
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
-  HANDLE get() const { return handle_; }
-  HANDLE* out() { return &handle_; }
-  void Reset() {
-    if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = nullptr;
-  }
+// The exit code the processes of a stopped run are given.
+constexpr UINT kStoppedExitCode = 0xC000013A;
+// Once the job is ended, the processes are gone within moments; these bound the waits only
+// against the unforeseen (a handle to the pipe held outside the job).
+constexpr DWORD kEndWait = 5000;
+constexpr DWORD kDrainWait = 2000;
 
- private:
-  HANDLE handle_ = nullptr;
-};
+// A job that ends every process in it when it is closed, as when this program ends.
+OwnedHandle KillingJob() {
+  OwnedHandle job(CreateJobObjectW(nullptr, nullptr));
+  if (!job) return job;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) job.Reset();
+  return job;
+}
+
+// Reads the output while waiting for the program's end or the stop; true when it ended.
+bool AwaitEnd(HANDLE process, OutputPipe& pipe, const StopSignal& stop) {
+  for (;;) {
+    HANDLE waits[3] = {process};
+    DWORD count = 1;
+    if (stop.Event()) waits[count++] = reinterpret_cast<HANDLE>(stop.Event());
+    const DWORD readIndex = count;
+    if (pipe.Reading()) waits[count++] = pipe.ReadDone();
+    const DWORD woken = WaitForMultipleObjects(count, waits, FALSE, INFINITE);
+    if (woken == WAIT_OBJECT_0) return true;
+    if (woken == WAIT_OBJECT_0 + readIndex) {
+      pipe.TakeRead();
+      continue;
+    }
+    return false;  // stopped, or the wait itself failed
+  }
+}
 
 }  // namespace
 
@@ -37,15 +56,15 @@ Text FindProgram(TextView name) {
   return FromWide(found, length);
 }
 
-HiddenRun RunHidden(TextView program, TextView parameters, TextView directory, std::size_t captureLimit) {
+HiddenRun RunHidden(TextView program, TextView parameters, TextView directory, std::size_t captureLimit,
+                    const StopSignal& stop) {
   HiddenRun run;
-  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  OwnedHandle readEnd, writeEnd;
-  if (!CreatePipe(readEnd.out(), writeEnd.out(), &inheritable, 0)) {
+  OutputPipe pipe(captureLimit);
+  const OwnedHandle job = KillingJob();
+  if (!pipe.Open() || !job) {
     run.systemError = GetLastError();
     return run;
   }
-  SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
 
   // The command line as the shell writes it: the quoted program, then the parameter text.
   Text commandLine = Concat({u"\"", program, u"\"", parameters});
@@ -54,41 +73,50 @@ HiddenRun RunHidden(TextView program, TextView parameters, TextView directory, s
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
-  startup.hStdOutput = writeEnd.get();
-  startup.hStdError = writeEnd.get();
+  startup.hStdOutput = pipe.WriteEnd();
+  startup.hStdError = pipe.WriteEnd();
   PROCESS_INFORMATION process{};
+  // Suspended until it is in the job, so that nothing it starts escapes the job.
   if (!CreateProcessW(Wide(programText), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, TRUE,
-                      CREATE_NO_WINDOW, nullptr, directoryText.empty() ? nullptr : Wide(directoryText), &startup,
-                      &process)) {
+                      CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
+                      directoryText.empty() ? nullptr : Wide(directoryText), &startup, &process)) {
     run.systemError = GetLastError();
     return run;
   }
+  const OwnedHandle processHandle(process.hProcess), threadHandle(process.hThread);
+  // A program that runs in a job of its own which allows no other (Windows 7 without
+  // breakaway) cannot put it in ours; then the processor alone can be ended.
+  const bool inJob = AssignProcessToJobObject(job.get(), process.hProcess);
+  ResumeThread(process.hThread);
   run.started = true;
-  OwnedHandle processHandle(process.hProcess), threadHandle(process.hThread);
-  writeEnd.Reset();  // the pipe ends when the program and its children let go of it
+  pipe.StartReading();
 
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(readEnd.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
-    const std::size_t room = captureLimit - std::min(captureLimit, run.captured.size());
-    run.captured.append(buffer, std::min<std::size_t>(room, read));
+  run.stopped = !AwaitEnd(process.hProcess, pipe, stop);
+  // Whatever is left of the job goes: the program itself when it was stopped, otherwise what
+  // it started and left running. With them goes every holder of the pipe.
+  if (inJob) {
+    TerminateJobObject(job.get(), kStoppedExitCode);
+  } else if (run.stopped) {
+    TerminateProcess(process.hProcess, kStoppedExitCode);
   }
-  WaitForSingleObject(processHandle.get(), INFINITE);
+  WaitForSingleObject(process.hProcess, kEndWait);
+  pipe.Drain(kDrainWait);
   DWORD code = 0;
-  GetExitCodeProcess(processHandle.get(), &code);
+  GetExitCodeProcess(process.hProcess, &code);
   run.exitCode = code;
+  run.captured = pipe.kept();
+  run.cut = pipe.cut();
   return run;
 }
 
-Text ConsoleText(const std::string& bytes) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(bytes.size());
-  int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-  const UINT codePage = length > 0 ? CP_UTF8 : CP_OEMCP;
-  const DWORD flags = length > 0 ? MB_ERR_INVALID_CHARS : 0;
-  length = MultiByteToWideChar(codePage, flags, bytes.data(), size, nullptr, 0);
+Text ConsoleText(const std::string& bytes, bool cut) {
+  const ConsoleDecoding decoding = DecideConsoleDecoding(bytes, cut);
+  if (decoding.length == 0) return {};
+  const int size = static_cast<int>(decoding.length);
+  const UINT codePage = decoding.utf8 ? CP_UTF8 : CP_OEMCP;
+  const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
   std::wstring text(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, flags, bytes.data(), size, text.data(), length);
+  MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data(), length);
   return FromWide(text.c_str(), text.size());
 }
 

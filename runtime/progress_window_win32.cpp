@@ -1,3 +1,5 @@
+#include <chrono>
+
 #include "runtime/dialog_template_win32.h"
 #include "runtime/progress_window.h"
 #include "runtime/win32_api.h"
@@ -9,12 +11,28 @@ namespace {
 constexpr int kCounterId = 100;
 constexpr int kItemId = 101;
 constexpr int kBarId = 102;
+constexpr UINT_PTR kPaceTimer = 1;
+constexpr std::chrono::milliseconds kPace{100};
+
 }  // namespace
 
 class ProgressWindow {
  public:
-  explicit ProgressWindow(std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
+  explicit ProgressWindow(StopSignal& stop) : stop_(stop) {}
   HWND handle = nullptr;
+
+  void Show(TextView counter, TextView item, LONG done, LONG total) {
+    counter_ = counter;
+    item_ = item;
+    done_ = done;
+    total_ = total;
+    if (waiting_) return;  // the timer draws it
+    const auto since = std::chrono::steady_clock::now() - drawn_;
+    if (since >= kPace) return Draw();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(kPace - since);
+    waiting_ = SetTimer(handle, kPaceTimer, static_cast<UINT>(left.count()), nullptr) != 0;
+    if (!waiting_) Draw();
+  }
 
   static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
@@ -32,9 +50,15 @@ class ProgressWindow {
       case WM_COMMAND:
         // The one button answers to Enter and Escape as well.
         if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
-          self->cancelled_.store(true);
+          self->stop_.Set();
           EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
         }
+        return TRUE;
+      case WM_TIMER:
+        if (wParam != kPaceTimer) return FALSE;
+        KillTimer(dialog, kPaceTimer);
+        self->waiting_ = false;
+        self->Draw();
         return TRUE;
       case WM_CLOSE:
         return TRUE;  // only Cancel stops the work
@@ -44,10 +68,22 @@ class ProgressWindow {
   }
 
  private:
-  std::atomic<bool>& cancelled_;
+  void Draw() {
+    drawn_ = std::chrono::steady_clock::now();
+    SetDlgItemTextW(handle, kCounterId, Wide(counter_));
+    SetDlgItemTextW(handle, kItemId, Wide(item_));
+    SendDlgItemMessageW(handle, kBarId, PBM_SETRANGE32, 0, total_);
+    SendDlgItemMessageW(handle, kBarId, PBM_SETPOS, static_cast<WPARAM>(done_), 0);
+  }
+
+  StopSignal& stop_;
+  Text counter_, item_;  // the latest step, drawn or waiting for the timer
+  LONG done_ = 0, total_ = 0;
+  std::chrono::steady_clock::time_point drawn_{};
+  bool waiting_ = false;
 };
 
-ProgressWindow* OpenProgressWindow(TextView title, TextView cancelCaption, std::atomic<bool>& cancelled) {
+ProgressWindow* OpenProgressWindow(TextView title, TextView cancelCaption, StopSignal& stop) {
   RegisterCommonControls();
   DialogTemplate dialog(WS_POPUP | WS_CAPTION | DS_MODALFRAME | WS_VISIBLE, title, 220, 74, u"MS Shell Dlg", 8,
                         FW_NORMAL);
@@ -56,7 +92,7 @@ ProgressWindow* OpenProgressWindow(TextView title, TextView cancelCaption, std::
   dialog.AddControl(kBarId, u"msctls_progress32", WS_VISIBLE | WS_BORDER, u"", 7, 31, 206, 10);
   dialog.AddControl(IDCANCEL, ControlClass::Button, BS_DEFPUSHBUTTON | WS_VISIBLE | WS_TABSTOP, cancelCaption, 85, 51,
                     50, 14);
-  auto* window = new ProgressWindow(cancelled);
+  auto* window = new ProgressWindow(stop);
   window->handle = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), CurrentWindowHandle(),
                                               &ProgressWindow::Procedure, reinterpret_cast<LPARAM>(window));
   if (!window->handle) {
@@ -68,12 +104,7 @@ ProgressWindow* OpenProgressWindow(TextView title, TextView cancelCaption, std::
 }
 
 void ShowProgress(ProgressWindow* window, TextView counter, TextView item, LONG done, LONG total) {
-  if (!window) return;
-  const Text counterText(counter), itemText(item);
-  SetDlgItemTextW(window->handle, kCounterId, Wide(counterText));
-  SetDlgItemTextW(window->handle, kItemId, Wide(itemText));
-  SendDlgItemMessageW(window->handle, kBarId, PBM_SETRANGE32, 0, total);
-  SendDlgItemMessageW(window->handle, kBarId, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+  if (window) window->Show(counter, item, done, total);
 }
 
 void CloseProgressWindow(ProgressWindow* window) {

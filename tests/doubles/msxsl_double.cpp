@@ -87,6 +87,23 @@ void WriteOutput(const driver::LaunchRecord& record) {
   CloseHandle(handle);
 }
 
+// A copy of itself that keeps the output pipe open, as a program started by a processor may.
+void StartPipeHolder() {
+  wchar_t program[MAX_PATH * 2] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH * 2);
+  std::wstring commandLine = L"\"" + std::wstring(program) + L"\" " + driver::kPipeHolderArgument;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(program, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+}
+
 void WriteErrorText(const std::wstring& text) {
   HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
   if (text.empty() || error == nullptr || error == INVALID_HANDLE_VALUE) return;
@@ -98,21 +115,27 @@ void WriteErrorText(const std::wstring& text) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  const std::wstring directory = ModuleDirectory();
   const driver::LaunchRecord record = WhatThisStartWasGiven();
+  if (record.arguments.size() == 1 && record.arguments.front() == driver::kPipeHolderArgument) {
+    Sleep(INFINITE);
+    return 0;
+  }
+  const std::wstring directory = ModuleDirectory();
   if (!Append(directory + driver::kLaunchRecordFile, driver::FormatLaunchRecord(record))) return 1;
 
   const std::string rules = driver::ReadTextFile(directory + driver::kBehaviourFile);
   const driver::DoubleBehaviour behaviour =
       driver::BehaviourFor(rules, record.arguments.empty() ? std::wstring() : record.arguments.front());
-  Sleep(behaviour.pauseMilliseconds);
+  if (behaviour.startsPipeHolder) StartPipeHolder();
+  if (behaviour.writesOutput && behaviour.writesOutputFirst) WriteOutput(record);
+  Sleep(behaviour.pauseMilliseconds);  // kForever is INFINITE
   if (!behaviour.gate.empty()) {
     if (HANDLE gate = OpenEventW(SYNCHRONIZE, FALSE, behaviour.gate.c_str())) {
       WaitForSingleObject(gate, 60'000);
       CloseHandle(gate);
     }
   }
-  if (behaviour.writesOutput) WriteOutput(record);
+  if (behaviour.writesOutput && !behaviour.writesOutputFirst) WriteOutput(record);
   WriteErrorText(behaviour.errorText);
   return static_cast<int>(behaviour.exitCode);
 }

@@ -145,7 +145,9 @@ std::string FormatBehaviours(const std::vector<DoubleBehaviour>& rules) {
   std::string text;
   for (const DoubleBehaviour& rule : rules) {
     text += Escaped(rule.match) + "|" + std::to_string(rule.exitCode) + "|" + std::to_string(rule.pauseMilliseconds) +
-            "|" + (rule.writesOutput ? "1" : "0") + "|" + Escaped(rule.gate) + "|" + Escaped(rule.errorText) + "\n";
+            "|" + (rule.writesOutput ? "1" : "0") + "|" + Escaped(rule.gate) + "|" +
+            (rule.writesOutputFirst ? "1" : "0") + "|" + (rule.startsPipeHolder ? "1" : "0") + "|" +
+            Escaped(rule.errorText) + "\n";
   }
   return text;
 }
@@ -158,12 +160,12 @@ DoubleBehaviour BehaviourFor(const std::string& rulesText, const std::wstring& i
     const std::string line = rulesText.substr(start, end - start);
     start = end + 1;
     ++lineNumber;
-    // Five fields end in "|"; the error text takes the rest of the line.
+    // Seven fields end in "|"; the error text takes the rest of the line.
     std::vector<std::string> fields;
     std::size_t from = 0;
-    for (int field = 0; field < 5; ++field) {
+    for (int field = 0; field < 7; ++field) {
       const std::size_t bar = line.find('|', from);
-      if (bar == std::string::npos) Malformed(lineNumber, line, "a rule has six fields separated by \"|\"");
+      if (bar == std::string::npos) Malformed(lineNumber, line, "a rule has eight fields separated by \"|\"");
       fields.push_back(line.substr(from, bar - from));
       from = bar + 1;
     }
@@ -175,7 +177,9 @@ DoubleBehaviour BehaviourFor(const std::string& rulesText, const std::wstring& i
     rule.pauseMilliseconds = Number(fields[2], lineNumber, line);
     rule.writesOutput = Flag(fields[3], lineNumber, line);
     rule.gate = Unescaped(fields[4], lineNumber, line);
-    rule.errorText = Unescaped(fields[5], lineNumber, line);
+    rule.writesOutputFirst = Flag(fields[5], lineNumber, line);
+    rule.startsPipeHolder = Flag(fields[6], lineNumber, line);
+    rule.errorText = Unescaped(fields[7], lineNumber, line);
     return rule;
   }
   return {};

@@ -51,15 +51,22 @@ std::vector<LaunchRecord> ParseLaunchRecords(const std::string& text);
 // What the stand-in is told to do, read at each start from "msxsl-behaviour.txt" beside it,
 // one rule a line, fields separated by "|":
 //
-//   <part of the input path>|<exit code>|<milliseconds before it ends>|<output: 1 or 0>|<gate>|<error text>
+//   <part of the input path>|<exit code>|<milliseconds before it ends>|<output: 1 or 0>|<gate>|
+//   <output first: 1 or 0>|<pipe holder: 1 or 0>|<error text>
 //
-// The first rule whose part occurs in the input path (the first argument) applies; "*" matches
-// every path. Without a file or a matching rule it writes the output and exits with 0. The
-// output is a copy of the input, written to the path after "-o" (a failed write changes
-// nothing else). A gate names an event that the stand-in waits for, after its pause, before
-// it ends, so that a test can end several at one moment. The error text goes to standard error.
-// Text fields are escaped as the records' values are.
+// (on one line). The first rule whose part occurs in the input path (the first argument)
+// applies; "*" matches every path. Without a file or a matching rule it writes the output and
+// exits with 0. The output is a copy of the input, written to the path after "-o" (a failed
+// write changes nothing else), after the pause and the gate unless "output first" says before
+// them. A pause of kForever never ends. A gate names an event that the stand-in waits for,
+// after its pause, before it ends, so that a test can end several at one moment. A pipe
+// holder is a copy of the stand-in that it starts first, which inherits its standard output
+// and error and waits until it is ended. The error text goes to standard error. Text fields
+// are escaped as the records' values are.
 inline constexpr wchar_t kBehaviourFile[] = L"msxsl-behaviour.txt";
+inline constexpr unsigned long kForever = 0xFFFFFFFF;
+// The only argument of a pipe holder.
+inline constexpr wchar_t kPipeHolderArgument[] = L"--hold-pipe";
 
 struct DoubleBehaviour {
   std::wstring match = L"*";
@@ -68,6 +75,8 @@ struct DoubleBehaviour {
   bool writesOutput = true;
   std::wstring gate;
   std::wstring errorText;
+  bool writesOutputFirst = false;
+  bool startsPipeHolder = false;
 };
 
 std::string FormatBehaviours(const std::vector<DoubleBehaviour>& rules);

@@ -1,8 +1,13 @@
 #include "tests/driver/process_control.h"
 
+// After windows.h, which it builds on.
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cwchar>
 #include <utility>
+
+#include "tests/driver/file_dialogs.h"
 
 namespace driver {
 namespace {
@@ -126,6 +131,38 @@ DWORD Process::WaitForExit(Timeout timeout) const {
   DWORD code = 0;
   GetExitCodeProcess(process_, &code);
   return code;
+}
+
+std::vector<DWORD> ProcessesOf(const std::wstring& executable) {
+  std::vector<DWORD> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+    if (!process) continue;
+    wchar_t image[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    // A process on its way out may still be listed; only one still running counts.
+    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT && QueryFullProcessImageNameW(process, 0, image, &size) &&
+        SamePath(std::wstring(image, size), executable)) {
+      found.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(process);
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+void EndProcessesOf(const std::wstring& executable) {
+  for (const DWORD id : ProcessesOf(executable)) {
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+      TerminateProcess(process, 1);
+      WaitForSingleObject(process, kKillWait);
+      CloseHandle(process);
+    }
+  }
 }
 
 void Process::Kill() {

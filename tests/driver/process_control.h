@@ -68,4 +68,9 @@ class Process {
   DWORD threadId_ = 0;
 };
 
+// The running processes started from this executable file (a full path), by their ids.
+std::vector<DWORD> ProcessesOf(const std::wstring& executable);
+// Ends every one of them: what a test started and a failure left running.
+void EndProcessesOf(const std::wstring& executable);
+
 }  // namespace driver

@@ -58,38 +58,123 @@ TEST_F(ConversionBatch, SixFilesAreEachReportedOnce) {
   ExpectFocusOn(BUTTONCONVERT);
 }
 
-// Cancel starts no further file; the one running finishes and counts.
-TEST_F(ConversionBatch, CancelStopsAfterTheRunningFile) {
-  std::vector<std::wstring> names;
-  for (int n = 1; n <= 20; ++n) {
-    names.push_back(DocumentName(std::to_wstring(100000 + n), L"00001", L"00000"));
-    CreateInputFile(InputDirectory(), names.back());
+// A processor that never ends by itself, in its ways of hanging.
+struct HangingCase {
+  const char* name;
+  bool writesOutputFirst;  // an output half written when it is stopped
+  bool startsPipeHolder;   // a program it started keeps the output pipe open
+};
+
+void PrintTo(const HangingCase& c, std::ostream* out) { *out << c.name; }
+
+class HangingProcessor : public ConversionTest, public ::testing::WithParamInterface<HangingCase> {
+ protected:
+  // Three files, the second with an earlier output; the first converts at once, the second
+  // hangs. Returns once the second runs as the case says.
+  void StartHangingBatch() {
+    for (const auto& name : kNames) CreateInputFile(InputDirectory(), name);
+    driver::WriteTextFile(kEarlierOutput, kEarlierBytes);
+    TellProcessor(
+        {{L"000002", 0, driver::kForever, true, L"", L"", GetParam().writesOutputFirst, GetParam().startsPipeHolder}});
+    WritePaths(InputDirectory(), OutputDirectory());
+    Start();
+    PickFiles({kNames[0], kNames[1], kNames[2]});
+    driver::WaitForLaunchRecords(WorkDirectory() + L"\\" + driver::kLaunchRecordFile, 2);
+    const std::size_t processes = GetParam().startsPipeHolder ? 2 : 1;
+    driver::WaitUntil([&] { return RunningProcessors().size() == processes; }, L"the hanging processor running",
+                      Program().Id());
+    if (GetParam().writesOutputFirst) {
+      driver::WaitUntil([&] { return TemporaryFiles(OutputDirectory()).size() == 1; }, L"its output half written",
+                        Program().Id());
+    }
   }
-  TellProcessor({{L"*", 0, 400, true, L"", L""}});
+
+  // Nothing of the batch is left: no processor, no temporary file, the earlier output as it was.
+  void ExpectNothingLeft() {
+    driver::WaitUntil([&] { return RunningProcessors().empty(); }, L"every processor of the batch ended",
+                      Program().Id());
+    EXPECT_TRUE(TemporaryFiles(OutputDirectory()).empty()) << Utf8(TemporaryFiles(OutputDirectory()).front());
+    EXPECT_EQ(driver::ReadTextFile(kEarlierOutput), kEarlierBytes) << "the earlier output, byte for byte";
+  }
+
+  const std::wstring kNames[3] = {DocumentName(L"000001", L"00001", L"00000"),
+                                  DocumentName(L"000002", L"00002", L"00000"),
+                                  DocumentName(L"000003", L"00003", L"00000")};
+  const std::wstring kEarlierOutput = OutputDirectory() + L"00000200.002";
+  const std::string kEarlierBytes = "<earlier>\r\n\x01\xFF</earlier>";
+};
+
+// Cancel ends the running processor: the report comes at once with that file stopped, the
+// progress window having named it while it ran.
+TEST_P(HangingProcessor, CancelEndsIt) {
+  StartHangingBatch();
+  const driver::Window progress = Program().WaitForWindow(driver::kDialogClass, L"Конвертация файлов");
+  driver::WaitUntil(
+      [&] { return progress.Child(100).Text() == L"Файл 2 из 3" && progress.Child(101).Text() == kNames[1]; },
+      L"the progress window naming the second file", Program().Id());
+  progress.Child(IDCANCEL).Click();
+
+  const BatchReport report = ReadReport();
+  EXPECT_EQ(Utf8(report.summary),
+            Utf8(L"Сконвертировано: 1, отклонено: 0, с ошибкой: 0, не сконвертировано: 2 (всего файлов: 3)"));
+  const std::vector<std::wstring> results = {L"Сконвертирован",
+                                             L"Остановлен: конвертация файла прервана, выходной файл не изменён",
+                                             L"Не сконвертирован: конвертация остановлена"};
+  ASSERT_EQ(report.rows.size(), 4u);
+  for (std::size_t row = 0; row < results.size(); ++row) {
+    EXPECT_EQ(Utf8(report.rows[row + 1][2]), Utf8(results[row])) << Utf8(report.rows[row + 1][0]);
+  }
+  EXPECT_EQ(Records().size(), 2u) << "the third file is not started";
+  ExpectNothingLeft();
+}
+
+// "Yes" at close ends the running processor before the program ends.
+TEST_P(HangingProcessor, YesAtCloseEndsIt) {
+  StartHangingBatch();
+  MainWindow().PostClose();
+  const driver::MessageDialog question = driver::WaitForMessageDialog(Program().Id(), kWarningCaption);
+  driver::PressMessageButton(question, 2);  // Yes
+  EXPECT_EQ(Program().WaitForExit(), 0u);
+  ExpectNothingLeft();
+}
+
+INSTANTIATE_TEST_SUITE_P(Batch, HangingProcessor,
+                         ::testing::Values(HangingCase{"Waits", false, false},
+                                           HangingCase{"AfterWritingItsOutput", true, false},
+                                           HangingCase{"WithAChildHoldingThePipe", true, true}),
+                         [](const ::testing::TestParamInfo<HangingCase>& tested) {
+                           return std::string(tested.param.name);
+                         });
+
+// A processor that fails after writing its output leaves an earlier output as it was; its
+// text, cut at 64 KiB inside a character, is read as UTF-8 all the same and said to be cut.
+TEST_F(ConversionBatch, FailureKeepsTheEarlierOutputAndCutTextReadsRight) {
+  const std::wstring later = DocumentName(L"000005", L"00005", L"00000");
+  CreateInputFile(InputDirectory(), later);
+  CreateInputFile(InputDirectory(), kFailing);
+  const std::wstring earlier = OutputDirectory() + L"00000400.004";
+  driver::WriteTextFile(earlier, "earlier output");
+  // The two bytes of "Я" fall on both sides of the 65,536th byte.
+  const std::wstring firstLine = L"Ошибка разбора таблицы стилей\r\n";
+  std::wstring kept = firstLine;
+  while (Utf8(kept).size() + 80 <= 65535) kept += std::wstring(78, L'x') + L"\r\n";
+  kept += std::wstring(65535 - Utf8(kept).size(), L'x');
+  const std::wstring text = kept + L"Яблоко" + std::wstring(1000, L'y');
+  TellProcessor({{L"000004", 2, 0, true, L"", text}});
   WritePaths(InputDirectory(), OutputDirectory());
   Start();
 
-  PickFiles(names);
-  driver::WaitForLaunchRecords(WorkDirectory() + L"\\" + driver::kLaunchRecordFile, 3);
-  const driver::Window progress = Program().WaitForWindow(driver::kDialogClass, L"Конвертация файлов");
-  // The window answers while the batch runs; Convert says why it cannot start another.
-  PressConvert();
-  const driver::MessageDialog busy = driver::WaitForMessageDialog(Program().Id(), kWarningCaption);
-  EXPECT_EQ(Utf8(busy.text),
-            Utf8(L"Идёт конвертация файлов. Дождитесь её окончания или остановите её кнопкой «Отмена»"));
-  driver::PressMessageButton(busy, 1);
-  progress.Child(IDCANCEL).Click();
-  const std::size_t startedByCancel = Records().size();
-
+  PickFiles({later, kFailing});
   const BatchReport report = ReadReport();
-  const std::size_t started = Records().size();
-  EXPECT_LE(started, startedByCancel + 1) << "no file started after the cancel but the one on its way";
-  EXPECT_LT(started, 20u);
-  const std::wstring summary = L"Сконвертировано: " + std::to_wstring(started) +
-                               L", отклонено: 0, с ошибкой: 0, не сконвертировано: " + std::to_wstring(20 - started) +
-                               L" (всего файлов: 20)";
-  EXPECT_EQ(Utf8(report.summary), Utf8(summary));
-  EXPECT_EQ(report.rows.size(), 21u);
+  ASSERT_EQ(report.rows.size(), 3u);
+  // The failing file's row comes first: its details show under the list.
+  const std::wstring result = L"Ошибка: msxsl.exe завершился с кодом 2. Ошибка разбора таблицы стилей";
+  EXPECT_EQ(Utf8(report.rows[1][2]), Utf8(result));
+  EXPECT_EQ(Utf8(report.rows[2][2]), "Сконвертирован");
+  EXPECT_EQ(Utf8(report.firstDetails),
+            Utf8(result + L"\r\n\r\n" + kept + L"\r\n… (вывод обрезан: показаны первые 64 КБ)"));
+  EXPECT_EQ(driver::ReadTextFile(earlier), "earlier output") << "the earlier output, byte for byte";
+  EXPECT_TRUE(TemporaryFiles(OutputDirectory()).empty());
 }
 
 // Closing while a batch runs asks first: No keeps it going, Yes closes at once.

@@ -86,6 +86,8 @@ ConversionTest::ConversionTest()
   driver::WriteTextFile(WorkDirectory() + L"\\" + kStylesheetName, Utf8(kStylesheetText));
 }
 
+ConversionTest::~ConversionTest() { driver::EndProcessesOf(WorkDirectory() + L"\\" + kProcessorName); }
+
 void ConversionTest::PlaceProcessor(const std::wstring& directory) {
   driver::MakeDirectories(directory);
   const std::wstring copy = directory + L"\\" + kProcessorName;
@@ -145,7 +147,7 @@ void ConversionTest::PickFiles(const std::vector<std::wstring>& names) const {
 ConversionTest::BatchReport ConversionTest::ReadReport() {
   const driver::Window report =
       Program().WaitForWindow(driver::kDialogClass, L"Отчёт о конвертации", driver::Timeout{60'000});
-  BatchReport read{report.Child(100).Text(), {}};
+  BatchReport read{report.Child(100).Text(), {}, report.Child(102).Text()};
   std::wstring table;
   for (int attempt = 0; attempt < 50 && table.empty(); ++attempt) {
     report.Child(103).Click();
@@ -227,6 +229,22 @@ void ConversionTest::ExpectNoFurtherLaunch() const {
 
 void ConversionTest::TellProcessor(const std::vector<driver::DoubleBehaviour>& rules) const {
   driver::WriteTextFile(behaviourFile_, driver::FormatBehaviours(rules));
+}
+
+std::vector<DWORD> ConversionTest::RunningProcessors() const {
+  return driver::ProcessesOf(WorkDirectory() + L"\\" + kProcessorName);
+}
+
+std::vector<std::wstring> ConversionTest::TemporaryFiles(const std::wstring& directory) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((directory + L"\\*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.emplace_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
 }
 
 void ConversionTest::WaitForProcessorEnd(const driver::LaunchRecord& record) {

@@ -44,6 +44,8 @@ class ConversionTest : public ProgramTest {
   // The processor and the stylesheet lie in the work directory, the input and output
   // directories exist; no settings file is written yet.
   ConversionTest();
+  // Ends the stand-ins of the work directory that a failed test left running.
+  ~ConversionTest() override;
 
   std::wstring InputDirectory() const { return Path(L"IN"); }
   // With its trailing backslash, as the output-directory lookup leaves it.
@@ -83,6 +85,7 @@ class ConversionTest : public ProgramTest {
   struct BatchReport {
     std::wstring summary;
     std::vector<std::vector<std::wstring>> rows;
+    std::wstring firstDetails;  // the full text under the list for the first row, selected at first
   };
   BatchReport ReadReport();
   // Picks the file and waits for the processor to record its start.
@@ -100,6 +103,10 @@ class ConversionTest : public ProgramTest {
 
   // What the stand-in processor is told to do from now on (its rules file beside it).
   void TellProcessor(const std::vector<driver::DoubleBehaviour>& rules) const;
+  // The stand-ins of the work directory still running, by process id.
+  std::vector<DWORD> RunningProcessors() const;
+  // The temporary files ("*.tmp") in the directory.
+  static std::vector<std::wstring> TemporaryFiles(const std::wstring& directory);
   // Waits until the processor of this record has ended.
   static void WaitForProcessorEnd(const driver::LaunchRecord& record);
   // The failure line of the conversion of `inputName`, as the user reads it.

@@ -43,6 +43,50 @@ TEST_F(ConversionLaunch, ProcessorOnTheSearchPath) {
                WorkDirectory());
 }
 
+// One file and a batch find the same processor: in the start directory first (before the
+// program's own directory), then on the search path.
+struct SearchCase {
+  const char* name;
+  bool inWorkDirectory;
+  bool besideTheProgram;
+  bool onTheSearchPath;
+  const wchar_t* found;  // the directory, under the test's, of the copy that should run
+};
+
+void PrintTo(const SearchCase& c, std::ostream* out) { *out << c.name; }
+
+class ProcessorSearch : public ConversionTest, public ::testing::WithParamInterface<SearchCase> {};
+
+TEST_P(ProcessorSearch, OneFileAndABatchRunTheSameCopy) {
+  const SearchCase& c = GetParam();
+  if (!c.inWorkDirectory) RemoveProcessorFromWorkDirectory();
+  if (c.besideTheProgram) PlaceProcessor(AppDirectory());
+  if (c.onTheSearchPath) PlaceProcessor(Path(L"bin"));
+  const std::wstring found = Path(c.found);
+  ReadRecordsFrom(found);
+  const std::wstring first = CreateInputFile(InputDirectory(), DocumentName(L"004321", L"12345", L"00000"));
+  const std::wstring second = DocumentName(L"000007", L"00000", L"00001");
+  CreateInputFile(InputDirectory(), second);
+  WritePaths(InputDirectory(), OutputDirectory());
+  Start({}, {{L"PATH", Path(L"bin") + L";C:\\windows\\system32;C:\\windows"}});
+
+  const std::wstring output = OutputDirectory() + L"00432112.345";
+  ExpectLaunch(Convert(first), L" " + first + L" qRec7to4.xsl -o " + output, {first, L"qRec7to4.xsl", L"-o", output},
+               WorkDirectory());
+  PickFiles({DocumentName(L"004321", L"12345", L"00000"), second});
+  EXPECT_EQ(Utf8(ReadReport().summary),
+            Utf8(L"Сконвертировано: 2, отклонено: 0, с ошибкой: 0, не сконвертировано: 0 (всего файлов: 2)"));
+  EXPECT_EQ(Records().size(), 3u) << "every start by the copy in " << Utf8(found);
+}
+
+INSTANTIATE_TEST_SUITE_P(Conversion, ProcessorSearch,
+                         ::testing::Values(SearchCase{"StartDirectoryFirst", true, true, true, L"work"},
+                                           SearchCase{"ProgramDirectoryBeforeSearchPath", false, true, true, L"app"},
+                                           SearchCase{"SearchPath", false, false, true, L"bin"}),
+                         [](const ::testing::TestParamInfo<SearchCase>& tested) {
+                           return std::string(tested.param.name);
+                         });
+
 // Blanks in the input or output path: each path is quoted, so it arrives as one argument.
 TEST_F(ConversionLaunch, PathsWithBlanksArriveWhole) {
   const std::wstring inputDirectory = Path(L"Мои документы\\Входящие 7");

@@ -1,0 +1,41 @@
+#include "convert/hidden_conversion.h"
+
+#include "convert/conversion_messages.h"
+#include "convert/conversion_outcome.h"
+#include "convert/launch_parameters.h"
+#include "runtime/file_facts.h"
+#include "runtime/hidden_process.h"
+#include "runtime/output_in_place.h"
+#include "runtime/program_launch.h"
+
+namespace convert {
+
+FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, const rt::Text& outputPath) {
+  FileReport report{item.inputName, item.outputName, FileResult::Failed, {}, {}};
+  const rt::Text written = rt::UnusedNameBeside(outputPath);
+  const std::int64_t launchTime = rt::FileTimeNow();
+  const rt::HiddenRun run = rt::RunHidden(how.program, ParameterTextFor(item.inputPath, written), how.workDirectory,
+                                          kCaptureLimit, *how.stop);
+  if (!run.started) {
+    report.reason = LaunchFailedMessage(rt::SystemErrorText(run.systemError));
+    return report;
+  }
+  report.captured = rt::ConsoleText(run.captured, run.cut);
+  report.capturedCut = run.cut;
+  // Only a processor that ended well, and wrote its file since it started, has its file put in place.
+  const Outcome outcome = JudgeOutcome({run.exitCode, rt::LastWriteTime(written)}, launchTime);
+  if (run.stopped) {
+    report.result = FileResult::Stopped;
+  } else if (outcome != Outcome::Succeeded) {
+    report.reason = FailureReason(outcome, run.exitCode, outputPath);
+  } else if (rt::PutInPlace(written, outputPath)) {
+    report.result = FileResult::Converted;
+    return report;
+  } else {
+    report.reason = FailureReason(Outcome::NoOutput, 0, outputPath);
+  }
+  rt::RemoveFile(written);
+  return report;
+}
+
+}  // namespace convert

@@ -1,0 +1,24 @@
+// One file of a batch converted by the processor without a window of its own: the processor
+// writes a temporary file beside the output, which replaces the output only when the
+// processor ended well; otherwise it goes, and an earlier output stays as it was.
+#pragma once
+
+#include "convert/batch_plan.h"
+#include "convert/batch_report.h"
+#include "runtime/stop_signal.h"
+
+namespace convert {
+
+// What a person can read of the processor's output per file; the rest is read and dropped.
+inline constexpr std::size_t kCaptureLimit = 64 * 1024;
+
+struct HiddenConversion {
+  rt::Text program;        // the processor's full path
+  rt::Text workDirectory;  // where it starts, and reads the stylesheet
+  const rt::StopSignal* stop = nullptr;
+};
+
+// Blocks until the processor has ended, or has been ended by the stop signal.
+FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, const rt::Text& outputPath);
+
+}  // namespace convert
