@@ -181,6 +181,32 @@ class Scanner {
 
 ModuleScan ScanStylesheetModule(TextView text) { return Scanner(text).Scan(); }
 
+std::optional<std::size_t> ModuleInCircle(const std::vector<std::vector<std::size_t>>& pulledIn) {
+  enum class Seen { kNot, kOnPath, kDone };
+  std::vector<Seen> seen(pulledIn.size(), Seen::kNot);
+  // Depth first, without recursion: a module and how many of its own it has looked at.
+  std::vector<std::pair<std::size_t, std::size_t>> path;
+  for (std::size_t start = 0; start < pulledIn.size(); ++start) {
+    if (seen[start] != Seen::kNot) continue;
+    path.emplace_back(start, 0);
+    seen[start] = Seen::kOnPath;
+    while (!path.empty()) {
+      auto& [module, next] = path.back();
+      if (next == pulledIn[module].size()) {
+        seen[module] = Seen::kDone;
+        path.pop_back();
+        continue;
+      }
+      const std::size_t target = pulledIn[module][next++];
+      if (target >= pulledIn.size() || seen[target] == Seen::kDone) continue;
+      if (seen[target] == Seen::kOnPath) return target;
+      seen[target] = Seen::kOnPath;
+      path.emplace_back(target, 0);
+    }
+  }
+  return std::nullopt;
+}
+
 Text WithHrefs(TextView text, std::span<const ModuleReference> references, std::span<const Text> hrefs) {
   Text result;
   std::size_t done = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -27,6 +28,10 @@ struct ModuleScan {
 // The text is the module's as the library will get it (no DOCTYPE, entities replaced), one
 // unit per byte or UTF-16; names are matched by their namespaces, whatever the prefixes.
 ModuleScan ScanStylesheetModule(TextView text);
+
+// A module that pulls itself in, directly or through others (which XSLT forbids and some
+// implementations of the library follow without end), given the modules each one pulls in.
+std::optional<std::size_t> ModuleInCircle(const std::vector<std::vector<std::size_t>>& pulledIn);
 
 // The text with each reference's href replaced by the new one of the same index.
 Text WithHrefs(TextView text, std::span<const ModuleReference> references, std::span<const Text> hrefs);

@@ -72,6 +72,10 @@ bool StylesheetModules::Load(const Text& stylesheetPath, IXMLDOMDocument2* style
   for (std::size_t index = 0; index < paths_.size(); ++index) {
     if (!LoadModule(index, stylesheet, reason)) return false;
   }
+  if (const auto circle = ModuleInCircle(pulledIn_)) {
+    reason = ModuleCircleReason(paths_[*circle]);
+    return false;
+  }
   return true;
 }
 
@@ -90,9 +94,12 @@ bool StylesheetModules::LoadModule(std::size_t index, IXMLDOMDocument2* styleshe
   }
   std::vector<Text> hrefs;
   Text notAFile;
+  pulledIn_.resize(paths_.size());
   for (const ModuleReference& reference : module.scan.references) {
     if (const auto target = ModuleFilePath(path, reference.href)) {
-      hrefs.push_back(CopyName(IndexOf(*target, path)));
+      const std::size_t pulled = IndexOf(*target, path);
+      pulledIn_[index].push_back(pulled);
+      hrefs.push_back(CopyName(pulled));
     } else {
       if (notAFile.empty()) notAFile = reference.href;
       hrefs.push_back(module.units.text.substr(reference.begin, reference.end - reference.begin));

@@ -28,8 +28,8 @@ class StylesheetModules {
   StylesheetModules& operator=(const StylesheetModules&) = delete;
 
   // Prepares every module and loads the main one into `stylesheet` (set up by the caller). The
-  // copies must stay until the stylesheet is compiled. False with the reason, naming the
-  // module, when one cannot be read or is refused.
+  // copies stay while this object does. False with the reason, naming the module, when one
+  // cannot be read or is refused.
   bool Load(const Text& stylesheetPath, IXMLDOMDocument2* stylesheet, Text& reason);
 
  private:
@@ -38,10 +38,11 @@ class StylesheetModules {
   std::size_t IndexOf(const Text& path, const Text& includedFrom);
   bool LoadModule(std::size_t index, IXMLDOMDocument2* stylesheet, Text& reason);
 
-  Text directory_;               // with its trailing backslash
-  std::vector<Text> paths_;      // of the modules, by index; 0 is the main stylesheet
-  std::vector<Text> includers_;  // the module that first named each
-  std::vector<Text> copies_;     // written so far
+  Text directory_;                                  // with its trailing backslash
+  std::vector<Text> paths_;                         // of the modules, by index; 0 is the main stylesheet
+  std::vector<Text> includers_;                     // the module that first named each
+  std::vector<Text> copies_;                        // written so far
+  std::vector<std::vector<std::size_t>> pulledIn_;  // by index, the modules each one names
 };
 
 }  // namespace rt

@@ -89,6 +89,10 @@ Text ModuleNotAFileReason(TextView includedFrom, TextView href) {
                  u", а программа читает таблицы стилей только из файлов"});
 }
 
+Text ModuleCircleReason(TextView modulePath) {
+  return Concat({u"Таблица стилей ", modulePath, u" подключает сама себя, прямо или через другие таблицы стилей"});
+}
+
 Text ScriptRefusedReason(TextView stylesheetPath) {
   return Concat({u"Таблица стилей ", stylesheetPath, u" использует сценарии, а они отключены"});
 }

@@ -27,6 +27,7 @@ Text ExpansionProblemReason(TextView stylesheetPath, ExpansionProblem problem, T
 // A module that xsl:include or xsl:import pulls into the stylesheet `includedFrom`.
 Text ModuleUnreadableReason(TextView modulePath, TextView includedFrom, TextView systemText);
 Text ModuleNotAFileReason(TextView includedFrom, TextView href);
+Text ModuleCircleReason(TextView modulePath);
 Text ScriptRefusedReason(TextView stylesheetPath);
 Text DocumentFunctionRefusedReason(TextView stylesheetPath);
 Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText);

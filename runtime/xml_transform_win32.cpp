@@ -12,6 +12,9 @@
 namespace rt {
 
 struct CompiledStylesheet::Library {
+  // Some implementations of the library read the modules when they transform, not when they
+  // compile, so their copies stay as long as the compiled stylesheet.
+  StylesheetModules modules;
   ComPtr<IXSLTemplate> compiled;
 };
 
@@ -88,11 +91,8 @@ std::optional<CompiledStylesheet> CompiledStylesheet::Compile(TextView styleshee
   SetFlag(stylesheet.get(), u"AllowXsltScript", false);
   SetFlag(stylesheet.get(), u"AllowDocumentFunction", false);
   SetText(stylesheet.get(), u"SelectionLanguage", u"XPath");
-  // The modules are read when the stylesheet is compiled, so their copies stay until then.
-  StylesheetModules modules;
-  if (!modules.Load(path, stylesheet.get(), reason)) return std::nullopt;
-
   auto library = std::make_unique<Library>();
+  if (!library->modules.Load(path, stylesheet.get(), reason)) return std::nullopt;
   const HRESULT created = Com().createInstance(msxml::kXslTemplate60, nullptr, CLSCTX_INPROC_SERVER,
                                                msxml::kIidXslTemplate, library->compiled.putVoid());
   if (FAILED(created)) {

@@ -72,6 +72,20 @@ TEST(ScanStylesheetModule, FindsScriptsDocumentCallsAndModules) {
   }
 }
 
+TEST(ModuleInCircle, FindsAModuleThatPullsItselfIn) {
+  using Modules = std::vector<std::vector<std::size_t>>;
+  const struct {
+    Modules pulledIn;
+    std::optional<std::size_t> circle;
+  } cases[] = {
+      {{{1, 2}, {2}, {}}, std::nullopt},  // one module pulled in twice is no circle
+      {{{0}}, 0},
+      {{{1}, {2}, {1}}, 1},
+      {{{}, {2}, {3}, {1}}, 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ModuleInCircle(c.pulledIn), c.circle);
+}
+
 TEST(PrepareModule, GivesTheLibraryTheTextWithoutDtdAndModulesRenamed) {
   const std::string original =
       "<?xml version='1.0' encoding='windows-1251'?>\r\n<!DOCTYPE x:stylesheet [\r\n"
