@@ -1,5 +1,6 @@
 #include "runtime/stylesheet_modules_win32.h"
 
+#include <atomic>
 #include <string>
 
 #include "runtime/com_support_win32.h"
@@ -32,19 +33,53 @@ DWORD WriteWholeFile(const Text& path, const std::string& bytes) {
   return wrote ? 0 : error != 0 ? error : ERROR_WRITE_FAULT;
 }
 
+// The copies, then their directory (which goes only if nothing else is in it).
+void RemoveCopies(const Text& directory) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(Wide(directory + u"m*.xsl"), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do DeleteFileW(Wide(directory + FromWide(found.cFileName)));
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(Wide(directory));
+}
+
+// Directories are named "vxs<process id>-<serial>". One whose process no longer runs was left
+// by a program ended while it converted; it goes now.
+void RemoveLeftDirectories(const Text& temporary) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(Wide(temporary + u"vxs*"), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    DWORD owner = 0;
+    for (const wchar_t* c = found.cFileName + 3; *c >= L'0' && *c <= L'9' && owner < 0x10000000; ++c) {
+      owner = owner * 10 + static_cast<DWORD>(*c - L'0');
+    }
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || owner == 0 || owner == GetCurrentProcessId()) continue;
+    if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner)) {
+      CloseHandle(process);
+    } else if (GetLastError() == ERROR_INVALID_PARAMETER) {  // no such process
+      RemoveCopies(Concat({temporary, FromWide(found.cFileName), u"\\"}));
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
 }  // namespace
 
 StylesheetModules::~StylesheetModules() {
-  for (const Text& copy : copies_) DeleteFileW(Wide(ExtendedLengthPath(copy)));
-  if (!directory_.empty()) RemoveDirectoryW(Wide(ExtendedLengthPath(directory_)));
+  if (!directory_.empty()) RemoveCopies(directory_);
 }
 
 bool StylesheetModules::MakeDirectory(Text& reason) {
   wchar_t temporary[MAX_PATH + 1] = {};
   const DWORD length = GetTempPathW(MAX_PATH + 1, temporary);
   DWORD error = length == 0 || length > MAX_PATH ? GetLastError() : 0;
+  if (error == 0) RemoveLeftDirectories(FromWide(temporary));
+  static std::atomic<unsigned> serial{0};
   for (unsigned attempt = 0; error == 0 && attempt < 100; ++attempt) {
-    const std::string unique = std::to_string(GetTickCount() + attempt) + "-" + std::to_string(GetCurrentThreadId());
+    const std::string unique = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++);
     const Text directory = Concat({FromWide(temporary), u"vxs", Text(unique.begin(), unique.end()), u"\\"});
     if (CreateDirectoryW(Wide(ExtendedLengthPath(directory)), nullptr)) {
       directory_ = directory;
@@ -111,7 +146,6 @@ bool StylesheetModules::LoadModule(std::size_t index, IXMLDOMDocument2* styleshe
     reason = OutputNotWrittenReason(copy, SystemMessage(error));
     return false;
   }
-  copies_.push_back(copy);
 
   // Each module is parsed here on its own, so that a mistake in it is told by its own path.
   ComPtr<IXMLDOMDocument2> own;

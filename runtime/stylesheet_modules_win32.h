@@ -23,7 +23,7 @@ namespace rt {
 class StylesheetModules {
  public:
   StylesheetModules() = default;
-  ~StylesheetModules();  // the copies go
+  ~StylesheetModules();  // the copies go (or, if the program is ended first, at the next start)
   StylesheetModules(const StylesheetModules&) = delete;
   StylesheetModules& operator=(const StylesheetModules&) = delete;
 
@@ -41,7 +41,6 @@ class StylesheetModules {
   Text directory_;                                  // with its trailing backslash
   std::vector<Text> paths_;                         // of the modules, by index; 0 is the main stylesheet
   std::vector<Text> includers_;                     // the module that first named each
-  std::vector<Text> copies_;                        // written so far
   std::vector<std::vector<std::size_t>> pulledIn_;  // by index, the modules each one names
 };
 

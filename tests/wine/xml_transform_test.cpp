@@ -121,7 +121,8 @@ std::string Utf16(const std::string& ascii) {
 }
 
 // A DTD's entities give, byte for byte, what the library gives for the same stylesheet with
-// their values written in, whatever the stylesheet's encoding; no copy of a module is left.
+// their values written in, whatever the stylesheet's encoding; no copy of a module is left,
+// not even those of a program ended while it converted.
 TEST_F(XmlTransform, EntitiesGiveWhatTheLibraryGivesWithoutThem) {
   ASSERT_TRUE(com.ready());
   const std::string doctype = "<!DOCTYPE xsl:stylesheet [<!ENTITY nbsp '&#160;'><!ENTITY b '<b n=\"&nbsp;\"/>'>]>";
@@ -135,6 +136,12 @@ TEST_F(XmlTransform, EntitiesGiveWhatTheLibraryGivesWithoutThem) {
       {"UTF-16", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>", Utf16},
   };
   const std::size_t directoriesBefore = ModuleDirectories();
+  // As a program ended in the middle of a conversion leaves them.
+  wchar_t temporary[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temporary);
+  const Text left = rt::FromWide(temporary) + u"vxs999999-0\\";
+  ASSERT_TRUE(vxtest::MakeDirectory(left));
+  ASSERT_TRUE(vxtest::WriteBytes(left + u"m0.xsl", kPlainStylesheet));
   for (const auto& c : cases) {
     const std::string with = Stylesheet(".\"/>&nbsp;&b;<xsl:value-of select=\".");
     const std::string without = Stylesheet(".\"/>&#160;<b n=\"&#160;\"/><xsl:value-of select=\".");
