@@ -157,9 +157,8 @@ bool StylesheetModules::LoadModule(std::size_t index, IXMLDOMDocument2* styleshe
   VARIANT source{};
   source.vt = VT_BSTR;
   source.bstrVal = url.get();
-  if (!rt::Load(
-          own ? own.get() : stylesheet, source, ParsedDocument::kStylesheet, path, [&prepared] { return prepared; },
-          reason)) {
+  const auto bytesParsed = [&prepared] { return prepared; };
+  if (!rt::Load(own ? own.get() : stylesheet, source, ParsedDocument::kStylesheet, path, bytesParsed, reason)) {
     return false;
   }
   if (!notAFile.empty()) {
