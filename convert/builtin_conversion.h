@@ -18,6 +18,9 @@ struct BuiltInEnd {
 // Transforms the input with the stylesheet into conversion.outputPath.
 void StartBuiltInConversion(StartedConversion conversion, rt::Text inputPath, rt::Text stylesheetPath);
 
+// Whether one of them has not ended yet.
+bool BuiltInRunning();
+
 // The built-in conversions that have ended since the last call.
 std::vector<BuiltInEnd> TakeEndedBuiltInConversions();
 

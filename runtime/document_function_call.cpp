@@ -49,11 +49,9 @@ bool ExpressionCalls(TextView text, std::size_t& i, AttributeHolds holds) {
   return false;
 }
 
-}  // namespace
-
-bool CallsDocumentFunction(TextView value, AttributeHolds holds) {
+// The value as a template: the expressions of its {…} parts.
+bool TemplateCalls(TextView value) {
   std::size_t i = 0;
-  if (holds == AttributeHolds::kExpression) return ExpressionCalls(value, i, holds);
   while (i < value.size()) {
     if (value[i] != u'{') {
       ++i;
@@ -61,10 +59,18 @@ bool CallsDocumentFunction(TextView value, AttributeHolds holds) {
       i += 2;  // an escaped brace
     } else {
       ++i;
-      if (ExpressionCalls(value, i, holds)) return true;
+      if (ExpressionCalls(value, i, AttributeHolds::kTemplate)) return true;
     }
   }
   return false;
+}
+
+}  // namespace
+
+bool CallsDocumentFunction(TextView value, AttributeHolds holds) {
+  std::size_t i = 0;
+  if (holds == AttributeHolds::kExpression && ExpressionCalls(value, i, holds)) return true;
+  return TemplateCalls(value);
 }
 
 }  // namespace rt

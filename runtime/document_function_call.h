@@ -8,8 +8,11 @@ namespace rt {
 
 // How an attribute value holds expressions.
 enum class AttributeHolds {
-  kExpression,  // as a whole: the attributes of XSLT's own elements
-  kTemplate,    // in its {…} parts only: the attributes of literal result elements
+  // The attributes of XSLT's own elements: some are expressions as a whole, others (xsl:element
+  // name, xsl:attribute namespace, xsl:sort order, xsl:number format…) templates, so both
+  // readings are checked.
+  kExpression,
+  kTemplate,  // in its {…} parts only: the attributes of literal result elements
 };
 
 // Whether the value calls document() (the core function, not an extension of that name).

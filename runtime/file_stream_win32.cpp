@@ -18,15 +18,17 @@ ComPtr<FileStream> FileStream::Open(TextView path, Access access, DWORD& error) 
     return ComPtr<FileStream>();
   }
   error = 0;
-  return ComPtr<FileStream>(new FileStream(file));
+  return ComPtr<FileStream>(new FileStream(file, true));
 }
+
+ComPtr<FileStream> FileStream::Over(HANDLE file) { return ComPtr<FileStream>(new FileStream(file, false)); }
 
 FileStream::~FileStream() { Close(); }
 
 void FileStream::Close() {
   if (file_ == INVALID_HANDLE_VALUE) return;
   if (bytesWritten_ > 0 && !FlushFileBuffers(file_) && writeError_ == 0) writeError_ = GetLastError();
-  CloseHandle(file_);
+  if (owned_) CloseHandle(file_);
   file_ = INVALID_HANDLE_VALUE;
 }
 

@@ -15,9 +15,11 @@ class FileStream final : public IStream {
   // Opens an existing file: to read it shared with other readers, or to write it alone from
   // its start. Null, and the system's error code, when it cannot be opened.
   static ComPtr<FileStream> Open(TextView path, Access access, DWORD& error);
+  // A stream over a file the caller has open and closes itself.
+  static ComPtr<FileStream> Over(HANDLE file);
 
-  // Writes what is buffered through to the disk and closes the file; the stream fails from
-  // then on.
+  // Writes what is buffered through to the disk and closes the file (one of its own); the
+  // stream fails from then on.
   void Close();
 
   std::uint64_t bytesWritten() const { return bytesWritten_; }
@@ -44,11 +46,12 @@ class FileStream final : public IStream {
   HRESULT STDMETHODCALLTYPE Clone(IStream** copy) override;
 
  private:
-  explicit FileStream(HANDLE file) : file_(file) {}
+  FileStream(HANDLE file, bool owned) : file_(file), owned_(owned) {}
   ~FileStream();
 
   ::LONG references_ = 1;
   HANDLE file_;
+  bool owned_;
   std::uint64_t bytesWritten_ = 0;
   DWORD writeError_ = 0;
 };

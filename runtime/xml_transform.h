@@ -16,7 +16,8 @@ struct TransformOutcome {
 
 // A stylesheet loaded and compiled once for a batch of files. It is built, used and let go
 // on one thread while that thread has COM (see ComThreadScope). Scripts and the document()
-// function are refused: a stylesheet that uses them does not compile.
+// function are refused in every module the stylesheet includes or imports: a stylesheet that
+// uses them does not compile.
 class CompiledStylesheet {
  public:
   // The compiled stylesheet, or nothing and the reason why not.
@@ -42,5 +43,9 @@ TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView in
 
 // One file: compiles the stylesheet, then transforms.
 TransformOutcome TransformFile(TextView inputPath, TextView stylesheetPath, TextView outputPath);
+
+// For a program that is ending: no transformation puts its result in place from now on (one
+// doing so right now finishes first); their temporary files go with the process.
+void AbandonTransformations();
 
 }  // namespace rt

@@ -53,6 +53,46 @@ Text DtdRefusedReason(ParsedDocument document, TextView path) {
   return Concat({u"В ", DocumentNamed(document), path, u" есть объявление DTD, а DTD отключены"});
 }
 
+Text DtdProblemReason(TextView stylesheetPath, DtdProblem problem, TextView entity, LONG line, LONG column) {
+  const Text in = Concat({u"В таблице стилей ", stylesheetPath});
+  switch (problem) {
+    case DtdProblem::kExternalSubset:
+      return Concat({in, u" DTD ссылается на внешний файл, а внешние файлы программа не читает"});
+    case DtdProblem::kExternalEntity:
+      return Concat({in, u" объявлена внешняя сущность ", entity, u", а внешние сущности программа не читает"});
+    case DtdProblem::kParameterEntity:
+      return Concat({in, u" в DTD есть параметрическая сущность, а такие сущности программа не раскрывает"});
+    case DtdProblem::kAttributeList:
+      return Concat({in, u" в DTD объявлены атрибуты (ATTLIST), а программа принимает в DTD только сущности"});
+    case DtdProblem::kMalformed:
+    case DtdProblem::kNone:
+      break;
+  }
+  return ParseErrorReason(ParsedDocument::kStylesheet, stylesheetPath, line, column, u"ошибка в объявлении DTD");
+}
+
+Text ExpansionProblemReason(TextView stylesheetPath, ExpansionProblem problem, TextView entity) {
+  if (problem == ExpansionProblem::kRecursive) {
+    return Concat({u"В таблице стилей ", stylesheetPath, u" сущность ", entity, u" ссылается сама на себя"});
+  }
+  return Concat({u"В таблице стилей ", stylesheetPath, u" сущности раскрываются в слишком большой текст"});
+}
+
+Text ModuleUnreadableReason(TextView modulePath, TextView includedFrom, TextView systemText) {
+  return WithDetail(
+      Concat({u"Не удалось прочитать таблицу стилей ", modulePath, u", которую подключает ", includedFrom}),
+      systemText);
+}
+
+Text ModuleNotAFileReason(TextView includedFrom, TextView href) {
+  return Concat({u"Таблица стилей ", includedFrom, u" подключает ", href,
+                 u", а программа читает таблицы стилей только из файлов"});
+}
+
+Text ModuleCircleReason(TextView modulePath) {
+  return Concat({u"Таблица стилей ", modulePath, u" подключает сама себя, прямо или через другие таблицы стилей"});
+}
+
 Text ScriptRefusedReason(TextView stylesheetPath) {
   return Concat({u"Таблица стилей ", stylesheetPath, u" использует сценарии, а они отключены"});
 }

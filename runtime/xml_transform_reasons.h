@@ -2,6 +2,8 @@
 #pragma once
 
 #include "runtime/text_value.h"
+#include "runtime/xml_doctype.h"
+#include "runtime/xml_entities.h"
 
 namespace rt {
 
@@ -18,6 +20,14 @@ Text UnreadableReason(TextView path, TextView systemText);
 Text ParseErrorReason(ParsedDocument document, TextView path, LONG line, LONG column, TextView libraryText);
 
 Text DtdRefusedReason(ParsedDocument document, TextView path);
+// A stylesheet's DTD that asks for more than entities with their values in place; the place
+// is told for a declaration that is not well-formed.
+Text DtdProblemReason(TextView stylesheetPath, DtdProblem problem, TextView entity, LONG line, LONG column);
+Text ExpansionProblemReason(TextView stylesheetPath, ExpansionProblem problem, TextView entity);
+// A module that xsl:include or xsl:import pulls into the stylesheet `includedFrom`.
+Text ModuleUnreadableReason(TextView modulePath, TextView includedFrom, TextView systemText);
+Text ModuleNotAFileReason(TextView includedFrom, TextView href);
+Text ModuleCircleReason(TextView modulePath);
 Text ScriptRefusedReason(TextView stylesheetPath);
 Text DocumentFunctionRefusedReason(TextView stylesheetPath);
 Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText);

@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "convert/batch_conversion.h"
+#include "convert/close_query.h"
 #include "convert/conversion_watch.h"
 #include "convert/convert_handler.h"
 #include "runtime/dialog_services.h"
@@ -58,7 +59,7 @@ class MainProcedure {
     app::PATHIN = GETINI(kSettingsSection, kPathInKey, u"", CLIP(app::GLO_STNAMEINIFILE));
     app::PATHOUT = GETINI(kSettingsSection, kPathOutKey, u"", CLIP(app::GLO_STNAMEINIFILE));
     if (KEYCODE() == MouseRight) SetKeyCode(0);
-    SetCloseQuery(&convert::MayCloseDuringBatch);
+    SetCloseQuery(&convert::MayCloseDuringConversion);
     PREPAREPROCEDURE();
     while (NextEvent(0)) {
       DispatchEvent();

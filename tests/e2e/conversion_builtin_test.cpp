@@ -17,6 +17,30 @@ const std::string kStylesheet =
     "<xsl:template match=\"/\"><result><xsl:value-of select=\"document/name\"/></result></xsl:template>\r\n"
     "</xsl:stylesheet>\r\n";
 
+// The stylesheet with more top-level elements in front of its own (xsl:import must come first).
+std::string StylesheetWith(const std::string& elements) {
+  std::string text = kStylesheet;
+  return text.insert(text.find("<xsl:output"), elements + "\r\n");
+}
+
+// A transformation that takes seconds: each of the input's items looks at all before it.
+const std::string kSlowStylesheet =
+    "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"><xsl:output method=\"text\" "
+    "encoding=\"windows-1251\"/>"
+    "<xsl:template match=\"/\"><xsl:value-of select=\"count(document/i[count(preceding-sibling::i) &gt;= 0])\"/>"
+    "</xsl:template></xsl:stylesheet>";
+std::string SlowInput(int items) {
+  std::string input = std::string(kDeclaration) + "<document>";
+  for (int i = 0; i < items; ++i) input += "<i/>";
+  return input + "</document>";
+}
+
+// A module for xsl:include or xsl:import: the XSLT namespace, more namespaces, its elements.
+std::string Module(const std::string& namespaces, const std::string& elements) {
+  return "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"" + namespaces + ">" +
+         elements + "</xsl:stylesheet>";
+}
+
 class BuiltInConversion : public ConversionTest {
  protected:
   BuiltInConversion() {
@@ -36,6 +60,17 @@ class BuiltInConversion : public ConversionTest {
     FindClose(search);
     return count;
   }
+  // Waits until the conversion writes its temporary file, or until it has gone.
+  void WaitForTemporaryFile(bool there) {
+    driver::WaitUntil(
+        [&] {
+          WIN32_FIND_DATAW found{};
+          HANDLE search = FindFirstFileW((OutputDirectory() + L"vxt*.tmp").c_str(), &found);
+          if (search != INVALID_HANDLE_VALUE) FindClose(search);
+          return (search != INVALID_HANDLE_VALUE) == there;
+        },
+        there ? L"the conversion's temporary file" : L"no temporary file", Program().Id(), driver::Timeout{30'000});
+  }
 };
 
 TEST_F(BuiltInConversion, WritesTheStylesheetsBytesAndSaysSo) {
@@ -52,6 +87,107 @@ TEST_F(BuiltInConversion, WritesTheStylesheetsBytesAndSaysSo) {
   EXPECT_EQ(FilesInOutput(), 1u) << "nothing but the output";
 }
 
+// Entities declared in the stylesheet's DTD come out as the library gives the same stylesheet
+// with their values written in place.
+TEST_F(BuiltInConversion, StylesheetWithInternalEntities) {
+  driver::WriteTextFile(
+      WorkDirectory() + L"\\" + kStylesheetName,
+      "<?xml version=\"1.0\"?>\r\n<!DOCTYPE xsl:stylesheet [\r\n  <!ENTITY nbsp \"&#160;\">\r\n"
+      "  <!ENTITY mark '<mark kind=\"&quot;&nbsp;\">&nbsp;</mark>'>\r\n]>\r\n"
+      "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">\r\n"
+      "<xsl:output method=\"xml\" encoding=\"windows-1251\"/>\r\n"
+      "<xsl:template match=\"/\"><result><xsl:value-of select=\"document/name\"/>&nbsp;&mark;</result>"
+      "</xsl:template>\r\n</xsl:stylesheet>\r\n");
+  const std::wstring file = CreateInputFile(InputDirectory(), kName);
+  driver::WriteTextFile(file, kInput);
+  WritePaths(InputDirectory(), OutputDirectory());
+  StartWithoutProcessor();
+
+  PickFile(file);
+  driver::PressMessageButton(driver::WaitForMessageDialog(Program().Id(), L"Конвертация"), 1);
+  EXPECT_EQ(driver::ReadTextFile(Output()),
+            std::string(kDeclaration) + "<result>" + kIvanov + "\xA0<mark kind=\"&quot;\xA0\">\xA0</mark></result>");
+}
+
+// The start directory, the input and the output lie where "#", "%", blanks and Cyrillic letters
+// would break a URL, the start directory and the output path over 200 characters long; a module
+// is included beside the stylesheet. (An input path beyond 260 characters is more than the file
+// dialog takes under Wine.)
+TEST_F(BuiltInConversion, PathsWithMarksAndLength) {
+  std::wstring start = Path(L"Папка # %41 % с пробелами ");
+  start += std::wstring(start.size() < 205 ? 205 - start.size() : 0, L'я');
+  driver::MakeDirectories(start + L"\\parts");
+  driver::WriteTextFile(start + L"\\" + kStylesheetName,
+                        Module("",
+                               "<xsl:include href=\"parts/name.xsl\"/><xsl:output encoding=\"windows-1251\"/>"
+                               "<xsl:template match=\"/\"><result><xsl:call-template name=\"n\"/></result>"
+                               "</xsl:template>"));
+  driver::WriteTextFile(start + L"\\parts\\name.xsl",
+                        Module("", "<xsl:template name=\"n\"><xsl:value-of select=\"document/name\"/></xsl:template>"));
+  const std::wstring input = Path(L"Вход #%41 с пробелами");
+  const std::wstring file = CreateInputFile(input, kName);
+  driver::WriteTextFile(file, kInput);
+  const std::wstring output = start + L"\\OUT #%41\\";
+  driver::MakeDirectories(output);
+  WritePaths(input, output);
+  Start(start, {{L"PATH", L"C:\\windows\\system32;C:\\windows"}});
+
+  PickFile(file);
+  const driver::MessageDialog told = driver::WaitForMessageDialog(Program().Id(), L"Конвертация");
+  EXPECT_EQ(Utf8(told.text), Utf8(L"Файл " + kName + L" сконвертирован в " + output + L"00432112.345."));
+  driver::PressMessageButton(told, 1);
+  EXPECT_EQ(driver::ReadTextFile(output + L"00432112.345"),
+            std::string(kDeclaration) + "<result>" + kIvanov + "</result>");
+}
+
+// Closing while the program converts by itself asks as during a batch: No lets the conversion
+// end and say so; Yes ends the program at once, the earlier output kept, nothing left behind.
+TEST_F(BuiltInConversion, ClosingAsksWhileItConverts) {
+  driver::WriteTextFile(WorkDirectory() + L"\\" + kStylesheetName, kSlowStylesheet);
+  const std::wstring file = CreateInputFile(InputDirectory(), kName);
+  WritePaths(InputDirectory(), OutputDirectory());
+  StartWithoutProcessor();
+
+  constexpr int kYes = 2, kNo = 4;  // the message dialog's button bits
+  for (const int answer : {kNo, kYes}) {
+    // Long enough to be running still when the question is answered, longer for Yes.
+    driver::WriteTextFile(file, SlowInput(answer == kNo ? 30000 : 80000));
+    driver::WriteTextFile(Output(), "earlier output");
+    PickFile(file);
+    WaitForTemporaryFile(true);
+    MainWindow().PostClose();
+    const driver::MessageDialog question = driver::WaitForMessageDialog(Program().Id(), kWarningCaption);
+    EXPECT_EQ(Utf8(question.text), Utf8(L"Идёт конвертация файлов. Остановить её и закрыть программу?"));
+    driver::PressMessageButton(question, answer);
+    if (answer == kNo) {
+      driver::PressMessageButton(driver::WaitForMessageDialog(Program().Id(), L"Конвертация", driver::Timeout{180'000}),
+                                 1);
+      EXPECT_EQ(driver::ReadTextFile(Output()), "30000");
+    }
+  }
+  EXPECT_EQ(Program().WaitForExit(driver::Timeout{5000}), 0u) << "Yes closes without waiting for the conversion";
+  WaitForTemporaryFile(false);
+  EXPECT_EQ(driver::ReadTextFile(Output()), "earlier output");
+  EXPECT_EQ(FilesInOutput(), 1u);
+}
+
+// The program ended from outside in the middle of a conversion leaves no temporary file.
+TEST_F(BuiltInConversion, EndedFromOutsideLeavesNoTemporaryFile) {
+  driver::WriteTextFile(WorkDirectory() + L"\\" + kStylesheetName, kSlowStylesheet);
+  const std::wstring file = CreateInputFile(InputDirectory(), kName);
+  driver::WriteTextFile(file, SlowInput(80000));
+  driver::WriteTextFile(Output(), "earlier output");
+  WritePaths(InputDirectory(), OutputDirectory());
+  StartWithoutProcessor();
+
+  PickFile(file);
+  WaitForTemporaryFile(true);
+  Program().Kill();
+  WaitForTemporaryFile(false);
+  EXPECT_EQ(driver::ReadTextFile(Output()), "earlier output");
+  EXPECT_EQ(FilesInOutput(), 1u);
+}
+
 // Each failure is told with its reason; an earlier output stays byte for byte, and nothing
 // else is left in the output directory.
 struct FailureCase {
@@ -59,8 +195,20 @@ struct FailureCase {
   std::string input;
   bool removeStylesheet;
   std::wstring outputDirectory;  // relative to the test's directory; empty: the usual one
-  std::wstring reason;           // a part of the message
+  std::wstring reason;           // a part of the message; "<work>" and "<input>" stand for those paths
+  std::string stylesheet = {};   // instead of the usual one
+  std::vector<std::pair<std::wstring, std::string>> modules = {};  // by their paths in the work directory
 };
+
+std::wstring WithPaths(std::wstring text, const std::wstring& work, const std::wstring& input) {
+  for (const auto& [mark, path] :
+       {std::pair{std::wstring(L"<work>"), work}, std::pair{std::wstring(L"<input>"), input}}) {
+    for (std::size_t at = text.find(mark); at != std::wstring::npos; at = text.find(mark, at + path.size())) {
+      text.replace(at, mark.size(), path);
+    }
+  }
+  return text;
+}
 
 void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 
@@ -72,12 +220,19 @@ TEST_P(BuiltInFailure, IsToldAndKeepsTheEarlierOutput) {
   driver::WriteTextFile(file, c.input);
   driver::WriteTextFile(Output(), "earlier output");
   if (c.removeStylesheet) DeleteFileW((WorkDirectory() + L"\\" + kStylesheetName).c_str());
+  if (!c.stylesheet.empty()) driver::WriteTextFile(WorkDirectory() + L"\\" + kStylesheetName, c.stylesheet);
+  for (const auto& [path, text] : c.modules) {
+    const std::wstring full = WorkDirectory() + L"\\" + path;
+    driver::MakeDirectories(full.substr(0, full.find_last_of(L'\\')));
+    driver::WriteTextFile(full, text);
+  }
   WritePaths(InputDirectory(), c.outputDirectory.empty() ? OutputDirectory() : Path(c.outputDirectory) + L"\\");
   StartWithoutProcessor();
 
   PickFile(file);
   const driver::MessageDialog message = driver::WaitForMessageDialog(Program().Id(), kWarningCaption);
-  const std::wstring reason = c.removeStylesheet ? WorkDirectory() + L"\\" + kStylesheetName : c.reason;
+  const std::wstring reason =
+      c.removeStylesheet ? WorkDirectory() + L"\\" + kStylesheetName : WithPaths(c.reason, WorkDirectory(), file);
   EXPECT_TRUE(message.text.starts_with(L"Конвертация файла " + kName + L" не удалась: ")) << Utf8(message.text);
   EXPECT_NE(message.text.find(reason), std::wstring::npos) << Utf8(message.text) << "\nshould hold " << Utf8(reason);
   driver::PressMessageButton(message, 1);
@@ -96,7 +251,34 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"ExternalEntity",
                     "<?xml version=\"1.0\"?>\r\n<!DOCTYPE document [<!ENTITY s SYSTEM \"../secret.txt\">]>\r\n"
                     "<document><name>&s;</name></document>",
-                    false, L"", L"объявление DTD"}),
+                    false, L"", L"объявление DTD"},
+        // Refused before it is parsed: the mistake behind it is never reached.
+        FailureCase{"InputWithDoctype",
+                    std::string(kDeclaration) + "\r\n<!DOCTYPE document>\r\n<document><name>x</nam></document>", false,
+                    L"", L"В файле <input> есть объявление DTD"},
+        FailureCase{"IncludedModuleWithScript",
+                    kInput,
+                    false,
+                    L"",
+                    L"Таблица стилей <work>\\common.xsl использует сценарии",
+                    StylesheetWith("<xsl:include href=\"common.xsl\"/>"),
+                    {{L"common.xsl", Module(" xmlns:ms=\"urn:schemas-microsoft-com:xslt\" xmlns:u=\"urn:u\"",
+                                            "<ms:script language=\"JScript\" implements-prefix=\"u\">"
+                                            "function f() { return 1; }</ms:script>")}}},
+        FailureCase{"ImportedModuleWithDocumentInTemplate",
+                    kInput,
+                    false,
+                    L"",
+                    L"Таблица стилей <work>\\lib\\deep.xsl использует функцию document()",
+                    StylesheetWith("<xsl:import href=\"lib/first.xsl\"/>"),
+                    {{L"lib\\first.xsl", Module("", "<xsl:import href=\"deep.xsl\"/>")},
+                     {L"lib\\deep.xsl", Module("",
+                                               "<xsl:template name=\"t\"><xsl:element "
+                                               "name=\"urn:x'{document('file:///c:/s.txt')}\"/></xsl:template>")}}},
+        FailureCase{"ModuleThatCannotBeRead", kInput, false, L"",
+                    L"Не удалось прочитать таблицу стилей <work>\\missing.xsl, которую подключает "
+                    L"<work>\\qRec7to4.xsl",
+                    StylesheetWith("<xsl:include href=\"missing.xsl\"/>")}),
     [](const ::testing::TestParamInfo<FailureCase>& tested) { return std::string(tested.param.name); });
 
 TEST_F(BuiltInConversion, BatchIsReportedAsForTheProcessor) {

@@ -100,4 +100,115 @@ TEST_F(XmlTransform, FailuresKeepTheEarlierOutputAndSayWhy) {
   }
 }
 
+// The program's private copies of the modules in the temporary directory.
+std::size_t ModuleDirectories() {
+  wchar_t temporary[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temporary);
+  std::size_t count = 0;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((std::wstring(temporary) + L"vxs*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  do ++count;
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+  return count;
+}
+
+std::string Utf16(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : ascii) bytes += std::string{c, '\0'};
+  return bytes;
+}
+
+// A DTD's entities give, byte for byte, what the library gives for the same stylesheet with
+// their values written in, whatever the stylesheet's encoding; no copy of a module is left,
+// not even those of a program ended while it converted.
+TEST_F(XmlTransform, EntitiesGiveWhatTheLibraryGivesWithoutThem) {
+  ASSERT_TRUE(com.ready());
+  const std::string doctype = "<!DOCTYPE xsl:stylesheet [<!ENTITY nbsp '&#160;'><!ENTITY b '<b n=\"&nbsp;\"/>'>]>";
+  const struct {
+    const char* what;
+    std::string declaration;
+    std::string (*encoded)(const std::string&);
+  } cases[] = {
+      {"windows-1251", "<?xml version=\"1.0\" encoding=\"windows-1251\"?>", [](const std::string& s) { return s; }},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF<?xml version=\"1.0\"?>", [](const std::string& s) { return s; }},
+      {"UTF-16", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>", Utf16},
+  };
+  const std::size_t directoriesBefore = ModuleDirectories();
+  // As a program ended in the middle of a conversion leaves them.
+  wchar_t temporary[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temporary);
+  const Text left = rt::FromWide(temporary) + u"vxs999999-0\\";
+  ASSERT_TRUE(vxtest::MakeDirectory(left));
+  ASSERT_TRUE(vxtest::WriteBytes(left + u"m0.xsl", kPlainStylesheet));
+  for (const auto& c : cases) {
+    const std::string with = Stylesheet(".\"/>&nbsp;&b;<xsl:value-of select=\".");
+    const std::string without = Stylesheet(".\"/>&#160;<b n=\"&#160;\"/><xsl:value-of select=\".");
+    std::string outputs[2];
+    for (int i = 0; i < 2; ++i) {
+      const std::string body = (i == 0 ? with : without).substr(with.find("<xsl:stylesheet"));
+      ASSERT_TRUE(vxtest::WriteBytes(dir / u"style.xsl", c.encoded(c.declaration + (i == 0 ? doctype : "") + body)));
+      ASSERT_TRUE(vxtest::WriteBytes(dir / u"in.XML", kInput));
+      const rt::TransformOutcome outcome = rt::TransformFile(dir / u"in.XML", dir / u"style.xsl", dir / u"out.XML");
+      EXPECT_TRUE(outcome.succeeded) << c.what << ": " << Utf8(outcome.reason);
+      outputs[i] = vxtest::ReadBytes(dir / u"out.XML").value_or("<none>");
+    }
+    EXPECT_EQ(outputs[0], outputs[1]) << c.what;
+    EXPECT_NE(outputs[0].find("\xA0"), std::string::npos) << c.what << ": " << outputs[0];
+  }
+  EXPECT_EQ(ModuleDirectories(), directoriesBefore);
+}
+
+// Modules that pull each other in, in a circle, are refused before the library follows them
+// without end; a module named by an address that is no file is refused by name.
+TEST_F(XmlTransform, ModulesInACircleOrNotFiles) {
+  ASSERT_TRUE(com.ready());
+  const std::string module = "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">";
+  const struct {
+    const char* what;
+    std::string other;
+    const char16_t* saying;
+  } cases[] = {
+      {"circle", module + "<xsl:import href=\"STYLE.xsl\"/></xsl:stylesheet>", u"подключает сама себя"},
+      {"address", module + "<xsl:include href=\"http://example.org/x.xsl\"/></xsl:stylesheet>",
+       u"подключает http://example.org/x.xsl"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(vxtest::WriteBytes(dir / u"in.XML", kInput));
+    std::string main = kPlainStylesheet;
+    main.insert(main.find("<xsl:output"), "<xsl:include href=\"sub/../other.xsl\"/>");
+    ASSERT_TRUE(vxtest::WriteBytes(dir / u"style.xsl", main));
+    ASSERT_TRUE(vxtest::WriteBytes(dir / u"other.xsl", c.other));
+    const rt::TransformOutcome outcome = rt::TransformFile(dir / u"in.XML", dir / u"style.xsl", dir / u"out.XML");
+    EXPECT_FALSE(outcome.succeeded) << c.what;
+    EXPECT_NE(outcome.reason.find(c.saying), Text::npos) << c.what << ": " << Utf8(outcome.reason);
+  }
+}
+
+// Paths beyond the system's 260 characters, with marks a URL would read otherwise, for the
+// input, the output and the stylesheet's modules.
+TEST_F(XmlTransform, LongPathsWithMarks) {
+  constexpr char kModule[] =
+      "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"><xsl:template match=\"x\"/>"
+      "</xsl:stylesheet>";
+  ASSERT_TRUE(com.ready());
+  const Text place = dir / (u"a #%41 Д" + Text(240, u'я') + u"\\");
+  ASSERT_TRUE(CreateDirectoryW(rt::Wide(u"\\\\?\\" + place), nullptr));
+  std::string main = kPlainStylesheet;
+  main.insert(main.find("<xsl:output"), "<xsl:include href=\"m%20odule.xsl\"/>");
+  for (const auto& [name, bytes] : {std::pair{Text(u"in.XML"), kInput}, std::pair{Text(u"style.xsl"), main},
+                                    std::pair{Text(u"m odule.xsl"), std::string(kModule)}}) {
+    HANDLE file =
+        CreateFileW(rt::Wide(u"\\\\?\\" + place + name), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  const rt::TransformOutcome outcome = rt::TransformFile(place + u"in.XML", place + u"style.xsl", place + u"out.XML");
+  EXPECT_TRUE(outcome.succeeded) << Utf8(outcome.reason);
+  EXPECT_NE(GetFileAttributesW(rt::Wide(u"\\\\?\\" + place + u"out.XML")), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(vxtest::RemoveTree(u"\\\\?\\" + place));
+}
+
 }  // namespace
