@@ -8,17 +8,17 @@
 #include <vector>
 
 #include "app/globals.h"
-#include "convert/batch_report.h"
-#include "convert/conversion_messages.h"
+#include "convert/rules/batch_report.h"
+#include "convert/rules/conversion_messages.h"
 #include "convert/hidden_conversion.h"
-#include "convert/launch_parameters.h"
-#include "runtime/dialog_services.h"
-#include "runtime/file_facts.h"
-#include "runtime/hidden_process.h"
-#include "runtime/process_watch.h"
-#include "runtime/progress_window.h"
-#include "runtime/report_window.h"
-#include "runtime/xml_transform.h"
+#include "convert/rules/launch_parameters.h"
+#include "runtime/window/dialog_services.h"
+#include "runtime/system/file_facts.h"
+#include "runtime/process/hidden_process.h"
+#include "runtime/process/process_watch.h"
+#include "runtime/dialogs/progress_window.h"
+#include "runtime/dialogs/report_window.h"
+#include "transform/xml_transform.h"
 #include "ui/main_window_definition.h"
 
 namespace convert {
