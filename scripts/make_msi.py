@@ -79,9 +79,11 @@ def main() -> None:
         tables = pathlib.Path(work)
         codepage = idt(tables / "_ForceCodepage.idt", ["", "", f"{CODEPAGE}\t_ForceCodepage"], [])
         date = summary_date(executable_path)
-        summary = idt(tables / "_SummaryInformation.idt", ["PropertyId\tValue", "i2\tl255", "_SummaryInformation\tPropertyId"],
-                      [[3, details.get("Description")], [5, details.get("Keywords")], [6, details.get("Comments")],
-                       [7, f"Intel;{LANGUAGE}"], [9, "{" + str(package_code).upper() + "}"], [12, date], [13, date]],
+        # Subject, keywords, comments, platform and language, package code, created, saved.
+        properties = [[3, details.get("Description")], [5, details.get("Keywords")], [6, details.get("Comments")],
+                      [7, f"Intel;{LANGUAGE}"], [9, "{" + str(package_code).upper() + "}"], [12, date], [13, date]]
+        summary = idt(tables / "_SummaryInformation.idt",
+                      ["PropertyId\tValue", "i2\tl255", "_SummaryInformation\tPropertyId"], properties,
                       encoding=f"cp{CODEPAGE}")
         # The code page first: the texts below are stored in it.
         command = ["msibuild", package, "-i", str(codepage)]

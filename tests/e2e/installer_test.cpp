@@ -33,6 +33,13 @@ class Settings {
   std::wstring beside_, perUser_;
 };
 
+bool UserKeyExists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Vexilate", 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
 TEST_F(InstallerTest, InstallsForTheUserWithShortcutsAndAnEntry) {
   ASSERT_EQ(Install(Package()), 0u);
   const std::wstring directory = InstallDirectory();
@@ -50,12 +57,12 @@ TEST_F(InstallerTest, InstallsForTheUserWithShortcutsAndAnEntry) {
     EXPECT_TRUE(driver::SamePath(shortcut->target, InstalledProgram())) << driver::ToUtf8(shortcut->target);
     EXPECT_TRUE(driver::SamePath(shortcut->workingDirectory, directory)) << driver::ToUtf8(shortcut->workingDirectory);
     EXPECT_EQ(shortcut->description, expected.description) << driver::ToUtf8(shortcut->description);
-    EXPECT_EQ(driver::ReadTextFile(shortcut->icon), ProgramIcon()) << driver::ToUtf8(shortcut->icon);
+    EXPECT_TRUE(driver::ReadTextFile(shortcut->icon) == ProgramIcon()) << "icon " << driver::ToUtf8(shortcut->icon);
   }
   const InstalledProduct product = InstalledProducts().at(0);
   EXPECT_EQ(product.version, PACKAGE_VERSION);
   EXPECT_EQ(product.publisher, L"Vexilate");
-  EXPECT_EQ(driver::ReadTextFile(product.icon), ProgramIcon()) << driver::ToUtf8(product.icon);
+  EXPECT_TRUE(driver::ReadTextFile(product.icon) == ProgramIcon()) << "icon " << driver::ToUtf8(product.icon);
 }
 
 TEST_F(InstallerTest, StartsFromTheStartMenuInItsDirectory) {
@@ -102,8 +109,10 @@ TEST_F(InstallerTest, RemovesWhatItInstalledAndKeepsTheSettings) {
   ASSERT_EQ(Install(Package()), 0u);
   const std::wstring program = InstalledProgram();
   const Settings settings(InstallDirectory(), Folder(CSIDL_APPDATA));
+  EXPECT_TRUE(UserKeyExists()) << "the shortcuts are registered";
   ASSERT_EQ(Uninstall(), 0u);
   EXPECT_TRUE(InstalledProducts().empty());
+  EXPECT_FALSE(UserKeyExists()) << "the shortcuts' registration is left";
   for (const std::wstring& file : {program, ShortcutFile(CSIDL_PROGRAMS), ShortcutFile(CSIDL_SENDTO)}) {
     EXPECT_FALSE(driver::FileExists(file)) << driver::ToUtf8(file) << " is left";
   }
