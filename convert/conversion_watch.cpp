@@ -6,9 +6,9 @@
 #include "convert/builtin_conversion.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_outcome.h"
-#include "runtime/window/dialog_services.h"
-#include "runtime/system/file_facts.h"
 #include "runtime/process/process_watch.h"
+#include "runtime/system/file_facts.h"
+#include "runtime/window/dialog_services.h"
 #include "ui/main_window_definition.h"
 
 namespace convert {

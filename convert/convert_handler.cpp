@@ -5,13 +5,13 @@
 #include "app/globals.h"
 #include "convert/batch_conversion.h"
 #include "convert/builtin_conversion.h"
+#include "convert/conversion_watch.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_rules.h"
-#include "convert/conversion_watch.h"
-#include "runtime/window/dialog_services.h"
-#include "runtime/system/file_facts.h"
 #include "runtime/process/hidden_process.h"
 #include "runtime/process/program_launch.h"
+#include "runtime/system/file_facts.h"
+#include "runtime/window/dialog_services.h"
 #include "ui/main_window_definition.h"
 
 namespace convert {

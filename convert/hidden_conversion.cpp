@@ -3,10 +3,10 @@
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_outcome.h"
 #include "convert/rules/launch_parameters.h"
-#include "runtime/system/file_facts.h"
 #include "runtime/process/hidden_process.h"
-#include "runtime/system/output_in_place.h"
 #include "runtime/process/program_launch.h"
+#include "runtime/system/file_facts.h"
+#include "runtime/system/output_in_place.h"
 
 namespace convert {
 

@@ -4,6 +4,9 @@
 #include <string>
 
 #include "runtime/com/com_support_win32.h"
+#include "runtime/system/owned_handle_win32.h"
+#include "runtime/system/system_error.h"
+#include "runtime/text/number_text.h"
 #include "transform/documents/module_paths.h"
 #include "transform/documents/module_preparation.h"
 #include "transform/xml_document_win32.h"
@@ -11,10 +14,7 @@
 namespace rt {
 namespace {
 
-Text CopyName(std::size_t index) {
-  const std::string digits = std::to_string(index);
-  return Concat({u"m", Text(digits.begin(), digits.end()), u".xsl"});
-}
+Text CopyName(std::size_t index) { return Concat({u"m", DecimalText(index), u".xsl"}); }
 
 bool SamePath(const Text& a, const Text& b) {
   return CompareStringOrdinal(Wide(a), static_cast<int>(a.size()), Wide(b), static_cast<int>(b.size()), TRUE) ==
@@ -22,14 +22,13 @@ bool SamePath(const Text& a, const Text& b) {
 }
 
 DWORD WriteWholeFile(const Text& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(Wide(ExtendedLengthPath(path)), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_TEMPORARY, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  const OwnedHandle file(CreateFileW(Wide(ExtendedLengthPath(path)), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_TEMPORARY, nullptr));
+  if (!file) return GetLastError();
   DWORD written = 0;
-  const bool wrote =
-      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+  const bool wrote = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                     written == bytes.size();
   const DWORD error = wrote ? 0 : GetLastError();
-  CloseHandle(file);
   return wrote ? 0 : error != 0 ? error : ERROR_WRITE_FAULT;
 }
 
@@ -57,8 +56,7 @@ void RemoveLeftDirectories(const Text& temporary) {
       owner = owner * 10 + static_cast<DWORD>(*c - L'0');
     }
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || owner == 0 || owner == GetCurrentProcessId()) continue;
-    if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner)) {
-      CloseHandle(process);
+    if (const OwnedHandle process{OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner)}) {
     } else if (GetLastError() == ERROR_INVALID_PARAMETER) {  // no such process
       RemoveCopies(Concat({temporary, FromWide(found.cFileName), u"\\"}));
     }
@@ -87,7 +85,7 @@ bool StylesheetModules::MakeDirectory(Text& reason) {
     }
     error = GetLastError() == ERROR_ALREADY_EXISTS ? 0 : GetLastError();
   }
-  reason = OutputNotWrittenReason(FromWide(temporary), SystemMessage(error));
+  reason = OutputNotWrittenReason(FromWide(temporary), SystemErrorText(error));
   return false;
 }
 
@@ -118,8 +116,8 @@ bool StylesheetModules::LoadModule(std::size_t index, IXMLDOMDocument2* styleshe
   const Text path = paths_[index];
   std::string bytes;
   if (const DWORD error = ReadWholeFile(path, bytes)) {
-    reason = index == 0 ? UnreadableReason(path, SystemMessage(error))
-                        : ModuleUnreadableReason(path, includers_[index], SystemMessage(error));
+    reason = index == 0 ? UnreadableReason(path, SystemErrorText(error))
+                        : ModuleUnreadableReason(path, includers_[index], SystemErrorText(error));
     return false;
   }
   const PreparedModule module = PrepareModule(bytes, path);
@@ -143,7 +141,7 @@ bool StylesheetModules::LoadModule(std::size_t index, IXMLDOMDocument2* styleshe
   const std::string prepared = BytesOf(WithHrefs(module.units.text, module.scan.references, hrefs), module.units.form);
   const Text copy = directory_ + CopyName(index);
   if (const DWORD error = WriteWholeFile(copy, prepared)) {
-    reason = OutputNotWrittenReason(copy, SystemMessage(error));
+    reason = OutputNotWrittenReason(copy, SystemErrorText(error));
     return false;
   }
 

@@ -15,8 +15,8 @@
 
 #include <vector>
 
-#include "transform/msxml_api_win32.h"
 #include "runtime/text/text_value.h"
+#include "transform/msxml_api_win32.h"
 
 namespace rt {
 

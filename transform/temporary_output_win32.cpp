@@ -32,30 +32,25 @@ void AbandonTransformations() {
 // set through the file's information can be taken back before the move.
 TemporaryOutput::TemporaryOutput(const Text& output) {
   const Text directory = output.substr(0, output.find_last_of(u"\\/") + 1);
-  for (int attempt = 0; attempt < 100 && file_ == INVALID_HANDLE_VALUE; ++attempt) {
+  for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
     const unsigned unique = GetTickCount() ^ GetCurrentProcessId() << 16 ^ g_serial.fetch_add(1) * 0x9E3779B9u;
     path_ = Concat({directory, u"vxt", Hex(unique), u".tmp"});
     // Shared for deleting: moving it over the output opens it once more for that.
-    file_ = CreateFileW(Wide(ExtendedLengthPath(path_)), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    error_ = file_ == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    file_ = OwnedHandle(CreateFileW(Wide(ExtendedLengthPath(path_)), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    error_ = file_ ? 0 : GetLastError();
     if (error_ != 0 && error_ != ERROR_FILE_EXISTS && error_ != ERROR_ALREADY_EXISTS) break;
   }
-  if (file_ != INVALID_HANDLE_VALUE && !SetRemoval(true)) {
-    CloseHandle(file_);
+  if (file_ && !SetRemoval(true)) {
+    file_.Reset();
     DeleteFileW(Wide(ExtendedLengthPath(path_)));
-    file_ = INVALID_HANDLE_VALUE;
   }
-}
-
-TemporaryOutput::~TemporaryOutput() {
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
 }
 
 bool TemporaryOutput::SetRemoval(bool remove) {
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = remove ? TRUE : FALSE;
-  if (SetFileInformationByHandle(file_, FileDispositionInfo, &disposition, sizeof disposition)) return true;
+  if (SetFileInformationByHandle(file_.get(), FileDispositionInfo, &disposition, sizeof disposition)) return true;
   error_ = GetLastError();
   return false;
 }

@@ -1,8 +1,8 @@
 // The file a transformation writes before its result is put in the output's place.
 #pragma once
 
+#include "runtime/system/owned_handle_win32.h"
 #include "runtime/text/text_value.h"
-#include "runtime/system/win32_api.h"
 
 namespace rt {
 
@@ -12,12 +12,12 @@ namespace rt {
 class TemporaryOutput {
  public:
   explicit TemporaryOutput(const Text& output);
-  ~TemporaryOutput();
   TemporaryOutput(const TemporaryOutput&) = delete;
   TemporaryOutput& operator=(const TemporaryOutput&) = delete;
 
-  // INVALID_HANDLE_VALUE when the file could not be made; error() tells why.
-  HANDLE handle() const { return file_; }
+  // False when the file could not be made; error() tells why.
+  bool made() const { return static_cast<bool>(file_); }
+  HANDLE handle() const { return file_.get(); }
   DWORD error() const { return error_; }
 
   // Replaces the output with the file. False, with error(), when it could not; and when the
@@ -28,7 +28,7 @@ class TemporaryOutput {
   bool SetRemoval(bool remove);
 
   Text path_;
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  OwnedHandle file_;
   DWORD error_ = 0;
 };
 

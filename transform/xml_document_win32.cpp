@@ -1,5 +1,6 @@
 #include "transform/xml_document_win32.h"
 
+#include "runtime/system/owned_handle_win32.h"
 #include "transform/documents/module_paths.h"
 #include "transform/documents/xml_error_place.h"
 
@@ -25,15 +26,14 @@ void SetNumber(IXMLDOMDocument2* document, TextView name, LONG value) {
 
 DWORD ReadWholeFile(const Text& path, std::string& bytes) {
   bytes.clear();
-  HANDLE file = CreateFileW(Wide(ExtendedLengthPath(path)), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  const OwnedHandle file(CreateFileW(Wide(ExtendedLengthPath(path)), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return GetLastError();
   char buffer[65536];
   DWORD read = 0, error = 0;
-  while ((error = ReadFile(file, buffer, sizeof buffer, &read, nullptr) ? 0 : GetLastError()) == 0 && read > 0) {
+  while ((error = ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) ? 0 : GetLastError()) == 0 && read > 0) {
     bytes.append(buffer, read);
   }
-  CloseHandle(file);
   return error;
 }
 

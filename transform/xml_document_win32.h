@@ -6,8 +6,8 @@
 #include <string>
 
 #include "runtime/com/com_support_win32.h"
-#include "transform/msxml_api_win32.h"
 #include "transform/documents/xml_transform_reasons.h"
+#include "transform/msxml_api_win32.h"
 
 namespace rt {
 

@@ -1,13 +1,14 @@
 #include "runtime/com/com_support_win32.h"
-#include "runtime/system/file_facts.h"
 #include "runtime/com/file_stream_win32.h"
+#include "runtime/system/file_facts.h"
+#include "runtime/system/system_error.h"
 #include "transform/documents/module_paths.h"
+#include "transform/documents/xml_doctype.h"
+#include "transform/documents/xml_units.h"
 #include "transform/stylesheet_modules_win32.h"
 #include "transform/temporary_output_win32.h"
-#include "transform/documents/xml_doctype.h"
 #include "transform/xml_document_win32.h"
 #include "transform/xml_transform.h"
-#include "transform/documents/xml_units.h"
 
 namespace rt {
 
@@ -52,7 +53,7 @@ ComPtr<IXMLDOMDocument2> LoadInput(const Text& path, Text& reason) {
   DWORD error = 0;
   ComPtr<FileStream> stream = FileStream::Open(ExtendedLengthPath(path), FileStream::Access::kRead, error);
   if (!stream) {
-    reason = UnreadableReason(path, SystemMessage(error));
+    reason = UnreadableReason(path, SystemErrorText(error));
     return ComPtr<IXMLDOMDocument2>();
   }
   if (HasDoctype(*stream.get())) {
@@ -114,8 +115,8 @@ TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView in
   if (!document) return {false, reason};
 
   TemporaryOutput temporary(output);
-  if (temporary.handle() == INVALID_HANDLE_VALUE) {
-    return {false, OutputNotWrittenReason(output, SystemMessage(temporary.error()))};
+  if (!temporary.made()) {
+    return {false, OutputNotWrittenReason(output, SystemErrorText(temporary.error()))};
   }
   ComPtr<FileStream> stream = FileStream::Over(temporary.handle());
 
@@ -140,10 +141,10 @@ TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView in
   stream->Close();
 
   if (FAILED(result) || done != VARIANT_TRUE) return {false, TransformFailedReason(input, failure)};
-  if (stream->writeError() != 0) return {false, OutputNotWrittenReason(output, SystemMessage(stream->writeError()))};
+  if (stream->writeError() != 0) return {false, OutputNotWrittenReason(output, SystemErrorText(stream->writeError()))};
   // Nothing written is how some implementations of the library show a failed transformation.
   if (stream->bytesWritten() == 0) return {false, NoResultReason(input)};
-  if (!temporary.PutInPlace(output)) return {false, OutputNotWrittenReason(output, SystemMessage(temporary.error()))};
+  if (!temporary.PutInPlace(output)) return {false, OutputNotWrittenReason(output, SystemErrorText(temporary.error()))};
   return {true, Text()};
 }
 

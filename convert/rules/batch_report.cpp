@@ -3,14 +3,10 @@
 #include <string>
 
 #include "convert/rules/conversion_messages.h"
+#include "runtime/text/number_text.h"
 
 namespace convert {
 namespace {
-
-rt::Text Number(int value) {
-  const std::string digits = std::to_string(value);
-  return rt::Text(digits.begin(), digits.end());
-}
 
 // A cell may not break the table: tabs and line breaks become blanks.
 rt::Text Cell(rt::TextView text) {
@@ -57,9 +53,9 @@ BatchCounts CountResults(std::span<const FileReport> files) {
 
 rt::Text SummaryLine(const BatchCounts& counts) {
   const int total = counts.converted + counts.refused + counts.failed + counts.notConverted;
-  return rt::Concat({kCountConverted, Number(counts.converted), kCountRefused, Number(counts.refused), kCountFailed,
-                     Number(counts.failed), kCountNotConverted, Number(counts.notConverted), kCountTotal, Number(total),
-                     u")"});
+  return rt::Concat({kCountConverted, rt::DecimalText(counts.converted), kCountRefused, rt::DecimalText(counts.refused),
+                     kCountFailed, rt::DecimalText(counts.failed), kCountNotConverted,
+                     rt::DecimalText(counts.notConverted), kCountTotal, rt::DecimalText(total), u")"});
 }
 
 rt::Text FirstLine(rt::TextView text) {
@@ -99,7 +95,7 @@ rt::Text DetailsText(const FileReport& file, std::size_t captureLimit) {
   if (file.captured.empty() && !file.capturedCut) return result;
   rt::Text details = rt::Concat({result, u"\r\n\r\n", WithCrLf(file.captured)});
   if (file.capturedCut) {
-    details += rt::Concat({u"\r\n", kOutputCut, Number(static_cast<int>(captureLimit / 1024)), kOutputCutUnit});
+    details += rt::Concat({u"\r\n", kOutputCut, rt::DecimalText(captureLimit / 1024), kOutputCutUnit});
   }
   return details;
 }

@@ -1,6 +1,7 @@
 // Every text the conversion shows or hands on: message boxes, the file dialog and the launch.
 #pragma once
 
+#include "runtime/text/number_text.h"
 #include "runtime/text/text_value.h"
 
 namespace convert {
@@ -83,15 +84,13 @@ inline constexpr char16_t kLineBreak = u'|';
 
 // A chosen path that does not fit the `limit` characters the program keeps of it.
 inline rt::Text PathTooLongMessage(std::size_t limit) {
-  const std::string digits = std::to_string(limit);
-  return rt::Concat({kPathTooLong, rt::Text(digits.begin(), digits.end()), kCharacters});
+  return rt::Concat({kPathTooLong, rt::DecimalText(limit), kCharacters});
 }
 
 // The launch failure with the system's description of the error on its own line. System
 // descriptions end in a line break of their own, which would show as an empty line.
 inline rt::Text LaunchFailedMessage(rt::TextView systemDescription) {
-  const auto end = systemDescription.find_last_not_of(u" \t\r\n");
-  systemDescription = end == rt::TextView::npos ? rt::TextView() : systemDescription.substr(0, end + 1);
+  systemDescription = rt::TrimmedRight(systemDescription);
   if (systemDescription.empty()) return kLaunchFailed;
   return rt::Concat({kLaunchFailed, rt::TextView(&kLineBreak, 1), systemDescription});
 }

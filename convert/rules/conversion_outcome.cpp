@@ -1,6 +1,7 @@
 #include "convert/rules/conversion_outcome.h"
 
 #include "convert/rules/conversion_messages.h"
+#include "runtime/text/number_text.h"
 
 namespace convert {
 
@@ -10,16 +11,7 @@ Outcome JudgeOutcome(const ProcessorEnd& end, std::int64_t launchTime) {
   return Outcome::Succeeded;
 }
 
-rt::Text ExitCodeText(std::uint32_t code) {
-  if (code < 0x80000000u) {
-    const std::string digits = std::to_string(code);
-    return rt::Text(digits.begin(), digits.end());
-  }
-  constexpr char16_t kHex[] = u"0123456789ABCDEF";
-  rt::Text text = u"0x";
-  for (int shift = 28; shift >= 0; shift -= 4) text += kHex[(code >> shift) & 0xF];
-  return text;
-}
+rt::Text ExitCodeText(std::uint32_t code) { return rt::CodeText(code); }
 
 rt::Text FailureReason(Outcome outcome, std::uint32_t exitCode, rt::TextView outputPath) {
   if (outcome == Outcome::NoOutput) return rt::Concat({kOutputFile, outputPath, kNotCreated});

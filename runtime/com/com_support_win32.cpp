@@ -1,8 +1,6 @@
 #include "runtime/com/com_support_win32.h"
 
-#include <cstdio>
-
-#include "runtime/process/program_launch.h"
+#include "runtime/system/system_error.h"
 #include "runtime/system/system_library_win32.h"
 
 namespace rt {
@@ -48,23 +46,13 @@ void Bstr::reset() {
   value_ = nullptr;
 }
 
-Text SystemMessage(std::uint32_t code) {
-  Text text = SystemDescription(code);
-  if (text.empty()) {
-    char digits[16] = {};
-    std::snprintf(digits, sizeof digits, "0x%08X", static_cast<unsigned>(code));
-    text = u"код " + Text(digits, digits + std::char_traits<char>::length(digits));
-  }
-  return text;
-}
-
 Text FailureText(HRESULT result) {
   ComPtr<IErrorInfo> info;
   if (Com().getErrorInfo && Com().getErrorInfo(0, info.put()) == S_OK && info) {
     Bstr description;
     if (SUCCEEDED(info->GetDescription(description.put())) && !description.text().empty()) return description.text();
   }
-  return SystemMessage(static_cast<std::uint32_t>(result));
+  return SystemErrorText(static_cast<std::uint32_t>(result));
 }
 
 }  // namespace rt

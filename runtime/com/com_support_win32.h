@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <utility>
 
-#include "runtime/text/text_value.h"
 #include "runtime/system/win32_api.h"
+#include "runtime/text/text_value.h"
 // After the lean Windows headers, which leave COM out.
 #include <ole2.h>
 
@@ -84,11 +84,8 @@ class Bstr {
   BSTR value_ = nullptr;
 };
 
-// The system's description of an error code (Win32 or HRESULT), without the final line break.
-Text SystemMessage(std::uint32_t code);
-
 // What a COM call that returned `result` reported: the object's own description of the error
-// when it left one, the system's description of the code otherwise.
+// when it left one, the system's text for the code otherwise.
 Text FailureText(HRESULT result);
 
 }  // namespace rt

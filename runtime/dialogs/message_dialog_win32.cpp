@@ -2,10 +2,10 @@
 // instead of running off the screen, and with the buttons the caller asks for.
 #include <vector>
 
-#include "runtime/window/dialog_services.h"
-#include "runtime/window/dialog_template_win32.h"
 #include "runtime/dialogs/message_dialog_content.h"
 #include "runtime/system/win32_api.h"
+#include "runtime/window/dialog_services.h"
+#include "runtime/window/dialog_template_win32.h"
 #include "runtime/window/window_state_win32.h"
 
 namespace rt {

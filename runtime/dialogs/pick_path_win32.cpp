@@ -3,10 +3,10 @@
 // does not wait for it.
 #include <vector>
 
-#include "runtime/window/dialog_services.h"
 #include "runtime/dialogs/pick_path_rules.h"
 #include "runtime/system/system_library_win32.h"
 #include "runtime/system/win32_api.h"
+#include "runtime/window/dialog_services.h"
 #include "runtime/window/window_state_win32.h"
 
 namespace rt {

@@ -1,8 +1,8 @@
 #include <chrono>
 
-#include "runtime/window/dialog_template_win32.h"
 #include "runtime/dialogs/progress_window.h"
 #include "runtime/system/win32_api.h"
+#include "runtime/window/dialog_template_win32.h"
 #include "runtime/window/window_state_win32.h"
 
 namespace rt {

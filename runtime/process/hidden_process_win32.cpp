@@ -1,9 +1,9 @@
-#include "runtime/text/console_decoding.h"
-#include "runtime/system/file_facts.h"
 #include "runtime/process/hidden_process.h"
 #include "runtime/process/output_pipe_win32.h"
+#include "runtime/system/file_facts.h"
 #include "runtime/system/owned_handle_win32.h"
 #include "runtime/system/win32_api.h"
+#include "runtime/text/console_decoding.h"
 
 namespace rt {
 namespace {

@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <atomic>
 
-#include "runtime/window/dialog_services.h"
 #include "runtime/process/process_watch.h"
 #include "runtime/system/win32_api.h"
+#include "runtime/window/dialog_services.h"
 #include "runtime/window/window_state_win32.h"
 
 namespace rt {

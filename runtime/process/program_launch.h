@@ -1,6 +1,7 @@
 // Starting another program through the shell, as double-clicking it would.
 #pragma once
 
+#include "runtime/system/system_error.h"
 #include "runtime/system/system_services.h"
 
 namespace rt {
@@ -13,13 +14,6 @@ struct LaunchResult {
   std::uint32_t systemError = 0;  // the system's error code when it did not start
   Text errorText;                 // the system's description of why it did not start
 };
-
-// The system's description of an error code, without its closing line break; empty when the
-// system has none.
-Text SystemDescription(std::uint32_t code);
-
-// The same, or "Error <code>" when the system has none.
-Text SystemErrorText(std::uint32_t code);
 
 // Starts `file` with the verb and parameters in `directory` (empty: the current directory)
 // and keeps the started process. The shell shows no error box of its own; a failure comes

@@ -1,5 +1,6 @@
 #include <vector>
 
+#include "runtime/system/owned_handle_win32.h"
 #include "runtime/system/system_services.h"
 #include "runtime/system/win32_api.h"
 
@@ -30,13 +31,13 @@ bool SettingsFileIsUsable(const Text& file) {
   const ULONGLONG size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   if (size > kSettingsFileLimit) return false;
 
-  HANDLE handle = CreateFileW(Wide(file), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  const OwnedHandle handle(CreateFileW(Wide(file), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) return false;
   std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
   DWORD read = 0;
-  const bool ok = bytes.empty() || ReadFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  CloseHandle(handle);
+  const bool ok =
+      bytes.empty() || ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
   if (!ok) return false;
   bytes.resize(read);
   const bool unicode = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;

@@ -101,4 +101,12 @@ Text FORMAT(LONG value, TextView picture) {
   return Text(width - needed, pad) + (negative ? Text(u"-") : Text()) + digits;
 }
 
+Text CodeText(std::uint32_t code) {
+  if (code < 0x80000000u) return DecimalText(code);
+  constexpr char16_t kHex[] = u"0123456789ABCDEF";
+  Text text = u"0x";
+  for (int shift = 28; shift >= 0; shift -= 4) text += kHex[(code >> shift) & 0xF];
+  return text;
+}
+
 }  // namespace rt

@@ -1,6 +1,10 @@
 // Reading integers out of text and writing them through numeric pictures.
 #pragma once
 
+#include <concepts>
+#include <cstdint>
+#include <string>
+
 #include "runtime/text/text_value.h"
 
 namespace rt {
@@ -14,5 +18,15 @@ LONG TextToLong(TextView text);
 // right-aligned in exactly that width. Without a fill, thousands are grouped with ",".
 // A value that does not fit gives "#" in every position.
 Text FORMAT(LONG value, TextView picture);
+
+// A whole number as plain decimal digits ("-" first when negative), for counts and sizes in texts.
+Text DecimalText(std::integral auto value) {
+  const std::string digits = std::to_string(value);
+  return Text(digits.begin(), digits.end());
+}
+
+// A code as people look it up: decimal, or "0x" and eight hexadecimal digits from 0x80000000 on,
+// where error and status codes (HRESULT, NTSTATUS) live.
+Text CodeText(std::uint32_t code);
 
 }  // namespace rt

@@ -13,6 +13,11 @@ Text CLIP(TextView text) {
   return Text(last == TextView::npos ? TextView() : text.substr(0, last + 1));
 }
 
+TextView TrimmedRight(TextView text) {
+  const auto end = text.find_last_not_of(u" \t\r\n");
+  return end == TextView::npos ? TextView() : text.substr(0, end + 1);
+}
+
 LONG LEN(TextView text) { return static_cast<LONG>(text.size()); }
 
 Text SUB(TextView text, LONG start, LONG length) {

@@ -75,6 +75,10 @@ class CSTRING {
 // Text without its trailing blanks (U+0020 only; tabs and NULs stay).
 Text CLIP(TextView text);
 
+// Text without trailing white space (blanks, tabs, line breaks): the system's and the libraries'
+// messages end in a line break of their own.
+TextView TrimmedRight(TextView text);
+
 // Length in characters.
 LONG LEN(TextView text);
 

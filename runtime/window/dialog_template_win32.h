@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "runtime/text/text_value.h"
 #include "runtime/system/win32_api.h"
+#include "runtime/text/text_value.h"
 
 namespace rt {
 

@@ -1,9 +1,9 @@
 #include <utility>
 
-#include "runtime/window/dialog_services.h"
-#include "runtime/window/file_drop.h"
 #include "runtime/system/system_library_win32.h"
 #include "runtime/system/win32_api.h"
+#include "runtime/window/dialog_services.h"
+#include "runtime/window/file_drop.h"
 #include "runtime/window/window_state_win32.h"
 
 namespace rt {

@@ -4,9 +4,9 @@
 
 #include <vector>
 
+#include "runtime/system/win32_api.h"
 #include "runtime/window/beep.h"
 #include "runtime/window/dialog_services.h"
-#include "runtime/system/win32_api.h"
 
 namespace rt {
 namespace {

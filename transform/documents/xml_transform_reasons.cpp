@@ -2,23 +2,14 @@
 
 #include <string>
 
+#include "runtime/text/number_text.h"
+
 namespace rt {
 namespace {
 
-Text Number(LONG value) {
-  const std::string digits = std::to_string(value);
-  return Text(digits.begin(), digits.end());
-}
-
-// The library's and the system's texts end in a line break of their own.
-TextView Trimmed(TextView text) {
-  const auto end = text.find_last_not_of(u" \t\r\n");
-  return end == TextView::npos ? TextView() : text.substr(0, end + 1);
-}
-
 // "<what>: <library text>", or just "<what>" when the library said nothing.
 Text WithDetail(Text what, TextView detail) {
-  detail = Trimmed(detail);
+  detail = TrimmedRight(detail);
   if (!detail.empty()) what = Concat({what, u": ", detail});
   return what;
 }
@@ -45,7 +36,7 @@ Text UnreadableReason(TextView path, TextView systemText) {
 
 Text ParseErrorReason(ParsedDocument document, TextView path, LONG line, LONG column, TextView libraryText) {
   Text where = Concat({u"Ошибка в ", DocumentNamed(document), path});
-  if (line > 0) where = Concat({where, u", строка ", Number(line), u", позиция ", Number(column)});
+  if (line > 0) where = Concat({where, u", строка ", DecimalText(line), u", позиция ", DecimalText(column)});
   return WithDetail(where, libraryText);
 }
 
