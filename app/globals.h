@@ -1,7 +1,7 @@
 // The program's globals: one of each for the whole process, on its one thread.
 #pragma once
 
-#include "runtime/system_services.h"
+#include "runtime/system/system_services.h"
 
 namespace app {
 

@@ -1,7 +1,7 @@
 // The entry point. The program reads no command line.
 #include "app/globals.h"
 #include "app/start_up.h"
-#include "runtime/system_services.h"
+#include "runtime/system/system_services.h"
 
 int main() {
   rt::InitRuntime();

@@ -1,7 +1,7 @@
 #include "app/start_up.h"
 
 #include "app/globals.h"
-#include "runtime/system_services.h"
+#include "runtime/system/system_services.h"
 #include "ui/main_window.h"
 
 namespace app {

@@ -2,7 +2,7 @@
 // and the call of the main window procedure.
 #pragma once
 
-#include "runtime/text_value.h"
+#include "runtime/text/text_value.h"
 
 namespace app {
 

@@ -1,6 +1,6 @@
 // A small window built from a definition and run by the window services' event loop, as the
 // program's procedures run theirs: the subject of the idle benchmark.
-#include "runtime/dialog_services.h"
+#include "runtime/window/dialog_services.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "bench/bench_figures.h"
-#include "runtime/xml_transform.h"
+#include "transform/xml_transform.h"
 
 namespace {
 

@@ -8,17 +8,18 @@
 #include <vector>
 
 #include "app/globals.h"
-#include "convert/batch_report.h"
-#include "convert/conversion_messages.h"
 #include "convert/hidden_conversion.h"
-#include "convert/launch_parameters.h"
-#include "runtime/dialog_services.h"
-#include "runtime/file_facts.h"
-#include "runtime/hidden_process.h"
-#include "runtime/process_watch.h"
-#include "runtime/progress_window.h"
-#include "runtime/report_window.h"
-#include "runtime/xml_transform.h"
+#include "convert/rules/batch_report.h"
+#include "convert/rules/conversion_messages.h"
+#include "convert/rules/launch_parameters.h"
+#include "runtime/dialogs/progress_window.h"
+#include "runtime/dialogs/report_window.h"
+#include "runtime/process/hidden_process.h"
+#include "runtime/process/process_watch.h"
+#include "runtime/system/file_facts.h"
+#include "runtime/text/number_text.h"
+#include "runtime/window/dialog_services.h"
+#include "transform/xml_transform.h"
 #include "ui/main_window_definition.h"
 
 namespace convert {
@@ -95,11 +96,6 @@ void Work(Batch& batch) {
   rt::PostTaskEnded(batch.window);
 }
 
-rt::Text Number(std::size_t value) {
-  const std::string digits = std::to_string(value);
-  return rt::Text(digits.begin(), digits.end());
-}
-
 void Report(const Batch& batch) {
   rt::ReportContent content;
   content.summary = SummaryLine(CountResults(batch.reports));
@@ -165,7 +161,8 @@ void BatchMoved() {
   if (!finished) {
     const std::size_t shown = std::max<std::size_t>(current, 1);
     const rt::Text name = total > 0 ? batch->plan[batch->toConvert[shown - 1]].inputName : rt::Text();
-    rt::ShowProgress(batch->progress, rt::Concat({kProgressFile, Number(shown), kProgressOf, Number(total)}), name,
+    rt::ShowProgress(batch->progress,
+                     rt::Concat({kProgressFile, rt::DecimalText(shown), kProgressOf, rt::DecimalText(total)}), name,
                      static_cast<rt::LONG>(done), static_cast<rt::LONG>(total));
     return;
   }

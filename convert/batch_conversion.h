@@ -5,7 +5,7 @@
 
 #include <span>
 
-#include "convert/batch_plan.h"
+#include "convert/rules/batch_plan.h"
 
 namespace convert {
 

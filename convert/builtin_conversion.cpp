@@ -5,8 +5,8 @@
 #include <thread>
 #include <utility>
 
-#include "runtime/dialog_services.h"
-#include "runtime/process_watch.h"
+#include "runtime/process/process_watch.h"
+#include "runtime/window/dialog_services.h"
 
 namespace convert {
 namespace {

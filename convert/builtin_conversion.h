@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "convert/conversion_watch.h"
-#include "runtime/xml_transform.h"
+#include "transform/xml_transform.h"
 
 namespace convert {
 

@@ -2,9 +2,9 @@
 
 #include "convert/batch_conversion.h"
 #include "convert/builtin_conversion.h"
-#include "convert/conversion_messages.h"
-#include "runtime/dialog_services.h"
-#include "runtime/xml_transform.h"
+#include "convert/rules/conversion_messages.h"
+#include "runtime/window/dialog_services.h"
+#include "transform/xml_transform.h"
 
 namespace convert {
 

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "convert/builtin_conversion.h"
-#include "convert/conversion_messages.h"
-#include "convert/conversion_outcome.h"
-#include "runtime/dialog_services.h"
-#include "runtime/file_facts.h"
-#include "runtime/process_watch.h"
+#include "convert/rules/conversion_messages.h"
+#include "convert/rules/conversion_outcome.h"
+#include "runtime/process/process_watch.h"
+#include "runtime/system/file_facts.h"
+#include "runtime/window/dialog_services.h"
 #include "ui/main_window_definition.h"
 
 namespace convert {

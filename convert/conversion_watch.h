@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "runtime/system_services.h"
+#include "runtime/system/system_services.h"
 
 namespace convert {
 

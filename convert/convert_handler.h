@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "runtime/text_value.h"
+#include "runtime/text/text_value.h"
 
 namespace convert {
 

@@ -1,12 +1,12 @@
 #include "convert/hidden_conversion.h"
 
-#include "convert/conversion_messages.h"
-#include "convert/conversion_outcome.h"
-#include "convert/launch_parameters.h"
-#include "runtime/file_facts.h"
-#include "runtime/hidden_process.h"
-#include "runtime/output_in_place.h"
-#include "runtime/program_launch.h"
+#include "convert/rules/conversion_messages.h"
+#include "convert/rules/conversion_outcome.h"
+#include "convert/rules/launch_parameters.h"
+#include "runtime/process/hidden_process.h"
+#include "runtime/process/program_launch.h"
+#include "runtime/system/file_facts.h"
+#include "runtime/system/output_in_place.h"
 
 namespace convert {
 

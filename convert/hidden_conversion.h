@@ -3,9 +3,9 @@
 // processor ended well; otherwise it goes, and an earlier output stays as it was.
 #pragma once
 
-#include "convert/batch_plan.h"
-#include "convert/batch_report.h"
-#include "runtime/stop_signal.h"
+#include "convert/rules/batch_plan.h"
+#include "convert/rules/batch_report.h"
+#include "runtime/process/stop_signal.h"
 
 namespace convert {
 

@@ -5,9 +5,9 @@
 #include "convert/close_query.h"
 #include "convert/conversion_watch.h"
 #include "convert/convert_handler.h"
-#include "runtime/dialog_services.h"
-#include "runtime/file_drop.h"
-#include "runtime/file_facts.h"
+#include "runtime/system/file_facts.h"
+#include "runtime/window/dialog_services.h"
+#include "runtime/window/file_drop.h"
 #include "ui/main_window_definition.h"
 
 namespace ui {

@@ -1,7 +1,7 @@
 // The main window's definition: what it looks like and which variables its entries show.
 #pragma once
 
-#include "runtime/dialog_services.h"
+#include "runtime/window/dialog_services.h"
 
 namespace ui {
 

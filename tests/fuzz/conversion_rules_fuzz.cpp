@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "convert/conversion_rules.h"
-#include "runtime/number_text.h"
+#include "convert/rules/conversion_rules.h"
+#include "runtime/text/number_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "runtime/console_decoding.h"
+#include "runtime/text/console_decoding.h"
 
 #include <gtest/gtest.h>
 

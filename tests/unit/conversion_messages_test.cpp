@@ -1,4 +1,4 @@
-#include "convert/conversion_messages.h"
+#include "convert/rules/conversion_messages.h"
 
 #include <gtest/gtest.h>
 

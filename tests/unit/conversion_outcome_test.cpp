@@ -1,4 +1,4 @@
-#include "convert/conversion_outcome.h"
+#include "convert/rules/conversion_outcome.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The decisions of a conversion in the order the Convert handler takes them: from the chosen
 // path to the problem it shows or the output name and parameter text it launches with.
-#include "convert/conversion_rules.h"
+#include "convert/rules/conversion_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "runtime/dialog_services.h"
-#include "runtime/message_dialog_content.h"
-#include "runtime/pick_path_rules.h"
+#include "runtime/dialogs/message_dialog_content.h"
+#include "runtime/dialogs/pick_path_rules.h"
+#include "runtime/window/dialog_services.h"
 
 namespace rt {
 namespace {

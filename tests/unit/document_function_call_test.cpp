@@ -1,4 +1,4 @@
-#include "runtime/document_function_call.h"
+#include "transform/documents/document_function_call.h"
 
 #include <gtest/gtest.h>
 

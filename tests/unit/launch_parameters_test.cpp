@@ -1,4 +1,4 @@
-#include "convert/launch_parameters.h"
+#include "convert/rules/launch_parameters.h"
 
 #include <gtest/gtest.h>
 

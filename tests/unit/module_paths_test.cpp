@@ -1,4 +1,4 @@
-#include "runtime/module_paths.h"
+#include "transform/documents/module_paths.h"
 
 #include <gtest/gtest.h>
 

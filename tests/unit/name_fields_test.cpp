@@ -1,4 +1,4 @@
-#include "convert/name_fields.h"
+#include "convert/rules/name_fields.h"
 
 #include <gtest/gtest.h>
 

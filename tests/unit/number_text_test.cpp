@@ -1,4 +1,4 @@
-#include "runtime/number_text.h"
+#include "runtime/text/number_text.h"
 
 #include <gtest/gtest.h>
 

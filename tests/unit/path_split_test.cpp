@@ -1,4 +1,4 @@
-#include "runtime/path_split.h"
+#include "runtime/text/path_split.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 
 #include <ostream>
 
-#include "convert/name_fields.h"
-#include "runtime/text_value.h"
+#include "convert/rules/name_fields.h"
+#include "runtime/text/text_value.h"
 
 namespace convert::samples {
 

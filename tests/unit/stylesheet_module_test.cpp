@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "runtime/document_function_call.h"
-#include "runtime/module_preparation.h"
+#include "transform/documents/document_function_call.h"
+#include "transform/documents/module_preparation.h"
 
 namespace rt {
 namespace {

@@ -1,8 +1,8 @@
-#include "runtime/text_value.h"
+#include "runtime/text/text_value.h"
 
 #include <gtest/gtest.h>
 
-#include "runtime/last_error.h"
+#include "runtime/text/last_error.h"
 
 namespace rt {
 namespace {

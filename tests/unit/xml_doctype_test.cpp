@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "runtime/xml_entities.h"
-#include "runtime/xml_units.h"
+#include "transform/documents/xml_entities.h"
+#include "transform/documents/xml_units.h"
 
 namespace rt {
 namespace {

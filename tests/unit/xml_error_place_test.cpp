@@ -1,4 +1,4 @@
-#include "runtime/xml_error_place.h"
+#include "transform/documents/xml_error_place.h"
 
 #include <gtest/gtest.h>
 

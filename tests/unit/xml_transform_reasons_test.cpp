@@ -1,4 +1,4 @@
-#include "runtime/xml_transform_reasons.h"
+#include "transform/documents/xml_transform_reasons.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The file, directory and message dialogs on the real platform. The dialogs are modal, so
 // a second thread of the test operates them the way a person would while the first waits.
-#include "runtime/dialog_services.h"
+#include "runtime/window/dialog_services.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "runtime/win32_api.h"
+#include "runtime/system/win32_api.h"
 #include "tests/driver/file_dialogs.h"
 #include "tests/driver/message_dialog.h"
 #include "tests/driver/test_files.h"

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "runtime/beep.h"
-#include "runtime/dialog_services.h"
-#include "runtime/win32_api.h"
+#include "runtime/system/win32_api.h"
+#include "runtime/window/beep.h"
+#include "runtime/window/dialog_services.h"
 
 namespace rt {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "app/globals.h"
 #include "app/start_up.h"
-#include "runtime/system_services.h"
-#include "runtime/win32_api.h"
+#include "runtime/system/system_services.h"
+#include "runtime/system/win32_api.h"
 #include "tests/wine/test_paths.h"
 
 int main() {

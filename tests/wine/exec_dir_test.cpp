@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/text_value.h"
+#include "runtime/text/text_value.h"
 #include "tests/wine/run_program.h"
 #include "tests/wine/test_paths.h"
 

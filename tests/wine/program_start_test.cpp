@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/win32_api.h"
+#include "runtime/system/win32_api.h"
 #include "tests/wine/run_program.h"
 #include "tests/wine/test_paths.h"
 

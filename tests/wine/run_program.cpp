@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "runtime/win32_api.h"
+#include "runtime/system/win32_api.h"
 #include "tests/wine/test_paths.h"
 
 namespace vxtest {

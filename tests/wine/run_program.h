@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/text_value.h"
+#include "runtime/text/text_value.h"
 
 namespace vxtest {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "runtime/system_services.h"
-#include "runtime/win32_api.h"
+#include "runtime/system/system_services.h"
+#include "runtime/system/win32_api.h"
 #include "tests/wine/test_paths.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "runtime/system_services.h"
+#include "runtime/system/system_services.h"
 #include "tests/wine/test_paths.h"
 
 namespace {

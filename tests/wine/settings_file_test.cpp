@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/system_services.h"
+#include "runtime/system/system_services.h"
 #include "tests/wine/test_paths.h"
 
 namespace {

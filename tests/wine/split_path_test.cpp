@@ -1,7 +1,7 @@
 // Splitting a path after the platform has expanded it to a full one.
 #include <gtest/gtest.h>
 
-#include "runtime/system_services.h"
+#include "runtime/system/system_services.h"
 #include "tests/wine/test_paths.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "runtime/win32_api.h"
+#include "runtime/system/win32_api.h"
 
 namespace vxtest {
 namespace {

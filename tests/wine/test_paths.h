@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/text_value.h"
+#include "runtime/text/text_value.h"
 #include "tests/driver/test_files.h"
 
 namespace vxtest {

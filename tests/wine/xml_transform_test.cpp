@@ -1,12 +1,12 @@
 // Transforming XML files with a stylesheet through the system XML library.
-#include "runtime/xml_transform.h"
+#include "transform/xml_transform.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
-#include "runtime/win32_api.h"
+#include "runtime/system/win32_api.h"
 #include "tests/wine/test_paths.h"
 
 namespace {

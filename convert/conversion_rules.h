@@ -1,7 +1,0 @@
-// The decisions of one conversion, without the platform: what the Convert handler reads from
-// the chosen file's name, whether it converts it, and what it starts the processor with.
-#pragma once
-
-#include "convert/conversion_messages.h"
-#include "convert/launch_parameters.h"
-#include "convert/name_fields.h"

@@ -1,0 +1,98 @@
+// Every text the conversion shows or hands on: message boxes, the file dialog and the launch.
+#pragma once
+
+#include "runtime/text/number_text.h"
+#include "runtime/text/text_value.h"
+
+namespace convert {
+
+// Caption of every message box of the conversion.
+inline constexpr char16_t kMessageCaption[] = u"Внимание!!!";
+
+inline constexpr char16_t kEnterInputPath[] = u"Укажите путь к входному файлу";
+inline constexpr char16_t kEnterOutputPath[] = u"Укажите путь для выходного файла";
+inline constexpr char16_t kNoFileChosen[] = u"Не выбран файл для конвертации";
+inline constexpr char16_t kNoRegistrationNumber[] = u"В выбранном файле отсутствует Регистрационный номер";
+inline constexpr char16_t kWrongBatchNumber[] = u"В выбранном файле неверно номер пачки организации/подразделения";
+inline constexpr char16_t kLaunchFailed[] = u"Не удалось запустить msxsl.exe";
+
+// A conversion that ended badly: "Конвертация файла <name> не удалась: <reason>".
+inline constexpr char16_t kConversionOf[] = u"Конвертация файла ";
+inline constexpr char16_t kConversionFailed[] = u" не удалась: ";
+inline constexpr char16_t kProcessorEndedWithCode[] = u"msxsl.exe завершился с кодом ";
+inline constexpr char16_t kOutputFile[] = u"выходной файл ";
+inline constexpr char16_t kNotCreated[] = u" не создан.";
+
+// Many files in one go.
+inline constexpr char16_t kSelectionTooLarge[] =
+    u"Выбрано слишком много файлов: их имена не помещаются в окне выбора. Выберите файлы в несколько приёмов";
+inline constexpr char16_t kBatchInProgress[] =
+    u"Идёт конвертация файлов. Дождитесь её окончания или остановите её кнопкой «Отмена»";
+inline constexpr char16_t kStopBatchQuestion[] = u"Идёт конвертация файлов. Остановить её и закрыть программу?";
+inline constexpr char16_t kNotAFile[] = u"Это папка, а не файл";
+inline constexpr char16_t kNotAnXmlFile[] = u"Это не файл XML";
+inline constexpr char16_t kSameOutputAs[] = u"Имя выходного файла совпадает с именем для файла ";
+inline constexpr char16_t kDroppedNotConvertible[] = u"Файл нельзя конвертировать: ";
+
+// The progress window.
+inline constexpr char16_t kProgressTitle[] = u"Конвертация файлов";
+inline constexpr char16_t kProgressFile[] = u"Файл ";
+inline constexpr char16_t kProgressOf[] = u" из ";
+inline constexpr char16_t kCancel[] = u"Отмена";
+
+// The report.
+inline constexpr char16_t kReportTitle[] = u"Отчёт о конвертации";
+inline constexpr char16_t kCopy[] = u"Копировать";
+inline constexpr char16_t kClose[] = u"Закрыть";
+inline constexpr char16_t kColumnInput[] = u"Входной файл";
+inline constexpr char16_t kColumnOutput[] = u"Выходной файл";
+inline constexpr char16_t kColumnResult[] = u"Результат";
+inline constexpr char16_t kCountConverted[] = u"Сконвертировано: ";
+inline constexpr char16_t kCountRefused[] = u", отклонено: ";
+inline constexpr char16_t kCountFailed[] = u", с ошибкой: ";
+inline constexpr char16_t kCountNotConverted[] = u", не сконвертировано: ";
+inline constexpr char16_t kCountTotal[] = u" (всего файлов: ";
+inline constexpr char16_t kResultConverted[] = u"Сконвертирован";
+inline constexpr char16_t kResultRefused[] = u"Отклонён: ";
+inline constexpr char16_t kResultFailed[] = u"Ошибка: ";
+inline constexpr char16_t kResultNotConverted[] = u"Не сконвертирован: конвертация остановлена";
+inline constexpr char16_t kResultStopped[] = u"Остановлен: конвертация файла прервана, выходной файл не изменён";
+// Under the processor's text when there was more of it: "… (вывод обрезан: показаны первые 64 КБ)".
+inline constexpr char16_t kOutputCut[] = u"… (вывод обрезан: показаны первые ";
+inline constexpr char16_t kOutputCutUnit[] = u" КБ)";
+
+// The built-in conversion's success: nobody sees a console window close.
+inline constexpr char16_t kConvertedCaption[] = u"Конвертация";
+inline constexpr char16_t kConvertedFile[] = u"Файл ";
+inline constexpr char16_t kConvertedInto[] = u" сконвертирован в ";
+
+// A path that does not fit the file dialog's answer; the limit follows, then kCharacters.
+inline constexpr char16_t kPathTooLong[] = u"Путь к выбранному файлу длиннее ";
+inline constexpr char16_t kCharacters[] = u" символов: такой файл программа конвертировать не может";
+
+// The file dialog.
+inline constexpr char16_t kFileDialogTitle[] = u"Выберите файл для конвертации";
+inline constexpr char16_t kFileFilter[] = u"*.XML";
+
+// The launch: the processor is looked for in the start directory, then on the search path;
+// the stylesheet is read by the processor.
+inline constexpr char16_t kProcessorProgram[] = u"msxsl.exe";
+inline constexpr char16_t kStylesheet[] = u"qRec7to4.xsl";
+
+// Separates lines in a message box text.
+inline constexpr char16_t kLineBreak = u'|';
+
+// A chosen path that does not fit the `limit` characters the program keeps of it.
+inline rt::Text PathTooLongMessage(std::size_t limit) {
+  return rt::Concat({kPathTooLong, rt::DecimalText(limit), kCharacters});
+}
+
+// The launch failure with the system's description of the error on its own line. System
+// descriptions end in a line break of their own, which would show as an empty line.
+inline rt::Text LaunchFailedMessage(rt::TextView systemDescription) {
+  systemDescription = rt::TrimmedRight(systemDescription);
+  if (systemDescription.empty()) return kLaunchFailed;
+  return rt::Concat({kLaunchFailed, rt::TextView(&kLineBreak, 1), systemDescription});
+}
+
+}  // namespace convert

@@ -1,0 +1,17 @@
+#include "runtime/com/com_support_win32.h"
+#include "runtime/com/com_thread_scope.h"
+
+namespace rt {
+
+ComThreadScope::ComThreadScope() {
+  if (!Com().complete()) return;
+  const HRESULT result = Com().initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  undo_ = SUCCEEDED(result);
+  ready_ = undo_ || result == RPC_E_CHANGED_MODE;
+}
+
+ComThreadScope::~ComThreadScope() {
+  if (undo_) Com().uninitialize();
+}
+
+}  // namespace rt

@@ -1,0 +1,28 @@
+// Set by one thread, seen by another: how the window tells a worker to stop what it is doing,
+// also in the middle of a wait (the worker waits on the signal beside what it waits for).
+#pragma once
+
+#include <atomic>
+
+#include "runtime/system/system_services.h"
+
+namespace rt {
+
+class StopSignal {
+ public:
+  StopSignal();
+  ~StopSignal();
+  StopSignal(const StopSignal&) = delete;
+  StopSignal& operator=(const StopSignal&) = delete;
+
+  void Set();
+  bool IsSet() const { return set_.load(); }
+  // An event object that becomes signalled when it is set; 0 when none could be made.
+  HandleValue Event() const { return event_; }
+
+ private:
+  std::atomic<bool> set_{false};
+  HandleValue event_ = 0;
+};
+
+}  // namespace rt

@@ -1,0 +1,45 @@
+#include "runtime/system/file_facts.h"
+#include "runtime/system/win32_api.h"
+
+namespace rt {
+namespace {
+
+std::int64_t FromFileTime(const FILETIME& time) {
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+}  // namespace
+
+std::int64_t FileTimeNow() {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  return FromFileTime(now);
+}
+
+std::optional<std::int64_t> LastWriteTime(TextView path) {
+  const Text name(path);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(Wide(name), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  return FromFileTime(data.ftLastWriteTime);
+}
+
+bool IsDirectory(TextView path) {
+  const Text name(path);
+  const DWORD attributes = GetFileAttributesW(Wide(name));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFile(TextView path) { return LastWriteTime(path).has_value(); }
+
+Text FullPath(TextView path) {
+  const Text name(path);
+  const DWORD size = GetFullPathNameW(Wide(name), 0, nullptr, nullptr);
+  if (size == 0) return name;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(Wide(name), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return name;
+  return FromWide(full.c_str(), length);
+}
+
+}  // namespace rt

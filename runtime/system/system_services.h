@@ -1,0 +1,44 @@
+// Text values and the system services the application is written against: the current
+// directory, the settings file, the executable's module and path splitting.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/text/last_error.h"
+#include "runtime/text/number_text.h"
+#include "runtime/text/path_split.h"
+#include "runtime/text/text_value.h"
+
+namespace rt {
+
+// A module or window handle, kept pointer-sized.
+using HandleValue = std::intptr_t;
+
+// Records the running executable's module handle; the first thing the program does.
+void InitRuntime();
+
+// The module handle recorded by InitRuntime.
+HandleValue InstanceHandle();
+
+// The full path of the executable file.
+Text ExecutablePath();
+
+// The full path of the current directory with long component names. Clears the last error.
+Text CurrentDirectory();
+
+// Makes the path current. On failure sets "Path Not Found" (3) and leaves the current
+// directory; on success clears the last error.
+void ChangeDirectory(TextView path);
+
+// Reads an entry of a settings file in the ANSI code page; the default when the file,
+// section or entry is missing, or the file is not a settings file (binary, huge).
+Text GETINI(TextView section, TextView entry, TextView defaultValue, TextView file);
+
+// Writes an entry, keeping every other line of the file. Failures are not reported; a file
+// that is not a settings file is left untouched.
+void SETINI(TextView section, TextView entry, TextView value, TextView file);
+
+// Expands the path to a full one and splits it; returns the flags of what it holds.
+LONG SplitPath(TextView path, Text& drive, Text& directory, Text& name, Text& extension);
+
+}  // namespace rt

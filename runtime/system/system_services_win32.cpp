@@ -1,0 +1,124 @@
+#include <vector>
+
+#include "runtime/system/owned_handle_win32.h"
+#include "runtime/system/system_services.h"
+#include "runtime/system/win32_api.h"
+
+namespace rt {
+namespace {
+
+HMODULE g_instance = nullptr;
+
+constexpr std::size_t kSectionLimit = 63;
+constexpr std::size_t kValueLimit = 1023;
+constexpr std::size_t kFileLimit = 259;
+constexpr DWORD kPathBuffer = 260;
+
+// Larger than any settings file a person keeps; reading more would only cost memory.
+constexpr ULONGLONG kSettingsFileLimit = 1024 * 1024;
+
+Text Cut(TextView text, std::size_t limit) { return CLIP(text).substr(0, limit); }
+
+// A settings file is used only when it is absent (it will be created) or looks like text:
+// the profile functions would otherwise rewrite a foreign or damaged file and lose it.
+bool SettingsFileIsUsable(const Text& file) {
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  if (!GetFileAttributesExW(Wide(file), GetFileExInfoStandard, &info)) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  }
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  const ULONGLONG size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  if (size > kSettingsFileLimit) return false;
+
+  const OwnedHandle handle(CreateFileW(Wide(file), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) return false;
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+  DWORD read = 0;
+  const bool ok =
+      bytes.empty() || ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  if (!ok) return false;
+  bytes.resize(read);
+  const bool unicode = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+  return unicode || std::find(bytes.begin(), bytes.end(), 0) == bytes.end();
+}
+
+}  // namespace
+
+void InitRuntime() { g_instance = GetModuleHandleW(nullptr); }
+
+HandleValue InstanceHandle() { return reinterpret_cast<HandleValue>(g_instance); }
+
+Text ExecutablePath() {
+  wchar_t buffer[kPathBuffer] = {};
+  GetModuleFileNameW(reinterpret_cast<HMODULE>(InstanceHandle()), buffer, kPathBuffer);
+  buffer[kPathBuffer - 1] = L'\0';  // older systems leave a cut path unterminated
+  return FromWide(buffer);
+}
+
+Text CurrentDirectory() {
+  ClearErrorState();
+  wchar_t current[kPathBuffer + 1] = {};
+  if (GetCurrentDirectoryW(kPathBuffer + 1, current) == 0) return Text();
+  wchar_t full[kPathBuffer] = {};
+  const DWORD fullLength = GetFullPathNameW(current, kPathBuffer, full, nullptr);
+  if (fullLength == 0 || fullLength >= kPathBuffer) return FromWide(current).substr(0, kFileLimit);
+  wchar_t longName[kPathBuffer] = {};
+  const DWORD longLength = GetLongPathNameW(full, longName, kPathBuffer);
+  if (longLength == 0 || longLength >= kPathBuffer) return FromWide(full).substr(0, kFileLimit);
+  return FromWide(longName).substr(0, kFileLimit);
+}
+
+void ChangeDirectory(TextView path) {
+  const Text target = Cut(path, kPathBuffer);
+  if (!target.empty() && SetCurrentDirectoryW(Wide(target))) {
+    ClearErrorState();
+  } else {
+    SetErrorState(kPathNotFound);
+  }
+}
+
+Text GETINI(TextView section, TextView entry, TextView defaultValue, TextView file) {
+  const Text sectionText = Cut(section, kSectionLimit);
+  const Text entryText = Cut(entry, kSectionLimit);
+  const Text defaultText = Cut(defaultValue, kValueLimit);
+  const Text fileText = Cut(file, kFileLimit);
+  wchar_t buffer[kValueLimit + 1] = {};
+  if (fileText.empty()) {
+    GetProfileStringW(Wide(sectionText), Wide(entryText), Wide(defaultText), buffer, kValueLimit + 1);
+  } else if (SettingsFileIsUsable(fileText)) {
+    GetPrivateProfileStringW(Wide(sectionText), Wide(entryText), Wide(defaultText), buffer, kValueLimit + 1,
+                             Wide(fileText));
+  } else {
+    return defaultText;
+  }
+  return FromWide(buffer);
+}
+
+void SETINI(TextView section, TextView entry, TextView value, TextView file) {
+  const Text sectionText = Cut(section, kSectionLimit);
+  const Text entryText = Cut(entry, kSectionLimit);
+  const Text valueText = Cut(value, kValueLimit);
+  const Text fileText = Cut(file, kFileLimit);
+  if (fileText.empty()) {
+    WriteProfileStringW(Wide(sectionText), Wide(entryText), Wide(valueText));
+  } else if (SettingsFileIsUsable(fileText)) {
+    WritePrivateProfileStringW(Wide(sectionText), Wide(entryText), Wide(valueText), Wide(fileText));
+  }
+}
+
+LONG SplitPath(TextView path, Text& drive, Text& directory, Text& name, Text& extension) {
+  const auto first = path.find_first_not_of(kBlank);
+  const Text given = first == TextView::npos ? Text() : CLIP(path.substr(first));
+  wchar_t full[kPathBuffer] = {};
+  const DWORD length = given.empty() ? 0 : GetFullPathNameW(Wide(given), kPathBuffer, full, nullptr);
+  const PathParts parts = SplitFullPath(length > 0 && length < kPathBuffer ? FromWide(full) : given);
+  drive = parts.drive;
+  directory = parts.directory;
+  name = parts.name;
+  extension = parts.extension;
+  return parts.flags;
+}
+
+}  // namespace rt

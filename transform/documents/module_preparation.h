@@ -1,0 +1,21 @@
+// A stylesheet module read from its file, made ready for the XML library: its DOCTYPE taken
+// out and the entities declared there put in, then scanned for what the program refuses and
+// for the modules it pulls in.
+#pragma once
+
+#include <string_view>
+
+#include "transform/documents/stylesheet_module.h"
+#include "transform/documents/xml_units.h"
+
+namespace rt {
+
+struct PreparedModule {
+  XmlUnits units;   // without the DOCTYPE, in the file's encoding
+  ModuleScan scan;  // of those units
+  Text refusal;     // for the user, when its DTD is refused
+};
+
+PreparedModule PrepareModule(std::string_view bytes, TextView modulePath);
+
+}  // namespace rt

@@ -1,0 +1,111 @@
+#include "transform/documents/xml_transform_reasons.h"
+
+#include <string>
+
+#include "runtime/text/number_text.h"
+
+namespace rt {
+namespace {
+
+// "<what>: <library text>", or just "<what>" when the library said nothing.
+Text WithDetail(Text what, TextView detail) {
+  detail = TrimmedRight(detail);
+  if (!detail.empty()) what = Concat({what, u": ", detail});
+  return what;
+}
+
+TextView DocumentNamed(ParsedDocument document) {
+  return document == ParsedDocument::kInput ? u"файле " : u"таблице стилей ";
+}
+
+}  // namespace
+
+Text LibraryUnavailableReason(TextView libraryText) {
+  return WithDetail(u"Не удалось запустить системную библиотеку XML (MSXML 6)", libraryText);
+}
+
+Text InputMissingReason(TextView inputPath) { return Concat({u"Не найден файл ", inputPath}); }
+
+Text StylesheetMissingReason(TextView stylesheetPath) {
+  return Concat({u"Не найдена таблица стилей ", stylesheetPath});
+}
+
+Text UnreadableReason(TextView path, TextView systemText) {
+  return WithDetail(Concat({u"Не удалось прочитать файл ", path}), systemText);
+}
+
+Text ParseErrorReason(ParsedDocument document, TextView path, LONG line, LONG column, TextView libraryText) {
+  Text where = Concat({u"Ошибка в ", DocumentNamed(document), path});
+  if (line > 0) where = Concat({where, u", строка ", DecimalText(line), u", позиция ", DecimalText(column)});
+  return WithDetail(where, libraryText);
+}
+
+Text DtdRefusedReason(ParsedDocument document, TextView path) {
+  return Concat({u"В ", DocumentNamed(document), path, u" есть объявление DTD, а DTD отключены"});
+}
+
+Text DtdProblemReason(TextView stylesheetPath, DtdProblem problem, TextView entity, LONG line, LONG column) {
+  const Text in = Concat({u"В таблице стилей ", stylesheetPath});
+  switch (problem) {
+    case DtdProblem::kExternalSubset:
+      return Concat({in, u" DTD ссылается на внешний файл, а внешние файлы программа не читает"});
+    case DtdProblem::kExternalEntity:
+      return Concat({in, u" объявлена внешняя сущность ", entity, u", а внешние сущности программа не читает"});
+    case DtdProblem::kParameterEntity:
+      return Concat({in, u" в DTD есть параметрическая сущность, а такие сущности программа не раскрывает"});
+    case DtdProblem::kAttributeList:
+      return Concat({in, u" в DTD объявлены атрибуты (ATTLIST), а программа принимает в DTD только сущности"});
+    case DtdProblem::kMalformed:
+    case DtdProblem::kNone:
+      break;
+  }
+  return ParseErrorReason(ParsedDocument::kStylesheet, stylesheetPath, line, column, u"ошибка в объявлении DTD");
+}
+
+Text ExpansionProblemReason(TextView stylesheetPath, ExpansionProblem problem, TextView entity) {
+  if (problem == ExpansionProblem::kRecursive) {
+    return Concat({u"В таблице стилей ", stylesheetPath, u" сущность ", entity, u" ссылается сама на себя"});
+  }
+  return Concat({u"В таблице стилей ", stylesheetPath, u" сущности раскрываются в слишком большой текст"});
+}
+
+Text ModuleUnreadableReason(TextView modulePath, TextView includedFrom, TextView systemText) {
+  return WithDetail(
+      Concat({u"Не удалось прочитать таблицу стилей ", modulePath, u", которую подключает ", includedFrom}),
+      systemText);
+}
+
+Text ModuleNotAFileReason(TextView includedFrom, TextView href) {
+  return Concat({u"Таблица стилей ", includedFrom, u" подключает ", href,
+                 u", а программа читает таблицы стилей только из файлов"});
+}
+
+Text ModuleCircleReason(TextView modulePath) {
+  return Concat({u"Таблица стилей ", modulePath, u" подключает сама себя, прямо или через другие таблицы стилей"});
+}
+
+Text ScriptRefusedReason(TextView stylesheetPath) {
+  return Concat({u"Таблица стилей ", stylesheetPath, u" использует сценарии, а они отключены"});
+}
+
+Text DocumentFunctionRefusedReason(TextView stylesheetPath) {
+  return Concat({u"Таблица стилей ", stylesheetPath, u" использует функцию document(), а она отключена"});
+}
+
+Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText) {
+  return WithDetail(Concat({u"Ошибка в таблице стилей ", stylesheetPath}), libraryText);
+}
+
+Text OutputNotWrittenReason(TextView outputPath, TextView systemText) {
+  return WithDetail(Concat({u"Не удалось записать файл ", outputPath}), systemText);
+}
+
+Text TransformFailedReason(TextView inputPath, TextView libraryText) {
+  return WithDetail(Concat({u"Преобразование файла ", inputPath, u" не удалось"}), libraryText);
+}
+
+Text NoResultReason(TextView inputPath) {
+  return Concat({u"Преобразование файла ", inputPath, u" не дало результата"});
+}
+
+}  // namespace rt

@@ -1,0 +1,38 @@
+// Why a transformation failed, as the user reads it.
+#pragma once
+
+#include "runtime/text/text_value.h"
+#include "transform/documents/xml_doctype.h"
+#include "transform/documents/xml_entities.h"
+
+namespace rt {
+
+// The document a parse error was found in.
+enum class ParsedDocument { kInput, kStylesheet };
+
+Text LibraryUnavailableReason(TextView libraryText);
+Text InputMissingReason(TextView inputPath);
+Text StylesheetMissingReason(TextView stylesheetPath);
+Text UnreadableReason(TextView path, TextView systemText);
+
+// "Ошибка в файле <path>, строка <line>, позиция <column>: <library text>"; without the
+// place when the library does not tell it (line 0).
+Text ParseErrorReason(ParsedDocument document, TextView path, LONG line, LONG column, TextView libraryText);
+
+Text DtdRefusedReason(ParsedDocument document, TextView path);
+// A stylesheet's DTD that asks for more than entities with their values in place; the place
+// is told for a declaration that is not well-formed.
+Text DtdProblemReason(TextView stylesheetPath, DtdProblem problem, TextView entity, LONG line, LONG column);
+Text ExpansionProblemReason(TextView stylesheetPath, ExpansionProblem problem, TextView entity);
+// A module that xsl:include or xsl:import pulls into the stylesheet `includedFrom`.
+Text ModuleUnreadableReason(TextView modulePath, TextView includedFrom, TextView systemText);
+Text ModuleNotAFileReason(TextView includedFrom, TextView href);
+Text ModuleCircleReason(TextView modulePath);
+Text ScriptRefusedReason(TextView stylesheetPath);
+Text DocumentFunctionRefusedReason(TextView stylesheetPath);
+Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText);
+Text OutputNotWrittenReason(TextView outputPath, TextView systemText);
+Text TransformFailedReason(TextView inputPath, TextView libraryText);
+Text NoResultReason(TextView inputPath);
+
+}  // namespace rt

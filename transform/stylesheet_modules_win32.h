@@ -1,0 +1,47 @@
+// A stylesheet and every module it pulls in with xsl:include or xsl:import, read by the program
+// from their files, checked, and handed to the XML library as prepared copies.
+//
+// The library fetches the modules a stylesheet names itself, by URL, and offers no way to hand
+// it their text. Reading each module here lets the program check every one of them, take out
+// a DTD (which the library would refuse, or in some implementations read wrongly) with its
+// entities put in, and read from any path: a directory name with "%41" or "#" breaks the
+// library's own loading by path. The prepared copies lie together in a private temporary
+// directory under plain names (m0.xsl, m1.xsl, …), each href changed to its copy's name, so
+// that the library finds every module without leaving that directory; it reads the main one
+// by an escaped file: URL. The copies keep the modules' bytes and encodings apart from those
+// changes, so the compiled stylesheet is what the library makes of the same modules without
+// a DTD.
+#pragma once
+
+#include <vector>
+
+#include "runtime/text/text_value.h"
+#include "transform/msxml_api_win32.h"
+
+namespace rt {
+
+class StylesheetModules {
+ public:
+  StylesheetModules() = default;
+  ~StylesheetModules();  // the copies go (or, if the program is ended first, at the next start)
+  StylesheetModules(const StylesheetModules&) = delete;
+  StylesheetModules& operator=(const StylesheetModules&) = delete;
+
+  // Prepares every module and loads the main one into `stylesheet` (set up by the caller). The
+  // copies stay while this object does. False with the reason, naming the module, when one
+  // cannot be read or is refused.
+  bool Load(const Text& stylesheetPath, IXMLDOMDocument2* stylesheet, Text& reason);
+
+ private:
+  bool MakeDirectory(Text& reason);
+  // The module's index among paths_, added when it is new.
+  std::size_t IndexOf(const Text& path, const Text& includedFrom);
+  bool LoadModule(std::size_t index, IXMLDOMDocument2* stylesheet, Text& reason);
+
+  Text directory_;                                  // with its trailing backslash
+  std::vector<Text> paths_;                         // of the modules, by index; 0 is the main stylesheet
+  std::vector<Text> includers_;                     // the module that first named each
+  std::vector<std::vector<std::size_t>> pulledIn_;  // by index, the modules each one names
+};
+
+}  // namespace rt

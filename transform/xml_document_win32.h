@@ -1,0 +1,29 @@
+// A document of the system XML library, set up to read nothing beyond itself, and loaded with
+// a failure told as the user reads it.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "runtime/com/com_support_win32.h"
+#include "transform/documents/xml_transform_reasons.h"
+#include "transform/msxml_api_win32.h"
+
+namespace rt {
+
+// No DTD, nothing external, limits on size and depth. Null with the reason when the library
+// cannot be had.
+ComPtr<IXMLDOMDocument2> NewDocument(const CLSID& kind, Text& reason);
+
+// The whole file; 0 or the system's error code.
+DWORD ReadWholeFile(const Text& path, std::string& bytes);
+
+void SetFlag(IXMLDOMDocument2* document, TextView name, bool value);
+void SetText(IXMLDOMDocument2* document, TextView name, TextView value);
+
+// Loads from a URL or a stream. A document the library refuses is told by `path`; where the
+// library does not say where the mistake is, the program looks for it in `bytes()` itself.
+bool Load(IXMLDOMDocument2* document, const VARIANT& source, ParsedDocument which, const Text& path,
+          const std::function<std::string()>& bytes, Text& reason);
+
+}  // namespace rt

@@ -1,0 +1,51 @@
+// Converting an XML file with an XSLT stylesheet through the system XML library.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "runtime/com/com_thread_scope.h"
+#include "runtime/text/text_value.h"
+
+namespace rt {
+
+struct TransformOutcome {
+  bool succeeded = false;
+  Text reason;  // for the user, when it failed
+};
+
+// A stylesheet loaded and compiled once for a batch of files. It is built, used and let go
+// on one thread while that thread has COM (see ComThreadScope). Scripts and the document()
+// function are refused in every module the stylesheet includes or imports: a stylesheet that
+// uses them does not compile.
+class CompiledStylesheet {
+ public:
+  // The compiled stylesheet, or nothing and the reason why not.
+  static std::optional<CompiledStylesheet> Compile(TextView stylesheetPath, Text& reason);
+
+  CompiledStylesheet(CompiledStylesheet&&) noexcept;
+  CompiledStylesheet& operator=(CompiledStylesheet&&) noexcept;
+  ~CompiledStylesheet();
+
+ private:
+  struct Library;  // the system library's objects
+  friend TransformOutcome TransformFile(const CompiledStylesheet&, TextView, TextView);
+
+  explicit CompiledStylesheet(std::unique_ptr<Library> library);
+  std::unique_ptr<Library> library_;
+};
+
+// Parses the input (no DTD, nothing external), runs the stylesheet and writes what it gives,
+// bytes as the stylesheet's xsl:output asks, to a temporary file beside the output. Only a
+// transformation that gave a result replaces the output; on any failure an earlier output
+// stays as it was and the temporary file goes.
+TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView inputPath, TextView outputPath);
+
+// One file: compiles the stylesheet, then transforms.
+TransformOutcome TransformFile(TextView inputPath, TextView stylesheetPath, TextView outputPath);
+
+// For a program that is ending: no transformation puts its result in place from now on (one
+// doing so right now finishes first); their temporary files go with the process.
+void AbandonTransformations();
+
+}  // namespace rt
