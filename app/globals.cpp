@@ -8,6 +8,8 @@ rt::STRING<kPathField> PATHOUT;
 rt::STRING<kPathField> FILEIN;
 rt::STRING<kPathField> FILEOUT;
 rt::STRING<256> GLO_STNAMEINIFILE;
+rt::STRING<256> GLO_STDEFAULTINIFILE;
+std::vector<rt::Text> FILESGIVEN;
 
 rt::LONG REGNUMB = 0;
 rt::LONG DCK1 = 0;
@@ -23,6 +25,8 @@ rt::CSTRING<1> DIRECT;
 void InitGlobals() {
   for (auto* field : {&GLO_PATH, &PATHIN, &PATHOUT, &FILEIN, &FILEOUT}) *field = u"";
   GLO_STNAMEINIFILE = u"";
+  GLO_STDEFAULTINIFILE = u"";
+  FILESGIVEN.clear();
   REGNUMB = DCK1 = DCK2 = I = 0;
   HWND = 0;
   ACTION = u"OPEN";

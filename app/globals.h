@@ -1,6 +1,8 @@
 // The program's globals: one of each for the whole process, on its one thread.
 #pragma once
 
+#include <vector>
+
 #include "runtime/system/system_services.h"
 
 namespace app {
@@ -12,7 +14,11 @@ extern rt::STRING<kPathField> PATHIN;      // input directory, bound to ?PATHIN
 extern rt::STRING<kPathField> PATHOUT;     // output directory, bound to ?PATHOUT
 extern rt::STRING<kPathField> FILEIN;      // full path of the chosen input file
 extern rt::STRING<kPathField> FILEOUT;     // its file-name part, then the output name
-extern rt::STRING<256> GLO_STNAMEINIFILE;  // full path of the settings file
+extern rt::STRING<256> GLO_STNAMEINIFILE;  // full path of the settings file the program writes
+// The settings beside the executable when the program writes a file of the user's own instead:
+// read while that file does not exist yet (an administrator's defaults). Empty otherwise.
+extern rt::STRING<256> GLO_STDEFAULTINIFILE;
+extern std::vector<rt::Text> FILESGIVEN;  // full paths from the command line, until the window has them
 
 extern rt::LONG REGNUMB;
 extern rt::LONG DCK1;

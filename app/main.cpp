@@ -1,4 +1,4 @@
-// The entry point. The program reads no command line.
+// The entry point.
 #include "app/globals.h"
 #include "app/start_up.h"
 #include "runtime/system/system_services.h"

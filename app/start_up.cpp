@@ -1,6 +1,8 @@
 #include "app/start_up.h"
 
 #include "app/globals.h"
+#include "app/settings_file.h"
+#include "runtime/system/file_facts.h"
 #include "runtime/system/system_services.h"
 #include "ui/main_window.h"
 
@@ -16,6 +18,9 @@ void FormSettingsFilePath() { GLO_STNAMEINIFILE = rt::Concat({rt::CLIP(GETEXECDI
 
 void _main() {
   FormSettingsFilePath();
+  ChooseSettingsFile();
+  // Made full against the directory the program was started in, before anything moves it.
+  for (const rt::Text& path : rt::ProgramArguments()) FILESGIVEN.push_back(rt::FullPath(path));
   ui::MAIN();
 }
 

@@ -14,7 +14,8 @@ rt::Text GETEXECDIR();
 // Sets GLO_STNAMEINIFILE to the executable's directory followed by the settings file's name.
 void FormSettingsFilePath();
 
-// The main routine: forms the settings-file path, then runs the main window until it closes.
+// The main routine: forms the settings-file path and chooses the file, takes the files given on
+// the command line, then runs the main window until it closes.
 void _main();
 
 }  // namespace app

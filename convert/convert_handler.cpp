@@ -95,12 +95,27 @@ void ConvertDroppedFiles(const std::vector<Text>& paths) {
   if (paths.empty()) return;
   if (BatchRunning()) return Warn(kBatchInProgress, ui::control::BUTTONCONVERT);
   if (!TextIsTrue(CLIP(PATHOUT))) return Warn(kEnterOutputPath, ui::control::BUTTONLOOKUPPATHOUT);
-  if (paths.size() > 1) return StartBatch(AsBatch(paths), true);
 
-  const std::vector<BatchItem> plan = PlanBatch(AsBatch(paths), true);
-  if (plan.front().refusal == kNotAFile || plan.front().refusal == kNotAnXmlFile) {
-    return Warn(Concat({kDroppedNotConvertible, plan.front().inputName, u"|", plan.front().refusal}),
-                ui::control::BUTTONCONVERT);
+  // A directory brings the XML files directly in it, and always as a batch.
+  std::vector<BatchInput> inputs;
+  bool fromDirectory = false;
+  for (const Text& path : paths) {
+    if (!IsDirectory(path)) {
+      inputs.push_back({path, false, !IsFile(path)});
+      continue;
+    }
+    fromDirectory = true;
+    for (const Text& file : FilesIn(path)) {
+      if (IsXmlName(file)) inputs.push_back({file, false, false});
+    }
+  }
+  if (inputs.empty()) return Warn(Concat({kNoXmlFilesIn, paths.front()}), ui::control::BUTTONCONVERT);
+  if (inputs.size() > 1 || fromDirectory) return StartBatch(inputs, true);
+
+  const std::vector<BatchItem> plan = PlanBatch(inputs, true);
+  const Text& refusal = plan.front().refusal;
+  if (refusal == kNotAnXmlFile || refusal == kNoSuchFile) {
+    return Warn(Concat({kDroppedNotConvertible, plan.front().inputName, u"|", refusal}), ui::control::BUTTONCONVERT);
   }
   if (paths.front().size() > FILEIN.kSize) return Warn(PathTooLongMessage(FILEIN.kSize), ui::control::BUTTONCONVERT);
   FILEIN = paths.front();

@@ -9,8 +9,9 @@ namespace convert {
 
 void ConvertHandler();
 
-// Files dropped on the window: as if chosen in the file dialog, one file or a batch. The
-// input directory plays no part; the output directory must be set.
+// Files dropped on the window or given on the command line: one file as if chosen in the file
+// dialog; several, or the XML files directly in a directory, as a batch. The input directory
+// plays no part; the output directory must be set.
 void ConvertDroppedFiles(const std::vector<rt::Text>& paths);
 
 }  // namespace convert

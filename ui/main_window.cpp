@@ -1,6 +1,9 @@
 #include "ui/main_window.h"
 
+#include <utility>
+
 #include "app/globals.h"
+#include "app/settings_file.h"
 #include "convert/batch_conversion.h"
 #include "convert/close_query.h"
 #include "convert/conversion_watch.h"
@@ -15,16 +18,11 @@ namespace {
 
 using namespace rt;
 
-inline constexpr char16_t kSettingsSection[] = u"Paths";
-inline constexpr char16_t kPathInKey[] = u"PathIn";
-inline constexpr char16_t kPathOutKey[] = u"PathOut";
 // Both lookups carry this title, the output one included.
 inline constexpr char16_t kLookupTitle[] = u"Выбор директории входящих документов";
 inline constexpr char16_t kLookupFilter[] = u"ALL|*.*";
 
-void Remember(FieldSpan field, TextView key) {
-  SETINI(kSettingsSection, key, CLIP(TextView(field.data(), field.size())), CLIP(app::GLO_STNAMEINIFILE));
-}
+void Remember(FieldSpan field, TextView key) { app::SaveSetting(key, CLIP(TextView(field.data(), field.size()))); }
 
 // Lets the user pick a directory for the field; remembers it only when the user confirms.
 void LookupDirectory(FieldSpan field, TextView key) {
@@ -44,7 +42,7 @@ void FilesDropped(LONG control) {
     const bool separated = directory.ends_with(u'\\') || directory.ends_with(u'/');
     FieldSpan field = control == control::PATHIN ? app::PATHIN.field() : app::PATHOUT.field();
     AssignField(field, separated ? directory : Concat({directory, u"\\"}));
-    Remember(field, control == control::PATHIN ? kPathInKey : kPathOutKey);
+    Remember(field, control == control::PATHIN ? app::kPathInKey : app::kPathOutKey);
     return;
   }
   convert::ConvertDroppedFiles(paths);
@@ -56,8 +54,8 @@ class MainProcedure {
     window_ = OpenWindow(MainWindowDefinition(), {app::PATHIN.field(), app::PATHOUT.field()});
     if (!window_) return;
     app::GLO_PATH = CurrentDirectory();
-    app::PATHIN = GETINI(kSettingsSection, kPathInKey, u"", CLIP(app::GLO_STNAMEINIFILE));
-    app::PATHOUT = GETINI(kSettingsSection, kPathOutKey, u"", CLIP(app::GLO_STNAMEINIFILE));
+    app::PATHIN = app::ReadSetting(app::kPathInKey);
+    app::PATHOUT = app::ReadSetting(app::kPathOutKey);
     if (KEYCODE() == MouseRight) SetKeyCode(0);
     SetCloseQuery(&convert::MayCloseDuringConversion);
     PREPAREPROCEDURE();
@@ -93,6 +91,8 @@ class MainProcedure {
         InitialiseOnce();
         // Once the window shows: starting does not wait for OLE.
         AcceptDroppedFiles();
+        // Files given on the command line are taken as files dropped on the window.
+        if (!app::FILESGIVEN.empty()) DropFiles(std::exchange(app::FILESGIVEN, {}));
         SelectControl(control::BUTTONLOOKUPPATHIN, 0, 0);
         break;
       case EVENT_GainFocus:
@@ -123,10 +123,10 @@ class MainProcedure {
     if (EVENT() != EVENT_Accepted) return;
     switch (FIELD()) {
       case control::BUTTONLOOKUPPATHIN:
-        LookupDirectory(app::PATHIN.field(), kPathInKey);
+        LookupDirectory(app::PATHIN.field(), app::kPathInKey);
         break;
       case control::BUTTONLOOKUPPATHOUT:
-        LookupDirectory(app::PATHOUT.field(), kPathOutKey);
+        LookupDirectory(app::PATHOUT.field(), app::kPathOutKey);
         break;
       case control::BUTTONCONVERT:
         convert::ConvertHandler();

@@ -23,9 +23,9 @@ rt::Text Folded(rt::TextView text) {
   return folded;
 }
 
-bool IsXml(rt::TextView name) { return Folded(name).ends_with(u".XML"); }
-
 }  // namespace
+
+bool IsXmlName(rt::TextView name) { return Folded(name).ends_with(u".XML"); }
 
 std::vector<BatchItem> PlanBatch(std::span<const BatchInput> inputs, bool requireXml) {
   std::vector<const BatchInput*> ordered;
@@ -39,9 +39,11 @@ std::vector<BatchItem> PlanBatch(std::span<const BatchInput> inputs, bool requir
   std::map<rt::Text, rt::Text> outputs;  // output name -> the input name that has it
   for (const BatchInput* input : ordered) {
     BatchItem item{input->path, FileNamePart(input->path), {}, false, {}};
-    if (input->isDirectory) {
+    if (input->missing) {
+      item.refusal = kNoSuchFile;
+    } else if (input->isDirectory) {
       item.refusal = kNotAFile;
-    } else if (requireXml && !IsXml(item.inputName)) {
+    } else if (requireXml && !IsXmlName(item.inputName)) {
       item.refusal = kNotAnXmlFile;
     } else {
       const NameFields fields = ReadNameFields(item.inputName);

@@ -13,6 +13,7 @@ namespace convert {
 struct BatchInput {
   rt::Text path;             // full path, as chosen or dropped
   bool isDirectory = false;  // only a drop brings directories
+  bool missing = false;      // a path given on the command line that names nothing
 };
 
 struct BatchItem {
@@ -22,6 +23,9 @@ struct BatchItem {
   bool accepted = false;
   rt::Text refusal;  // why not, in the words of the one-file message
 };
+
+// Whether the name ends in ".XML", in any case.
+bool IsXmlName(rt::TextView name);
 
 // `requireXml`: a drop may bring anything, the dialog lists "*.XML" but lets the user type
 // any name, which the one-file path accepts too.

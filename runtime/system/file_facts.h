@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "runtime/text/text_value.h"
 
@@ -17,6 +18,9 @@ std::optional<std::int64_t> LastWriteTime(TextView path);
 
 bool IsDirectory(TextView path);
 bool IsFile(TextView path);
+
+// The full paths of the files directly in the directory (not of its directories), in no order.
+std::vector<Text> FilesIn(TextView directory);
 
 // The path made full against the current directory; the path itself when it cannot be.
 Text FullPath(TextView path);

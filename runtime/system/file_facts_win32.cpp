@@ -32,6 +32,20 @@ bool IsDirectory(TextView path) {
 
 bool IsFile(TextView path) { return LastWriteTime(path).has_value(); }
 
+std::vector<Text> FilesIn(TextView directory) {
+  const Text folder =
+      directory.ends_with(u'\\') || directory.ends_with(u'/') ? Text(directory) : Concat({directory, u"\\"});
+  std::vector<Text> files;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileW(Wide(folder + u"*"), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(folder + FromWide(found.cFileName));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return files;
+}
+
 Text FullPath(TextView path) {
   const Text name(path);
   const DWORD size = GetFullPathNameW(Wide(name), 0, nullptr, nullptr);

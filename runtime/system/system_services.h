@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "runtime/text/last_error.h"
 #include "runtime/text/number_text.h"
@@ -23,6 +24,9 @@ HandleValue InstanceHandle();
 // The full path of the executable file.
 Text ExecutablePath();
 
+// What the program was started with after its own name (Send To, a shortcut, a script).
+std::vector<Text> ProgramArguments();
+
 // The full path of the current directory with long component names. Clears the last error.
 Text CurrentDirectory();
 
@@ -34,9 +38,9 @@ void ChangeDirectory(TextView path);
 // section or entry is missing, or the file is not a settings file (binary, huge).
 Text GETINI(TextView section, TextView entry, TextView defaultValue, TextView file);
 
-// Writes an entry, keeping every other line of the file. Failures are not reported; a file
-// that is not a settings file is left untouched.
-void SETINI(TextView section, TextView entry, TextView value, TextView file);
+// Writes an entry, keeping every other line of the file; a file that is not a settings file is
+// left untouched. The system's error code when the file could not be written, 0 otherwise.
+std::uint32_t SETINI(TextView section, TextView entry, TextView value, TextView file);
 
 // Expands the path to a full one and splits it; returns the flags of what it holds.
 LONG SplitPath(TextView path, Text& drive, Text& directory, Text& name, Text& extension);

@@ -3,6 +3,7 @@
 #include "runtime/system/owned_handle_win32.h"
 #include "runtime/system/system_services.h"
 #include "runtime/system/win32_api.h"
+#include "runtime/text/command_line.h"
 
 namespace rt {
 namespace {
@@ -57,6 +58,8 @@ Text ExecutablePath() {
   return FromWide(buffer);
 }
 
+std::vector<Text> ProgramArguments() { return CommandLineArguments(FromWide(GetCommandLineW())); }
+
 Text CurrentDirectory() {
   ClearErrorState();
   wchar_t current[kPathBuffer + 1] = {};
@@ -96,16 +99,20 @@ Text GETINI(TextView section, TextView entry, TextView defaultValue, TextView fi
   return FromWide(buffer);
 }
 
-void SETINI(TextView section, TextView entry, TextView value, TextView file) {
+std::uint32_t SETINI(TextView section, TextView entry, TextView value, TextView file) {
   const Text sectionText = Cut(section, kSectionLimit);
   const Text entryText = Cut(entry, kSectionLimit);
   const Text valueText = Cut(value, kValueLimit);
   const Text fileText = Cut(file, kFileLimit);
+  BOOL written = TRUE;
   if (fileText.empty()) {
-    WriteProfileStringW(Wide(sectionText), Wide(entryText), Wide(valueText));
+    written = WriteProfileStringW(Wide(sectionText), Wide(entryText), Wide(valueText));
   } else if (SettingsFileIsUsable(fileText)) {
-    WritePrivateProfileStringW(Wide(sectionText), Wide(entryText), Wide(valueText), Wide(fileText));
+    written = WritePrivateProfileStringW(Wide(sectionText), Wide(entryText), Wide(valueText), Wide(fileText));
   }
+  if (written) return 0;
+  const DWORD error = GetLastError();
+  return error != 0 ? error : ERROR_WRITE_FAULT;
 }
 
 LONG SplitPath(TextView path, Text& drive, Text& directory, Text& name, Text& extension) {

@@ -11,6 +11,10 @@ namespace rt {
 // program); each drop becomes EVENT_Dropped. False when drag and drop cannot be set up.
 bool AcceptDroppedFiles();
 
+// Files handed to the program another way (its command line) arrive as if dropped on the current
+// window outside its controls: EVENT_Dropped with FIELD 0.
+void DropFiles(std::vector<Text> paths);
+
 // The full paths of the last drop in the order given; empty once taken.
 std::vector<Text> TakeDroppedFiles();
 

@@ -136,6 +136,13 @@ bool AcceptDroppedFiles() {
   return registered == S_OK || registered == DRAGDROP_E_ALREADYREGISTERED;
 }
 
+void DropFiles(std::vector<Text> paths) {
+  const HWND window = CurrentWindowHandle();
+  if (!window || paths.empty()) return;
+  g_dropped = std::move(paths);
+  PostMessageW(window, kFilesDroppedMessage, 0, 0);
+}
+
 std::vector<Text> TakeDroppedFiles() { return std::exchange(g_dropped, {}); }
 
 }  // namespace rt

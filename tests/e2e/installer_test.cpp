@@ -11,8 +11,8 @@
 
 #include "tests/driver/file_dialogs.h"
 #include "tests/driver/utf8_text.h"
+#include "tests/e2e/conversion_fixture.h"
 #include "tests/e2e/process_current_directory.h"
-#include "tests/e2e/program_fixture.h"
 #include "tests/wine/test_paths.h"
 
 namespace e2e {
@@ -86,10 +86,35 @@ std::vector<Product> InstalledProducts() {
   return products;
 }
 
-// Installs and removes the package with msiexec; after each case nothing of it is left.
-class InstallerTest : public ::testing::Test {
+// Makes the directory read-only even for root (chattr, run by Wine as a Unix program), or writable
+// again, and waits until the file system says so.
+void MakeReadOnly(const std::wstring& directory, bool readOnly) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  ASSERT_NE(unixName, nullptr) << "not under Wine";
+  char* name = unixName(directory.c_str());
+  const std::string unix = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  driver::Process::Launch(L"Z:\\usr\\bin\\chattr", {readOnly ? L"+i" : L"-i", std::wstring(unix.begin(), unix.end())},
+                          L"C:\\");
+  const std::wstring probe = directory + L"\\probe.tmp";
+  driver::WaitUntil(
+      [&] {
+        const HANDLE file =
+            CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        return (file == INVALID_HANDLE_VALUE) == readOnly;
+      },
+      readOnly ? L"the directory read-only" : L"the directory writable again", 0);
+}
+
+// Installs and removes the package with msiexec; after each case nothing of it is left. The
+// program's conversions have their input and output directories and the stand-in processor.
+class InstallerTest : public ConversionTest {
  protected:
   void TearDown() override {
+    if (readOnly_) MakeReadOnly(InstallDirectory(), false);
     if (!installed_.empty()) {
       EXPECT_EQ(Uninstall(), 0u);
     }
@@ -126,6 +151,10 @@ class InstallerTest : public ::testing::Test {
     return location;
   }
   static std::wstring InstalledProgram() { return InstallDirectory() + L"\\vexilate.exe"; }
+  void MakeInstallationReadOnly() {
+    readOnly_ = true;
+    MakeReadOnly(InstallDirectory(), true);
+  }
 
  private:
   static std::wstring Variable(const wchar_t* name) {
@@ -138,6 +167,7 @@ class InstallerTest : public ::testing::Test {
   }
 
   std::vector<std::wstring> installed_;  // package, /qn, properties; empty when nothing is
+  bool readOnly_ = false;
 };
 
 TEST_F(InstallerTest, InstallsForTheUserWithShortcutsAndAnEntry) {
@@ -234,6 +264,54 @@ TEST_F(InstallerTest, InstallsForEveryoneIntoProgramFiles) {
   EXPECT_TRUE(driver::FileExists(InstalledProgram()));
   ASSERT_EQ(Uninstall(), 0u);
   EXPECT_FALSE(driver::FileExists(AllUsersDirectory())) << "the program's directory is left";
+}
+
+// Send To, a shortcut with arguments or a script: files are converted as if dropped on the window,
+// a folder brings the XML files directly in it.
+TEST_F(InstallerTest, ConvertsFilesAndFoldersGivenOnTheCommandLine) {
+  ASSERT_EQ(Install(Package()), 0u);
+  RunFrom(InstallDirectory());
+  WritePaths(InputDirectory(), OutputDirectory());
+  const std::wstring first = DocumentName(L"000001", L"00001", L"00000"),
+                     second = DocumentName(L"000002", L"00002", L"00000");
+  const std::wstring folder = Path(L"Папка с файлами");
+  for (const std::wstring& name : {first, second}) {
+    CreateInputFile(InputDirectory(), name);
+    CreateInputFile(folder, name);
+  }
+  driver::WriteTextFile(folder + L"\\notes.txt", "not a document");
+  driver::MakeDirectories(folder + L"\\inner.XML");
+  const struct {
+    std::vector<std::wstring> arguments;
+  } cases[] = {{{InputDirectory() + L"\\" + first, InputDirectory() + L"\\" + second}}, {{folder}}};
+  for (const auto& c : cases) {
+    Start({}, {}, c.arguments);
+    const BatchReport report = ReadReport();
+    ASSERT_EQ(report.rows.size(), 3u) << driver::ToUtf8(c.arguments.front());
+    for (const std::size_t row : {1u, 2u}) {
+      EXPECT_EQ(Utf8(report.rows[row][0] + L" " + report.rows[row][2]),
+                Utf8((row == 1 ? first : second) + L" Сконвертирован"));
+    }
+    EXPECT_EQ(Exit(), 0u);
+  }
+}
+
+// Installed where its user cannot write, the program keeps his choice in a file of his own.
+TEST_F(InstallerTest, KeepsTheChoiceInTheUsersOwnFileWhereItCannotWrite) {
+  ASSERT_EQ(Install(Package()), 0u);
+  RunFrom(InstallDirectory());
+  MakeInstallationReadOnly();
+  Start();
+  LookUp(BUTTONLOOKUPPATHOUT, Path(L"OUT"));
+  const std::wstring userFile = UserSettingsDirectory() + L"\\Vexilate.INI";
+  driver::WaitUntil([&] { return driver::ReadTextFile(userFile).find("PathOut=") != std::string::npos; },
+                    L"the choice in the user's own settings file", Program().Id());
+  EXPECT_EQ(Exit(), 0u) << "no message about the settings either";
+  Start();
+  EXPECT_EQ(ControlText(PATHOUT), OutputDirectory()) << "the choice is back after a restart";
+  EXPECT_EQ(Exit(), 0u);
+  EXPECT_FALSE(driver::FileExists(SettingsFile())) << "nothing written beside the installed program";
+  EXPECT_NE(driver::ReadTextFile(userFile).find("PathOut=" + Utf8(OutputDirectory())), std::string::npos);
 }
 
 }  // namespace

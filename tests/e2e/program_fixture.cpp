@@ -38,8 +38,9 @@ std::optional<std::string> ProgramTest::Settings() const {
 void ProgramTest::WriteSettings(const std::string& bytes) const { driver::WriteTextFile(SettingsFile(), bytes); }
 
 driver::Window ProgramTest::Start(const std::wstring& currentDirectory,
-                                  const std::vector<driver::EnvironmentVariable>& environment) {
-  process_.emplace(driver::Process::Launch(appDirectory_ + L"\\vexilate.exe", {},
+                                  const std::vector<driver::EnvironmentVariable>& environment,
+                                  const std::vector<std::wstring>& arguments) {
+  process_.emplace(driver::Process::Launch(appDirectory_ + L"\\vexilate.exe", arguments,
                                            currentDirectory.empty() ? workDirectory_ : currentDirectory, environment));
   main_ = process_->WaitForWindow(driver::kDialogClass, kMainTitle);
   return main_;

@@ -50,9 +50,13 @@ class ProgramTest : public ::testing::Test {
   std::optional<std::string> Settings() const;
   void WriteSettings(const std::string& bytes) const;
 
-  // Starts the program (in the work directory unless given another) and waits for its window.
+  // Starts the program (in the work directory unless given another), with the arguments on its
+  // command line, and waits for its window.
   driver::Window Start(const std::wstring& currentDirectory = {},
-                       const std::vector<driver::EnvironmentVariable>& environment = {});
+                       const std::vector<driver::EnvironmentVariable>& environment = {},
+                       const std::vector<std::wstring>& arguments = {});
+  // From now on the program is the one in this directory (an installed one), with its settings.
+  void RunFrom(const std::wstring& directory) { appDirectory_ = directory; }
   driver::Process& Program() { return *process_; }
   driver::Window MainWindow() const { return main_; }
   driver::Window ControlWindow(int number) const { return main_.Child(kControlIdBase + number); }

@@ -1,0 +1,50 @@
+#include "runtime/text/command_line.h"
+
+namespace rt {
+namespace {
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+}  // namespace
+
+std::vector<Text> CommandLineArguments(TextView line) {
+  std::size_t i = 0;
+  if (i < line.size() && line[i] == u'"') {
+    const auto close = line.find(u'"', 1);
+    i = close == TextView::npos ? line.size() : close + 1;
+  }
+  while (i < line.size() && !IsBlank(line[i])) ++i;
+
+  std::vector<Text> arguments;
+  for (;;) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (i >= line.size()) return arguments;
+    Text argument;
+    bool quoted = false;
+    while (i < line.size() && (quoted || !IsBlank(line[i]))) {
+      std::size_t backslashes = 0;
+      while (i < line.size() && line[i] == u'\\') {
+        ++backslashes;
+        ++i;
+      }
+      if (i < line.size() && line[i] == u'"') {
+        argument.append(backslashes / 2, u'\\');
+        if (backslashes % 2 == 1) {
+          argument += u'"';
+        } else if (quoted && i + 1 < line.size() && line[i + 1] == u'"') {
+          argument += u'"';
+          ++i;
+        } else {
+          quoted = !quoted;
+        }
+        ++i;
+      } else {
+        argument.append(backslashes, u'\\');
+        if (i < line.size() && (quoted || !IsBlank(line[i]))) argument += line[i++];
+      }
+    }
+    arguments.push_back(std::move(argument));
+  }
+}
+
+}  // namespace rt
