@@ -109,7 +109,7 @@ void ConvertDroppedFiles(const std::vector<Text>& paths) {
       if (IsXmlName(file)) inputs.push_back({file, false, false});
     }
   }
-  if (inputs.empty()) return Warn(Concat({kNoXmlFilesIn, paths.front()}), ui::control::BUTTONCONVERT);
+  if (inputs.empty()) return Warn(Concat({kNoXmlFilesIn, u"|", paths.front()}), ui::control::BUTTONCONVERT);
   if (inputs.size() > 1 || fromDirectory) return StartBatch(inputs, true);
 
   const std::vector<BatchItem> plan = PlanBatch(inputs, true);

@@ -32,8 +32,8 @@ inline constexpr char16_t kStopBatchQuestion[] = u"Идёт конвертаци
 inline constexpr char16_t kNotAFile[] = u"Это папка, а не файл";
 inline constexpr char16_t kNotAnXmlFile[] = u"Это не файл XML";
 inline constexpr char16_t kNoSuchFile[] = u"Такого файла нет";
-// A directory given or dropped that holds no XML file, before its path.
-inline constexpr char16_t kNoXmlFilesIn[] = u"В папке нет файлов XML: ";
+// A directory given or dropped that holds no XML file; its path follows on a line of its own.
+inline constexpr char16_t kNoXmlFilesIn[] = u"В папке нет файлов XML:";
 inline constexpr char16_t kSameOutputAs[] = u"Имя выходного файла совпадает с именем для файла ";
 inline constexpr char16_t kDroppedNotConvertible[] = u"Файл нельзя конвертировать: ";
 
