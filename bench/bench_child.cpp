@@ -30,6 +30,12 @@ double Milliseconds(const FILETIME& time) {
   return static_cast<double>(units) / 10000.0;  // 100 ns units
 }
 
+// The same for a point in time, so that two of them can be subtracted without losing the
+// fraction of a millisecond.
+LONGLONG Units(const FILETIME& time) {
+  return static_cast<LONGLONG>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
 double ElapsedMilliseconds(const LARGE_INTEGER& since) {
   LARGE_INTEGER now{}, frequency{};
   QueryPerformanceCounter(&now);
@@ -39,11 +45,14 @@ double ElapsedMilliseconds(const LARGE_INTEGER& since) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& currentDirectory) {
+ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& currentDirectory,
+                           const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + program + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
+  GetSystemTimePreciseAsFileTime(&startTime_);
   QueryPerformanceCounter(&startTicks_);
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &info)) {
@@ -79,6 +88,12 @@ double ChildProcess::WaitUntilShown(DWORD timeoutMs) {
     if (ElapsedMilliseconds(startTicks_) > timeoutMs) return -1;
     if (WaitForSingleObject(process_, 1) != WAIT_TIMEOUT) return -1;  // ended without a window
   }
+}
+
+double ChildProcess::MillisecondsSinceStart() const { return ElapsedMilliseconds(startTicks_); }
+
+double ChildProcess::MillisecondsUntil(const FILETIME& moment) const {
+  return static_cast<double>(Units(moment) - Units(startTime_)) / 10000.0;
 }
 
 double ChildProcess::ProcessorMilliseconds() const {

@@ -18,9 +18,9 @@ struct MemoryFigures {
 
 class ChildProcess {
  public:
-  // Starts the program in the given current directory. The start-up clock starts just
-  // before CreateProcessW.
-  ChildProcess(const std::wstring& program, const std::wstring& currentDirectory);
+  // Starts the program in the given current directory, with the arguments (already quoted)
+  // after its name. The start-up clock starts just before CreateProcessW.
+  ChildProcess(const std::wstring& program, const std::wstring& currentDirectory, const std::wstring& arguments = {});
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -32,6 +32,11 @@ class ChildProcess {
   // the milliseconds from the start, or a negative number when that does not happen in time.
   double WaitUntilShown(DWORD timeoutMs);
   HWND window() const { return window_; }
+  // Milliseconds from the start until now, on the clock of WaitUntilShown.
+  double MillisecondsSinceStart() const;
+  // Milliseconds from the start to a moment of the system clock: the creation time of another
+  // process, say, as GetProcessTimes gives it.
+  double MillisecondsUntil(const FILETIME& moment) const;
 
   // Processor time used so far by its threads, user and kernel, in milliseconds.
   double ProcessorMilliseconds() const;
@@ -52,6 +57,7 @@ class ChildProcess {
   DWORD startError_ = 0;
   HWND window_ = nullptr;
   LARGE_INTEGER startTicks_{};
+  FILETIME startTime_{};  // the system clock at the same moment
 };
 
 // The directory that holds the running executable, with a trailing backslash.

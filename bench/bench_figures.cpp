@@ -13,6 +13,14 @@ double Median(std::vector<double> values) {
   return (values[middle - 1] + values[middle]) / 2;
 }
 
+double Best(const std::vector<double>& values) {
+  return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
+double Worst(const std::vector<double>& values) {
+  return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
 std::string RatioText(double measured, double baseline) {
   if (measured < 0 || baseline < 0) return "n/a (not measured)";
   if (baseline == 0) return measured == 0 ? "n/a (both zero)" : "n/a (baseline zero)";

@@ -16,6 +16,10 @@ inline double MillisecondsSince(Clock::time_point start) {
 // The middle value (the mean of the two middle ones for an even count); 0 for none.
 double Median(std::vector<double> values);
 
+// The smallest and the largest value; 0 for none.
+double Best(const std::vector<double>& values);
+double Worst(const std::vector<double>& values);
+
 // "1.07" for measured / baseline, or the reason there is no ratio ("n/a (both zero)").
 std::string RatioText(double measured, double baseline);
 

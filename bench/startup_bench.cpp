@@ -62,14 +62,6 @@ void Measure(Subject& subject, const std::wstring& directory, bool record) {
   if (!child.Close(kCloseTimeoutMs)) std::printf("  %s did not close by itself; it was ended\n", subject.label.c_str());
 }
 
-double Best(const std::vector<double>& values) {
-  return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
-}
-
-double Worst(const std::vector<double>& values) {
-  return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
-}
-
 std::wstring Lower(std::wstring text) {
   for (auto& c : text) c = static_cast<wchar_t>(towlower(c));
   return text;
@@ -144,12 +136,13 @@ int main(int argc, char** argv) {
   for (const Subject* subject : {&product, &bare}) {
     std::printf("  %-15s median %s ms, best %s ms, worst %s ms; processor time median %s ms\n", subject->label.c_str(),
                 bench::Fixed(bench::Median(subject->startMs), 1).c_str(),
-                bench::Fixed(Best(subject->startMs), 1).c_str(), bench::Fixed(Worst(subject->startMs), 1).c_str(),
+                bench::Fixed(bench::Best(subject->startMs), 1).c_str(),
+                bench::Fixed(bench::Worst(subject->startMs), 1).c_str(),
                 bench::Fixed(bench::Median(subject->processorMs), 0).c_str());
   }
   std::printf("  ratio %s / %s: start-up %s (best %s), processor time %s\n", product.label.c_str(), bare.label.c_str(),
               bench::RatioText(bench::Median(product.startMs), bench::Median(bare.startMs)).c_str(),
-              bench::RatioText(Best(product.startMs), Best(bare.startMs)).c_str(),
+              bench::RatioText(bench::Best(product.startMs), bench::Best(bare.startMs)).c_str(),
               bench::RatioText(bench::Median(product.processorMs), bench::Median(bare.processorMs)).c_str());
 
   std::printf("memory %lu ms after the window shows (median):\n", kIdleBeforeMemoryMs);
