@@ -67,7 +67,7 @@ bool Append(const std::wstring& file, const std::string& bytes) {
       CloseHandle(handle);
       return ok && written == bytes.size();
     }
-    if (GetLastError() != ERROR_SHARING_VIOLATION) return false;
+    // Any refusal is tried again: a missing record stops a test for good, a late one does not.
     Sleep(kRetryPause);
   }
   return false;
@@ -121,7 +121,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
   }
   const std::wstring directory = ModuleDirectory();
-  if (!Append(directory + driver::kLaunchRecordFile, driver::FormatLaunchRecord(record))) return 1;
+  if (!Append(directory + driver::kLaunchRecordFile, driver::FormatLaunchRecord(record))) {
+    WriteErrorText(L"the stand-in could not write its record, error " + std::to_wstring(GetLastError()));
+    return 1;
+  }
 
   const std::string rules = driver::ReadTextFile(directory + driver::kBehaviourFile);
   const driver::DoubleBehaviour behaviour =
