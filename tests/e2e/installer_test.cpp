@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "tests/driver/driver_error.h"
 #include "tests/driver/file_dialogs.h"
 #include "tests/driver/utf8_text.h"
 #include "tests/e2e/conversion_fixture.h"
@@ -86,27 +87,27 @@ std::vector<Product> InstalledProducts() {
   return products;
 }
 
-// Makes the directory read-only even for root (chattr, run by Wine as a Unix program), or writable
-// again, and waits until the file system says so.
-void MakeReadOnly(const std::wstring& directory, bool readOnly) {
+// The path as Wine's Unix side names it.
+std::wstring UnixPath(const std::wstring& path) {
   using UnixName = char*(CDECL*)(const wchar_t*);
   const auto unixName = reinterpret_cast<UnixName>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  ASSERT_NE(unixName, nullptr) << "not under Wine";
-  char* name = unixName(directory.c_str());
-  const std::string unix = name;
+  if (unixName == nullptr) throw driver::DriverError(L"not under Wine: no Unix name for " + path);
+  char* name = unixName(path.c_str());
+  const std::wstring unix = driver::FromUtf8(name);
   HeapFree(GetProcessHeap(), 0, name);
-  driver::Process::Launch(L"Z:\\usr\\bin\\chattr", {readOnly ? L"+i" : L"-i", std::wstring(unix.begin(), unix.end())},
-                          L"C:\\");
-  const std::wstring probe = directory + L"\\probe.tmp";
-  driver::WaitUntil(
-      [&] {
-        const HANDLE file =
-            CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-        return (file == INVALID_HANDLE_VALUE) == readOnly;
-      },
-      readOnly ? L"the directory read-only" : L"the directory writable again", 0);
+  return unix;
+}
+
+// Makes the directory read-only even for root, or writable again: chattr, run by Wine as a Unix
+// program through the shell, which then leaves the marker; its end is waited for by that.
+void MakeReadOnly(const std::wstring& directory, bool readOnly, const std::wstring& marker) {
+  DeleteFileW(marker.c_str());
+  const std::wstring command = std::wstring(readOnly ? L"chattr +i '" : L"chattr -i '") + UnixPath(directory) +
+                               L"' && touch '" + UnixPath(marker) + L"'";
+  driver::Process::Launch(L"Z:\\bin\\sh", {L"-c", command}, L"C:\\");
+  driver::WaitUntil([&] { return driver::FileExists(marker); },
+                    readOnly ? L"the directory read-only" : L"the directory writable again", 0);
 }
 
 // Installs and removes the package with msiexec; after each case nothing of it is left. The
@@ -114,7 +115,7 @@ void MakeReadOnly(const std::wstring& directory, bool readOnly) {
 class InstallerTest : public ConversionTest {
  protected:
   void TearDown() override {
-    if (readOnly_) MakeReadOnly(InstallDirectory(), false);
+    for (const std::wstring& directory : readOnly_) MakeReadOnly(directory, false, Path(L"chattr-done"));
     if (!installed_.empty()) {
       EXPECT_EQ(Uninstall(), 0u);
     }
@@ -151,9 +152,10 @@ class InstallerTest : public ConversionTest {
     return location;
   }
   static std::wstring InstalledProgram() { return InstallDirectory() + L"\\vexilate.exe"; }
-  void MakeInstallationReadOnly() {
-    readOnly_ = true;
-    MakeReadOnly(InstallDirectory(), true);
+  // Read-only until the case ends.
+  void MakeReadOnlyForTheCase(const std::wstring& directory) {
+    readOnly_.push_back(directory);
+    MakeReadOnly(directory, true, Path(L"chattr-done"));
   }
 
  private:
@@ -167,7 +169,7 @@ class InstallerTest : public ConversionTest {
   }
 
   std::vector<std::wstring> installed_;  // package, /qn, properties; empty when nothing is
-  bool readOnly_ = false;
+  std::vector<std::wstring> readOnly_;
 };
 
 TEST_F(InstallerTest, InstallsForTheUserWithShortcutsAndAnEntry) {
@@ -300,7 +302,7 @@ TEST_F(InstallerTest, ConvertsFilesAndFoldersGivenOnTheCommandLine) {
 TEST_F(InstallerTest, KeepsTheChoiceInTheUsersOwnFileWhereItCannotWrite) {
   ASSERT_EQ(Install(Package()), 0u);
   RunFrom(InstallDirectory());
-  MakeInstallationReadOnly();
+  MakeReadOnlyForTheCase(InstallDirectory());
   Start();
   LookUp(BUTTONLOOKUPPATHOUT, Path(L"OUT"));
   const std::wstring userFile = UserSettingsDirectory() + L"\\Vexilate.INI";
@@ -312,6 +314,25 @@ TEST_F(InstallerTest, KeepsTheChoiceInTheUsersOwnFileWhereItCannotWrite) {
   EXPECT_EQ(Exit(), 0u);
   EXPECT_FALSE(driver::FileExists(SettingsFile())) << "nothing written beside the installed program";
   EXPECT_NE(driver::ReadTextFile(userFile).find("PathOut=" + Utf8(OutputDirectory())), std::string::npos);
+}
+
+// Where nothing can be written, the user hears of it once, with the file and the system's reason.
+TEST_F(InstallerTest, TellsOnceThatTheSettingsCannotBeSaved) {
+  ASSERT_EQ(Install(Package()), 0u);
+  RunFrom(InstallDirectory());
+  driver::MakeDirectories(UserSettingsDirectory());
+  for (const std::wstring& directory : {InstallDirectory(), UserSettingsDirectory()}) MakeReadOnlyForTheCase(directory);
+  Start();
+  LookUp(BUTTONLOOKUPPATHOUT, Path(L"OUT"));
+  const driver::MessageDialog message = driver::WaitForMessageDialog(Program().Id(), kWarningCaption);
+  const std::wstring told =
+      L"Не удалось сохранить настройки в файле " + UserSettingsDirectory() + L"\\Vexilate.INI\r\n";
+  EXPECT_EQ(Utf8(message.text.substr(0, told.size())), Utf8(told));
+  EXPECT_GT(message.text.size(), told.size()) << "the system's reason on the second line";
+  driver::PressMessageButton(message, 1);
+  LookUp(BUTTONLOOKUPPATHIN, InputDirectory());
+  ExpectNoMessage();
+  EXPECT_EQ(Exit(), 0u);
 }
 
 }  // namespace
