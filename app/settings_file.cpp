@@ -26,16 +26,23 @@ Text UserSettingsFile() {
 // The system's "access denied" and "write protected": the place is not this user's to write.
 bool Refused(std::uint32_t error) { return error == 5 || error == 19; }
 
-// From now on the user's own file: it starts from what is beside the executable, so that an
-// administrator's defaults are not lost with the first choice.
-void TakeUserFile(const Text& userFile) {
-  const Text beside = CLIP(GLO_STNAMEINIFILE);
-  GLO_STDEFAULTINIFILE = beside;
+// From now on the user's own file is written; the one beside the executable gives defaults.
+void UseUserFile(const Text& userFile) {
+  GLO_STDEFAULTINIFILE = CLIP(GLO_STNAMEINIFILE);
   GLO_STNAMEINIFILE = userFile;
+}
+
+bool UsingUserFile() { return TextIsTrue(CLIP(GLO_STDEFAULTINIFILE)); }
+
+// Before the user's file is first written: its folder, and what is beside the executable, so
+// that an administrator's defaults are not lost with the first choice.
+void PrepareUserFile() {
+  const Text userFile = CLIP(GLO_STNAMEINIFILE), defaults = CLIP(GLO_STDEFAULTINIFILE);
+  if (IsFile(userFile)) return;
   MakeDirectory(userFile.substr(0, userFile.find_last_of(u'\\')));
-  if (IsFile(userFile) || !IsFile(beside)) return;
+  if (!IsFile(defaults)) return;
   for (const TextView key : {TextView(kPathInKey), TextView(kPathOutKey)}) {
-    const Text value = GETINI(kSettingsSection, key, u"", beside);
+    const Text value = GETINI(kSettingsSection, key, u"", defaults);
     if (!value.empty()) SETINI(kSettingsSection, key, value, userFile);
   }
 }
@@ -48,10 +55,7 @@ void ChooseSettingsFile() {
   if (userFile.empty()) return;
   // A user file exists only because a save beside the executable was refused before: the
   // system's answer to whether the place can be written is not always the file system's.
-  if (!CanWriteFile(beside) || (!IsFile(beside) && IsFile(userFile))) {
-    GLO_STDEFAULTINIFILE = beside;
-    GLO_STNAMEINIFILE = userFile;
-  }
+  if (!CanWriteFile(beside) || (!IsFile(beside) && IsFile(userFile))) UseUserFile(userFile);
 }
 
 Text ReadSetting(TextView key) {
@@ -60,11 +64,14 @@ Text ReadSetting(TextView key) {
 }
 
 void SaveSetting(TextView key, TextView value) {
+  if (UsingUserFile()) PrepareUserFile();
   std::uint32_t error = SETINI(kSettingsSection, key, value, CLIP(GLO_STNAMEINIFILE));
-  const Text userFile = UserSettingsFile();
-  if (error != 0 && Refused(error) && !TextIsTrue(CLIP(GLO_STDEFAULTINIFILE)) && !userFile.empty()) {
-    TakeUserFile(userFile);
-    error = SETINI(kSettingsSection, key, value, CLIP(GLO_STNAMEINIFILE));
+  if (error != 0 && Refused(error) && !UsingUserFile()) {
+    if (const Text userFile = UserSettingsFile(); !userFile.empty()) {
+      UseUserFile(userFile);
+      PrepareUserFile();
+      error = SETINI(kSettingsSection, key, value, userFile);
+    }
   }
   if (error == 0 || g_toldNotSaved) return;
   g_toldNotSaved = true;

@@ -13,7 +13,6 @@
 #include "tests/driver/file_dialogs.h"
 #include "tests/driver/utf8_text.h"
 #include "tests/e2e/conversion_fixture.h"
-#include "tests/e2e/process_current_directory.h"
 #include "tests/wine/test_paths.h"
 
 namespace e2e {
@@ -196,19 +195,6 @@ TEST_F(InstallerTest, InstallsForTheUserWithShortcutsAndAnEntry) {
   EXPECT_TRUE(IsProgramIcon(product.icon)) << "icon " << driver::ToUtf8(product.icon);
 }
 
-TEST_F(InstallerTest, StartsFromTheStartMenuInItsDirectory) {
-  ASSERT_EQ(Install(Package()), 0u);
-  // As the shell opens the shortcut: its target in its working directory.
-  const std::optional<Shortcut> shortcut = ReadShortcut(ShortcutFile(CSIDL_PROGRAMS));
-  ASSERT_TRUE(shortcut);
-  driver::Process program = driver::Process::Launch(shortcut->target, {}, shortcut->workingDirectory);
-  const driver::Window main = program.WaitForWindow(driver::kDialogClass, kMainTitle);
-  EXPECT_TRUE(driver::SamePath(ProcessCurrentDirectory(program.Handle()).value_or(L""), InstallDirectory()))
-      << "the program looks for the stylesheet in its current directory";
-  main.PostClose();
-  EXPECT_EQ(program.WaitForExit(), 0u);
-}
-
 TEST_F(InstallerTest, UpgradesInPlaceAndRemovesAllButTheSettings) {
   ASSERT_EQ(Install(Package()), 0u);
   // The settings the program writes beside itself and the user's own.
@@ -283,13 +269,12 @@ TEST_F(InstallerTest, ConvertsFilesAndFoldersGivenOnTheCommandLine) {
   }
   driver::WriteTextFile(folder + L"\\notes.txt", "not a document");
   driver::MakeDirectories(folder + L"\\inner.XML");
-  const struct {
-    std::vector<std::wstring> arguments;
-  } cases[] = {{{InputDirectory() + L"\\" + first, InputDirectory() + L"\\" + second}}, {{folder}}};
-  for (const auto& c : cases) {
-    Start({}, {}, c.arguments);
+  const std::vector<std::wstring> cases[] = {{InputDirectory() + L"\\" + first, InputDirectory() + L"\\" + second},
+                                             {folder}};
+  for (const auto& arguments : cases) {
+    Start({}, {}, arguments);
     const BatchReport report = ReadReport();
-    ASSERT_EQ(report.rows.size(), 3u) << driver::ToUtf8(c.arguments.front());
+    ASSERT_EQ(report.rows.size(), 3u) << driver::ToUtf8(arguments.front());
     for (const std::size_t row : {1u, 2u}) {
       EXPECT_EQ(Utf8(report.rows[row][0] + L" " + report.rows[row][2]),
                 Utf8((row == 1 ? first : second) + L" Сконвертирован"));
@@ -298,22 +283,34 @@ TEST_F(InstallerTest, ConvertsFilesAndFoldersGivenOnTheCommandLine) {
   }
 }
 
-// Installed where its user cannot write, the program keeps his choice in a file of his own.
+// Installed where its user cannot write, the program keeps his choice in a file of his own: in
+// a read-only directory, and beside an administrator's read-only defaults, which it starts from.
 TEST_F(InstallerTest, KeepsTheChoiceInTheUsersOwnFileWhereItCannotWrite) {
   ASSERT_EQ(Install(Package()), 0u);
   RunFrom(InstallDirectory());
-  MakeReadOnlyForTheCase(InstallDirectory());
-  Start();
-  LookUp(BUTTONLOOKUPPATHOUT, Path(L"OUT"));
   const std::wstring userFile = UserSettingsDirectory() + L"\\Vexilate.INI";
-  driver::WaitUntil([&] { return driver::ReadTextFile(userFile).find("PathOut=") != std::string::npos; },
-                    L"the choice in the user's own settings file", Program().Id());
-  EXPECT_EQ(Exit(), 0u) << "no message about the settings either";
-  Start();
-  EXPECT_EQ(ControlText(PATHOUT), OutputDirectory()) << "the choice is back after a restart";
-  EXPECT_EQ(Exit(), 0u);
-  EXPECT_FALSE(driver::FileExists(SettingsFile())) << "nothing written beside the installed program";
-  EXPECT_NE(driver::ReadTextFile(userFile).find("PathOut=" + Utf8(OutputDirectory())), std::string::npos);
+  const std::string defaults = "[Paths]\r\nPathIn=" + Utf8(InputDirectory()) + "\\\r\n";
+  for (const bool withDefaults : {false, true}) {
+    if (withDefaults) {
+      driver::RemoveTree(UserSettingsDirectory());
+      driver::WriteTextFile(SettingsFile(), defaults);
+      MakeReadOnlyForTheCase(SettingsFile());
+    } else {
+      MakeReadOnlyForTheCase(InstallDirectory());
+    }
+    Start();
+    LookUp(BUTTONLOOKUPPATHOUT, Path(L"OUT"));
+    driver::WaitUntil([&] { return driver::ReadTextFile(userFile).find("PathOut=") != std::string::npos; },
+                      L"the choice in the user's own settings file", Program().Id());
+    EXPECT_EQ(Exit(), 0u) << "no message about the settings either";
+    Start();
+    EXPECT_EQ(ControlText(PATHOUT), OutputDirectory()) << "the choice is back after a restart";
+    EXPECT_EQ(ControlText(PATHIN), withDefaults ? InputDirectory() + L"\\" : L"") << "and the defaults with it";
+    EXPECT_EQ(Exit(), 0u);
+    EXPECT_EQ(driver::ReadTextFile(SettingsFile()), withDefaults ? defaults : "")
+        << "nothing written beside the program";
+    if (!withDefaults) MakeReadOnly(InstallDirectory(), false, Path(L"chattr-done"));
+  }
 }
 
 // Where nothing can be written, the user hears of it once, with the file and the system's reason.
