@@ -171,21 +171,17 @@ void BatchMoved() {
   rt::SelectControl(ui::control::BUTTONCONVERT, 0, 0);
 }
 
-bool MayCloseDuringBatch() {
-  if (!g_batch) return true;
-  const rt::LONG answer =
-      rt::ShowMessage(kStopBatchQuestion, kMessageCaption, rt::kWarningIcon, u"6", rt::BUTTON_NO, 1);
-  if (answer != rt::BUTTON_YES) return false;
+void StopBatchForClosing() {
+  if (!g_batch) return;
   g_batch->stop.Set();
   if (!g_batch->program.empty()) {
     // The processor is ended within moments: the batch ends before the program does, and no
     // processor of it outlives the program.
     EndBatch();
-    return true;
+    return;
   }
   // The system's own transformation cannot be interrupted; nothing waits for it.
   g_batch->worker.detach();
-  return true;
 }
 
 }  // namespace convert

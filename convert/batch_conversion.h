@@ -17,8 +17,8 @@ void StartBatch(std::span<const BatchInput> inputs, bool requireXml);
 // On EVENT_TaskEnded: shows how far the batch has come; at its end, the report.
 void BatchMoved();
 
-// Asked when the window is being closed: while a batch runs, whether to stop it and close.
-// "Yes" ends the running processor, and what it started, before it returns.
-bool MayCloseDuringBatch();
+// The user has chosen to close during a batch: ends the running processor, and what it started,
+// before it returns.
+void StopBatchForClosing();
 
 }  // namespace convert

@@ -9,14 +9,11 @@
 namespace convert {
 
 bool MayCloseDuringConversion() {
-  // A batch asks its own question; otherwise built-in conversions ask the same one.
-  if (BatchRunning()) {
-    if (!MayCloseDuringBatch()) return false;
-  } else if (BuiltInRunning()) {
-    const rt::LONG answer =
-        rt::ShowMessage(kStopBatchQuestion, kMessageCaption, rt::kWarningIcon, u"6", rt::BUTTON_NO, 1);
-    if (answer != rt::BUTTON_YES) return false;
-  }
+  if (!BatchRunning() && !BuiltInRunning()) return true;
+  const rt::LONG answer =
+      rt::ShowMessage(kStopBatchQuestion, kMessageCaption, rt::kWarningIcon, u"6", rt::BUTTON_NO, 1);
+  if (answer != rt::BUTTON_YES) return false;
+  StopBatchForClosing();
   rt::AbandonTransformations();
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "runtime/system/output_in_place.h"
+#include "runtime/text/number_text.h"
 #include "transform/documents/module_paths.h"
 #include "transform/xml_transform.h"
 
@@ -13,12 +15,6 @@ SRWLOCK g_placing = SRWLOCK_INIT;
 bool g_abandoned = false;  // guarded by g_placing
 
 std::atomic<unsigned> g_serial{0};
-
-Text Hex(unsigned value) {
-  Text digits;
-  for (int shift = 28; shift >= 0; shift -= 4) digits.push_back(u"0123456789ABCDEF"[value >> shift & 0xF]);
-  return digits;
-}
 
 }  // namespace
 
@@ -34,7 +30,7 @@ TemporaryOutput::TemporaryOutput(const Text& output) {
   const Text directory = output.substr(0, output.find_last_of(u"\\/") + 1);
   for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
     const unsigned unique = GetTickCount() ^ GetCurrentProcessId() << 16 ^ g_serial.fetch_add(1) * 0x9E3779B9u;
-    path_ = Concat({directory, u"vxt", Hex(unique), u".tmp"});
+    path_ = Concat({directory, u"vxt", HexText(unique, 8), u".tmp"});
     // Shared for deleting: moving it over the output opens it once more for that.
     file_ = OwnedHandle(CreateFileW(Wide(ExtendedLengthPath(path_)), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -61,8 +57,7 @@ bool TemporaryOutput::PutInPlace(const Text& output) {
   if (g_abandoned) {
     error_ = ERROR_OPERATION_ABORTED;
   } else if (SetRemoval(false)) {
-    placed = MoveFileExW(Wide(ExtendedLengthPath(path_)), Wide(ExtendedLengthPath(output)),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    placed = rt::PutInPlace(ExtendedLengthPath(path_), ExtendedLengthPath(output));
     if (!placed) {
       error_ = GetLastError();
       SetRemoval(true);

@@ -9,10 +9,7 @@ Text UnusedNameBeside(TextView path) {
   auto unique = static_cast<unsigned>((GetTickCount() ^ (GetCurrentProcessId() << 4)) & 0xFFFF);
   Text name;
   for (int attempt = 0; attempt < 0x10000; ++attempt, unique = (unique + 1) & 0xFFFF) {
-    constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    const char16_t digits[] = {kHex[(unique >> 12) & 0xF], kHex[(unique >> 8) & 0xF], kHex[(unique >> 4) & 0xF],
-                               kHex[unique & 0xF], u'\0'};
-    name = Concat({directory, u"vxt", digits, u".tmp"});
+    name = Concat({directory, u"vxt", HexText(unique, 4), u".tmp"});
     if (GetFileAttributesW(Wide(name)) == INVALID_FILE_ATTRIBUTES) break;
   }
   return name;

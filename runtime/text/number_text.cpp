@@ -101,12 +101,13 @@ Text FORMAT(LONG value, TextView picture) {
   return Text(width - needed, pad) + (negative ? Text(u"-") : Text()) + digits;
 }
 
-Text CodeText(std::uint32_t code) {
-  if (code < 0x80000000u) return DecimalText(code);
+Text HexText(std::uint32_t value, int digits) {
   constexpr char16_t kHex[] = u"0123456789ABCDEF";
-  Text text = u"0x";
-  for (int shift = 28; shift >= 0; shift -= 4) text += kHex[(code >> shift) & 0xF];
+  Text text;
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text += kHex[(value >> shift) & 0xF];
   return text;
 }
+
+Text CodeText(std::uint32_t code) { return code < 0x80000000u ? DecimalText(code) : u"0x" + HexText(code, 8); }
 
 }  // namespace rt

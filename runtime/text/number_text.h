@@ -25,6 +25,9 @@ Text DecimalText(std::integral auto value) {
   return Text(digits.begin(), digits.end());
 }
 
+// The value's last `digits` hexadecimal digits, in capitals, without "0x".
+Text HexText(std::uint32_t value, int digits);
+
 // A code as people look it up: decimal, or "0x" and eight hexadecimal digits from 0x80000000 on,
 // where error and status codes (HRESULT, NTSTATUS) live.
 Text CodeText(std::uint32_t code);
