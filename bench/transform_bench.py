@@ -66,7 +66,8 @@ def main() -> None:
         built_ms = float(result.split(" ms")[0])
         if idle_kib is None:
             idle_kib = built_kib  # a 1 KB input: the footprint of the process with the library loaded
-        print(f"{label}: built-in {built_ms:.1f} ms, peak resident {built_kib} KiB; "
+        print(f"{label}: built-in {result}")
+        print(f"  built-in {built_ms:.1f} ms, peak resident {built_kib} KiB; "
               f"xsltproc {reference_ms:.1f} ms, peak resident {reference_kib} KiB")
         print(f"  ratio built-in / xsltproc time: {built_ms / reference_ms:.2f}; built-in peak beyond a 1 KB run: "
               f"{(built_kib - idle_kib) / (size / 1024):.2f} x the input size")

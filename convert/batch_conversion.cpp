@@ -9,6 +9,7 @@
 
 #include "app/globals.h"
 #include "convert/hidden_conversion.h"
+#include "convert/result_placement.h"
 #include "convert/rules/batch_report.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/launch_parameters.h"
@@ -17,9 +18,10 @@
 #include "runtime/process/hidden_process.h"
 #include "runtime/process/process_watch.h"
 #include "runtime/system/file_facts.h"
+#include "runtime/system/output_in_place.h"
 #include "runtime/text/number_text.h"
 #include "runtime/window/dialog_services.h"
-#include "transform/xml_transform.h"
+#include "transform/transform_worker.h"
 #include "ui/main_window_definition.h"
 
 namespace convert {
@@ -51,26 +53,37 @@ struct Batch {
 
 Batch* g_batch = nullptr;
 
-// One file through the system XML library, with the batch's stylesheet compiled once.
-FileReport ConvertBuiltIn(const rt::CompiledStylesheet* stylesheet, const rt::Text& stylesheetReason,
-                          const BatchItem& item, const rt::Text& outputPath) {
-  FileReport report{item.inputName, item.outputName, FileResult::Failed, stylesheetReason, {}};
-  if (!stylesheet) return report;
-  const rt::TransformOutcome outcome = rt::TransformFile(*stylesheet, item.inputPath, outputPath);
-  report.result = outcome.succeeded ? FileResult::Converted : FileResult::Failed;
+// One file through the built-in transformation, with the batch's stylesheet compiled once.
+FileReport ConvertBuiltIn(rt::TransformWorker& worker, const rt::TransformOutcome& compiled, const BatchItem& item,
+                          const rt::Text& outputPath, const rt::StopSignal& stop) {
+  FileReport report{item.inputName, item.outputName, FileResult::Failed, compiled.reason, {}};
+  if (compiled.stopped) report.result = FileResult::Stopped;
+  if (!compiled.succeeded) return report;
+  const rt::Text written = rt::UnusedNameBeside(outputPath);
+  const rt::TransformOutcome outcome = worker.Transform(item.inputPath, written, outputPath);
   report.reason = outcome.reason;
+  // A result that comes as the user stops is not put in place either: an earlier output stays.
+  if (outcome.stopped || (outcome.succeeded && stop.IsSet())) {
+    report.result = FileResult::Stopped;
+  } else if (outcome.succeeded) {
+    const Placement placement = PlaceResult(written, outputPath);
+    if (placement.placed) report.result = FileResult::Converted;
+    report.reason = placement.reason;
+    return report;
+  }
+  rt::RemoveFile(written);
   return report;
 }
 
 void Work(Batch& batch) {
-  // Without the processor the program converts itself: COM on this thread, the stylesheet
-  // compiled once for every file.
-  std::optional<rt::ComThreadScope> com;
-  std::optional<rt::CompiledStylesheet> stylesheet;
-  rt::Text stylesheetReason;
+  rt::RemoveLeftTemporaries(batch.outputDirectory);
+  // Without the processor the program converts itself, in a worker of its own that is stopped
+  // as the processor is; the stylesheet is compiled once for every file.
+  std::optional<rt::TransformWorker> worker;
+  rt::TransformOutcome compiled;
   if (batch.program.empty()) {
-    com.emplace();
-    stylesheet = rt::CompiledStylesheet::Compile(batch.stylesheetPath, stylesheetReason);
+    worker.emplace(batch.stop, rt::ExecutablePath());
+    compiled = worker->Compile(batch.stylesheetPath);
   }
   const HiddenConversion hidden{batch.program, batch.workDirectory, &batch.stop};
   for (const std::size_t index : batch.toConvert) {
@@ -80,15 +93,14 @@ void Work(Batch& batch) {
       ++batch.current;
     }
     rt::PostTaskEnded(batch.window);
-    FileReport report = batch.program.empty() ? ConvertBuiltIn(stylesheet ? &*stylesheet : nullptr, stylesheetReason,
-                                                               batch.plan[index], batch.outputPaths[index])
-                                              : ConvertHidden(hidden, batch.plan[index], batch.outputPaths[index]);
+    FileReport report = worker
+                            ? ConvertBuiltIn(*worker, compiled, batch.plan[index], batch.outputPaths[index], batch.stop)
+                            : ConvertHidden(hidden, batch.plan[index], batch.outputPaths[index]);
     std::lock_guard guard(batch.lock);
     batch.reports[index] = std::move(report);
     ++batch.done;
   }
-  stylesheet.reset();  // before COM goes
-  com.reset();
+  worker.reset();
   {
     std::lock_guard guard(batch.lock);
     batch.finished = true;
@@ -174,14 +186,9 @@ void BatchMoved() {
 void StopBatchForClosing() {
   if (!g_batch) return;
   g_batch->stop.Set();
-  if (!g_batch->program.empty()) {
-    // The processor is ended within moments: the batch ends before the program does, and no
-    // processor of it outlives the program.
-    EndBatch();
-    return;
-  }
-  // The system's own transformation cannot be interrupted; nothing waits for it.
-  g_batch->worker.detach();
+  // The processor, or the worker that transforms, is ended within moments: the batch ends
+  // before the program does, and nothing of it outlives the program.
+  EndBatch();
 }
 
 }  // namespace convert

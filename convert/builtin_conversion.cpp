@@ -1,57 +1,94 @@
 #include "convert/builtin_conversion.h"
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <utility>
 
+#include "convert/result_placement.h"
 #include "runtime/process/process_watch.h"
+#include "runtime/process/stop_signal.h"
+#include "runtime/system/output_in_place.h"
 #include "runtime/window/dialog_services.h"
+#include "transform/transform_worker.h"
 
 namespace convert {
 namespace {
 
-// Workers may still run while the program ends, so what they reach is never destroyed.
-struct Ended {
-  std::mutex lock;
-  std::vector<BuiltInEnd> conversions;  // guarded by lock
+struct Running {
+  rt::StopSignal stop;
+  std::atomic<bool> ended{false};
+  std::thread thread;
 };
-Ended& TheEnded() {
-  static Ended* ended = new Ended;
-  return *ended;
+
+// Started, taken and stopped by the window's thread only.
+std::vector<std::unique_ptr<Running>> g_running;
+
+std::mutex g_lock;
+std::vector<BuiltInEnd> g_ended;  // guarded by g_lock
+
+rt::TransformOutcome Convert(const rt::Text& inputPath, const rt::Text& stylesheetPath, const rt::Text& outputPath,
+                             const rt::StopSignal& stop) {
+  rt::RemoveLeftTemporaries(outputPath.substr(0, outputPath.find_last_of(u"\\/") + 1));
+  rt::TransformWorker worker(stop, rt::ExecutablePath());
+  rt::TransformOutcome outcome = worker.Compile(stylesheetPath);
+  if (!outcome.succeeded) return outcome;
+  const rt::Text written = rt::UnusedNameBeside(outputPath);
+  outcome = worker.Transform(inputPath, written, outputPath);
+  if (outcome.succeeded && !stop.IsSet()) {
+    const Placement placement = PlaceResult(written, outputPath);
+    outcome.succeeded = placement.placed;
+    outcome.reason = placement.reason;
+    return outcome;
+  }
+  rt::RemoveFile(written);
+  return outcome;
 }
 
-std::atomic<int> g_running{0};
+void JoinEnded() {
+  std::erase_if(g_running, [](const std::unique_ptr<Running>& running) {
+    if (!running->ended.load()) return false;
+    running->thread.join();
+    return true;
+  });
+}
 
 }  // namespace
 
 void StartBuiltInConversion(StartedConversion conversion, rt::Text inputPath, rt::Text stylesheetPath) {
+  JoinEnded();
   const rt::HandleValue window = rt::WindowHandle();
-  ++g_running;
-  // Not joined: closing the program does not wait for it (after asking, see close_query.h).
-  std::thread([conversion = std::move(conversion), inputPath = std::move(inputPath),
-               stylesheetPath = std::move(stylesheetPath), window]() mutable {
-    rt::TransformOutcome outcome;
-    {
-      const rt::ComThreadScope com;
-      outcome = rt::TransformFile(inputPath, stylesheetPath, conversion.outputPath);
+  auto running = std::make_unique<Running>();
+  Running& state = *running;
+  state.thread = std::thread([&state, conversion = std::move(conversion), inputPath = std::move(inputPath),
+                              stylesheetPath = std::move(stylesheetPath), window]() mutable {
+    rt::TransformOutcome outcome = Convert(inputPath, stylesheetPath, conversion.outputPath, state.stop);
+    if (!outcome.stopped) {
+      const std::lock_guard guard(g_lock);
+      g_ended.push_back({std::move(conversion), std::move(outcome)});
     }
-    {
-      Ended& ended = TheEnded();
-      const std::lock_guard guard(ended.lock);
-      ended.conversions.push_back({std::move(conversion), std::move(outcome)});
-    }
-    --g_running;
+    state.ended.store(true);
     rt::PostTaskEnded(window);
-  }).detach();
+  });
+  g_running.push_back(std::move(running));
 }
 
-bool BuiltInRunning() { return g_running.load() > 0; }
+bool BuiltInRunning() {
+  return std::any_of(g_running.begin(), g_running.end(),
+                     [](const std::unique_ptr<Running>& running) { return !running->ended.load(); });
+}
 
 std::vector<BuiltInEnd> TakeEndedBuiltInConversions() {
-  Ended& ended = TheEnded();
-  const std::lock_guard guard(ended.lock);
-  return std::exchange(ended.conversions, {});
+  JoinEnded();
+  const std::lock_guard guard(g_lock);
+  return std::exchange(g_ended, {});
+}
+
+void StopBuiltInConversions() {
+  for (const auto& running : g_running) running->stop.Set();
+  for (const auto& running : g_running) running->thread.join();
+  g_running.clear();
 }
 
 }  // namespace convert

@@ -1,6 +1,7 @@
 // Conversions the program does itself through the system XML library, when msxsl.exe is
-// nowhere to be found: each on a worker thread of its own (the window answers throughout),
-// its end told to the window as a processor's end is.
+// nowhere to be found: each followed by a thread of its own (the window answers throughout) and
+// done by a worker process that can be ended at any moment; its end is told to the window as a
+// processor's end is.
 #pragma once
 
 #include <vector>
@@ -23,5 +24,9 @@ bool BuiltInRunning();
 
 // The built-in conversions that have ended since the last call.
 std::vector<BuiltInEnd> TakeEndedBuiltInConversions();
+
+// The program is closing: ends every one still running at once, an earlier output kept, and
+// returns when nothing of them is left.
+void StopBuiltInConversions();
 
 }  // namespace convert

@@ -4,7 +4,6 @@
 #include "convert/builtin_conversion.h"
 #include "convert/rules/conversion_messages.h"
 #include "runtime/window/dialog_services.h"
-#include "transform/xml_transform.h"
 
 namespace convert {
 
@@ -14,7 +13,7 @@ bool MayCloseDuringConversion() {
       rt::ShowMessage(kStopBatchQuestion, kMessageCaption, rt::kWarningIcon, u"6", rt::BUTTON_NO, 1);
   if (answer != rt::BUTTON_YES) return false;
   StopBatchForClosing();
-  rt::AbandonTransformations();
+  StopBuiltInConversions();
   return true;
 }
 

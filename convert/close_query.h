@@ -4,8 +4,8 @@
 namespace convert {
 
 // Asked when the window is being closed: while a batch or a built-in conversion runs, whether
-// to stop and close, asked once. After "Yes" no result is put in place any more, so an earlier
-// output stays, and the temporary files go with the program.
+// to stop and close, asked once. "Yes" ends them all before it returns: an earlier output
+// stays, and no temporary file is left.
 bool MayCloseDuringConversion();
 
 }  // namespace convert

@@ -1,5 +1,6 @@
 #include "convert/hidden_conversion.h"
 
+#include "convert/result_placement.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_outcome.h"
 #include "convert/rules/launch_parameters.h"
@@ -28,11 +29,11 @@ FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, con
     report.result = FileResult::Stopped;
   } else if (outcome != Outcome::Succeeded) {
     report.reason = FailureReason(outcome, run.exitCode, outputPath);
-  } else if (rt::PutInPlace(written, outputPath)) {
-    report.result = FileResult::Converted;
-    return report;
   } else {
-    report.reason = FailureReason(Outcome::NoOutput, 0, outputPath);
+    const Placement placement = PlaceResult(written, outputPath);
+    if (placement.placed) report.result = FileResult::Converted;
+    report.reason = placement.reason;
+    return report;
   }
   rt::RemoveFile(written);
   return report;

@@ -44,24 +44,40 @@ void RemoveCopies(const Text& directory) {
   RemoveDirectoryW(Wide(directory));
 }
 
-// Directories are named "vxs<process id>-<serial>". One whose process no longer runs was left
-// by a program ended while it converted; it goes now.
-void RemoveLeftDirectories(const Text& temporary) {
+// Directories are named "vxs<process id>-<serial>".
+std::uint32_t OwnerOfDirectory(const wchar_t* name) {
+  DWORD owner = 0;
+  for (const wchar_t* c = name + 3; *c >= L'0' && *c <= L'9' && owner < 0x10000000; ++c) {
+    owner = owner * 10 + static_cast<DWORD>(*c - L'0');
+  }
+  return owner;
+}
+
+// Removes the directories of the process; with 0, those of every process that no longer runs,
+// left by a program ended while it converted.
+void RemoveDirectoriesOf(const Text& temporary, std::uint32_t processId) {
   WIN32_FIND_DATAW found{};
   HANDLE search = FindFirstFileW(Wide(temporary + u"vxs*"), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    DWORD owner = 0;
-    for (const wchar_t* c = found.cFileName + 3; *c >= L'0' && *c <= L'9' && owner < 0x10000000; ++c) {
-      owner = owner * 10 + static_cast<DWORD>(*c - L'0');
-    }
+    const DWORD owner = OwnerOfDirectory(found.cFileName);
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || owner == 0 || owner == GetCurrentProcessId()) continue;
-    if (const OwnedHandle process{OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner)}) {
-    } else if (GetLastError() == ERROR_INVALID_PARAMETER) {  // no such process
-      RemoveCopies(Concat({temporary, FromWide(found.cFileName), u"\\"}));
+    if (processId != 0) {
+      if (owner != processId) continue;
+    } else if (const OwnedHandle process{OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner)}) {
+      continue;
+    } else if (GetLastError() != ERROR_INVALID_PARAMETER) {  // it runs, but is not ours to look at
+      continue;
     }
+    RemoveCopies(Concat({temporary, FromWide(found.cFileName), u"\\"}));
   } while (FindNextFileW(search, &found));
   FindClose(search);
+}
+
+Text TemporaryDirectory() {
+  wchar_t temporary[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, temporary);
+  return length == 0 || length > MAX_PATH ? Text() : FromWide(temporary);
 }
 
 }  // namespace
@@ -70,22 +86,26 @@ StylesheetModules::~StylesheetModules() {
   if (!directory_.empty()) RemoveCopies(directory_);
 }
 
+void RemoveModuleCopiesOf(std::uint32_t processId) {
+  const Text temporary = TemporaryDirectory();
+  if (!temporary.empty() && processId != 0) RemoveDirectoriesOf(temporary, processId);
+}
+
 bool StylesheetModules::MakeDirectory(Text& reason) {
-  wchar_t temporary[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathW(MAX_PATH + 1, temporary);
-  DWORD error = length == 0 || length > MAX_PATH ? GetLastError() : 0;
-  if (error == 0) RemoveLeftDirectories(FromWide(temporary));
+  const Text temporary = TemporaryDirectory();
+  DWORD error = !temporary.empty() ? 0 : GetLastError() != 0 ? GetLastError() : ERROR_PATH_NOT_FOUND;
+  if (error == 0) RemoveDirectoriesOf(temporary, 0);
   static std::atomic<unsigned> serial{0};
   for (unsigned attempt = 0; error == 0 && attempt < 100; ++attempt) {
     const std::string unique = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++);
-    const Text directory = Concat({FromWide(temporary), u"vxs", Text(unique.begin(), unique.end()), u"\\"});
+    const Text directory = Concat({temporary, u"vxs", Text(unique.begin(), unique.end()), u"\\"});
     if (CreateDirectoryW(Wide(ExtendedLengthPath(directory)), nullptr)) {
       directory_ = directory;
       return true;
     }
     error = GetLastError() == ERROR_ALREADY_EXISTS ? 0 : GetLastError();
   }
-  reason = OutputNotWrittenReason(FromWide(temporary), SystemErrorText(error));
+  reason = OutputNotWrittenReason(temporary, SystemErrorText(error));
   return false;
 }
 

@@ -13,6 +13,7 @@
 // a DTD.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "runtime/text/text_value.h"
@@ -23,7 +24,9 @@ namespace rt {
 class StylesheetModules {
  public:
   StylesheetModules() = default;
-  ~StylesheetModules();  // the copies go (or, if the program is ended first, at the next start)
+  // The copies go; those of a process ended first go at the next compile, or when the program
+  // that started that process as its worker has ended it (RemoveModuleCopiesOf).
+  ~StylesheetModules();
   StylesheetModules(const StylesheetModules&) = delete;
   StylesheetModules& operator=(const StylesheetModules&) = delete;
 
@@ -43,5 +46,8 @@ class StylesheetModules {
   std::vector<Text> includers_;                     // the module that first named each
   std::vector<std::vector<std::size_t>> pulledIn_;  // by index, the modules each one names
 };
+
+// The copies of the modules that the process (one that has ended) left.
+void RemoveModuleCopiesOf(std::uint32_t processId);
 
 }  // namespace rt

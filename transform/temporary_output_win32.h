@@ -1,4 +1,5 @@
-// The file a transformation writes before its result is put in the output's place.
+// The file a transformation writes its result to, before the program puts it in the output's
+// place.
 #pragma once
 
 #include "runtime/system/owned_handle_win32.h"
@@ -6,12 +7,11 @@
 
 namespace rt {
 
-// A new, uniquely named "vxt….tmp" in the output's directory, open for writing. The system
-// removes it when it is closed, and so when the process ends in any way (ended from outside
-// too), unless PutInPlace has moved it over the output.
+// A new file, open for writing. The system removes it when it is closed, and so when the
+// process ends in any way (ended from outside too), unless it is kept.
 class TemporaryOutput {
  public:
-  explicit TemporaryOutput(const Text& output);
+  explicit TemporaryOutput(const Text& path);
   TemporaryOutput(const TemporaryOutput&) = delete;
   TemporaryOutput& operator=(const TemporaryOutput&) = delete;
 
@@ -20,14 +20,12 @@ class TemporaryOutput {
   HANDLE handle() const { return file_.get(); }
   DWORD error() const { return error_; }
 
-  // Replaces the output with the file. False, with error(), when it could not; and when the
-  // program is ending (AbandonTransformations), so that an earlier output stays.
-  bool PutInPlace(const Text& output);
+  // The file stays, as it is written, once it is closed. False, with error(), when it cannot.
+  bool Keep();
 
  private:
   bool SetRemoval(bool remove);
 
-  Text path_;
   OwnedHandle file_;
   DWORD error_ = 0;
 };

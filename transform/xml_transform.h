@@ -11,7 +11,8 @@ namespace rt {
 
 struct TransformOutcome {
   bool succeeded = false;
-  Text reason;  // for the user, when it failed
+  bool stopped = false;  // ended on request before it came to an end of its own
+  Text reason;           // for the user, when it failed
 };
 
 // A stylesheet loaded and compiled once for a batch of files. It is built, used and let go
@@ -29,23 +30,17 @@ class CompiledStylesheet {
 
  private:
   struct Library;  // the system library's objects
-  friend TransformOutcome TransformFile(const CompiledStylesheet&, TextView, TextView);
+  friend TransformOutcome TransformFile(const CompiledStylesheet&, TextView, TextView, TextView);
 
   explicit CompiledStylesheet(std::unique_ptr<Library> library);
   std::unique_ptr<Library> library_;
 };
 
 // Parses the input (no DTD, nothing external), runs the stylesheet and writes what it gives,
-// bytes as the stylesheet's xsl:output asks, to a temporary file beside the output. Only a
-// transformation that gave a result replaces the output; on any failure an earlier output
-// stays as it was and the temporary file goes.
-TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView inputPath, TextView outputPath);
-
-// One file: compiles the stylesheet, then transforms.
-TransformOutcome TransformFile(TextView inputPath, TextView stylesheetPath, TextView outputPath);
-
-// For a program that is ending: no transformation puts its result in place from now on (one
-// doing so right now finishes first); their temporary files go with the process.
-void AbandonTransformations();
+// bytes as the stylesheet's xsl:output asks, to `writtenPath`, a new file. That file stays, whole,
+// only when the transformation gave a result; on any failure, and when the process is ended in
+// the middle, it goes. `outputPath` is the output the result is for, as reasons name it.
+TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView inputPath, TextView writtenPath,
+                               TextView outputPath);
 
 }  // namespace rt

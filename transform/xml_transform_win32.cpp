@@ -108,17 +108,16 @@ std::optional<CompiledStylesheet> CompiledStylesheet::Compile(TextView styleshee
   return CompiledStylesheet(std::move(library));
 }
 
-TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView inputPath, TextView outputPath) {
+TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView inputPath, TextView writtenPath,
+                               TextView outputPath) {
   const Text input = FullPath(inputPath), output = FullPath(outputPath);
   Text reason;
   ComPtr<IXMLDOMDocument2> document = LoadInput(input, reason);
-  if (!document) return {false, reason};
+  if (!document) return {false, false, reason};
 
-  TemporaryOutput temporary(output);
-  if (!temporary.made()) {
-    return {false, OutputNotWrittenReason(output, SystemErrorText(temporary.error()))};
-  }
-  ComPtr<FileStream> stream = FileStream::Over(temporary.handle());
+  TemporaryOutput written(FullPath(writtenPath));
+  if (!written.made()) return {false, false, OutputNotWrittenReason(output, SystemErrorText(written.error()))};
+  ComPtr<FileStream> stream = FileStream::Over(written.handle());
 
   ComPtr<IXSLProcessor> processor;
   HRESULT result = stylesheet.library_->compiled->createProcessor(processor.put());
@@ -140,19 +139,14 @@ TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView in
   processor.reset();  // lets go of the stream
   stream->Close();
 
-  if (FAILED(result) || done != VARIANT_TRUE) return {false, TransformFailedReason(input, failure)};
-  if (stream->writeError() != 0) return {false, OutputNotWrittenReason(output, SystemErrorText(stream->writeError()))};
+  if (FAILED(result) || done != VARIANT_TRUE) return {false, false, TransformFailedReason(input, failure)};
+  if (stream->writeError() != 0) {
+    return {false, false, OutputNotWrittenReason(output, SystemErrorText(stream->writeError()))};
+  }
   // Nothing written is how some implementations of the library show a failed transformation.
-  if (stream->bytesWritten() == 0) return {false, NoResultReason(input)};
-  if (!temporary.PutInPlace(output)) return {false, OutputNotWrittenReason(output, SystemErrorText(temporary.error()))};
-  return {true, Text()};
-}
-
-TransformOutcome TransformFile(TextView inputPath, TextView stylesheetPath, TextView outputPath) {
-  Text reason;
-  const auto stylesheet = CompiledStylesheet::Compile(stylesheetPath, reason);
-  if (!stylesheet) return {false, reason};
-  return TransformFile(*stylesheet, inputPath, outputPath);
+  if (stream->bytesWritten() == 0) return {false, false, NoResultReason(input)};
+  if (!written.Keep()) return {false, false, OutputNotWrittenReason(output, SystemErrorText(written.error()))};
+  return {true, false, Text()};
 }
 
 }  // namespace rt

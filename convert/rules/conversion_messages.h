@@ -82,6 +82,12 @@ inline constexpr char16_t kFileFilter[] = u"*.XML";
 inline constexpr char16_t kProcessorProgram[] = u"msxsl.exe";
 inline constexpr char16_t kStylesheet[] = u"qRec7to4.xsl";
 
+// A finished result that could not replace the output (held open by another program) and was
+// kept beside it: "<why the output was not written>. Результат сохранён в файле <kept>".
+inline constexpr char16_t kResultKeptIn[] = u". Результат сохранён в файле ";
+// The name it is kept under: the output's, followed by this.
+inline constexpr char16_t kKeptResultSuffix[] = u".new";
+
 // Separates lines in a message box text.
 inline constexpr char16_t kLineBreak = u'|';
 
@@ -96,6 +102,13 @@ inline rt::Text LaunchFailedMessage(rt::TextView systemDescription) {
   systemDescription = rt::TrimmedRight(systemDescription);
   if (systemDescription.empty()) return kLaunchFailed;
   return rt::Concat({kLaunchFailed, rt::TextView(&kLineBreak, 1), systemDescription});
+}
+
+// The reason without the full stop the system's description ends in, then where the result is.
+inline rt::Text ResultKeptReason(rt::TextView notWritten, rt::TextView keptPath) {
+  notWritten = rt::TrimmedRight(notWritten);
+  if (notWritten.ends_with(u'.')) notWritten.remove_suffix(1);
+  return rt::Concat({notWritten, kResultKeptIn, keptPath});
 }
 
 }  // namespace convert

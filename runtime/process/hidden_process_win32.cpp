@@ -1,4 +1,5 @@
 #include "runtime/process/hidden_process.h"
+#include "runtime/process/hidden_start_win32.h"
 #include "runtime/process/output_pipe_win32.h"
 #include "runtime/system/file_facts.h"
 #include "runtime/system/owned_handle_win32.h"
@@ -10,20 +11,9 @@ namespace {
 
 // The exit code the processes of a stopped run are given.
 constexpr UINT kStoppedExitCode = 0xC000013A;
-// Once the job is ended, the processes are gone within moments; these bound the waits only
-// against the unforeseen (a handle to the pipe held outside the job).
-constexpr DWORD kEndWait = 5000;
+// Bounds the wait for the output only against the unforeseen (a handle to the pipe held
+// outside the job).
 constexpr DWORD kDrainWait = 2000;
-
-// A job that ends every process in it when it is closed, as when this program ends.
-OwnedHandle KillingJob() {
-  OwnedHandle job(CreateJobObjectW(nullptr, nullptr));
-  if (!job) return job;
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) job.Reset();
-  return job;
-}
 
 // Reads the output while waiting for the program's end or the stop; true when it ended.
 bool AwaitEnd(HANDLE process, OutputPipe& pipe, const StopSignal& stop) {
@@ -60,49 +50,25 @@ HiddenRun RunHidden(TextView program, TextView parameters, TextView directory, s
                     const StopSignal& stop) {
   HiddenRun run;
   OutputPipe pipe(captureLimit);
-  const OwnedHandle job = KillingJob();
-  if (!pipe.Open() || !job) {
+  if (!pipe.Open()) {
     run.systemError = GetLastError();
     return run;
   }
-
-  // The command line as the shell writes it: the quoted program, then the parameter text.
-  Text commandLine = Concat({u"\"", program, u"\"", parameters});
-  const Text programText(program), directoryText(directory);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  startup.hStdOutput = pipe.WriteEnd();
-  startup.hStdError = pipe.WriteEnd();
-  PROCESS_INFORMATION process{};
-  // Suspended until it is in the job, so that nothing it starts escapes the job.
-  if (!CreateProcessW(Wide(programText), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, TRUE,
-                      CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
-                      directoryText.empty() ? nullptr : Wide(directoryText), &startup, &process)) {
-    run.systemError = GetLastError();
+  const HiddenStart started = StartHidden(program, parameters, directory, nullptr, pipe.WriteEnd(), pipe.WriteEnd());
+  if (!started.process) {
+    run.systemError = started.error;
     return run;
   }
-  const OwnedHandle processHandle(process.hProcess), threadHandle(process.hThread);
-  // A program that runs in a job of its own which allows no other (Windows 7 without
-  // breakaway) cannot put it in ours; then the processor alone can be ended.
-  const bool inJob = AssignProcessToJobObject(job.get(), process.hProcess);
-  ResumeThread(process.hThread);
   run.started = true;
   pipe.StartReading();
 
-  run.stopped = !AwaitEnd(process.hProcess, pipe, stop);
+  run.stopped = !AwaitEnd(started.process.get(), pipe, stop);
   // Whatever is left of the job goes: the program itself when it was stopped, otherwise what
   // it started and left running. With them goes every holder of the pipe.
-  if (inJob) {
-    TerminateJobObject(job.get(), kStoppedExitCode);
-  } else if (run.stopped) {
-    TerminateProcess(process.hProcess, kStoppedExitCode);
-  }
-  WaitForSingleObject(process.hProcess, kEndWait);
+  EndHidden(started, kStoppedExitCode);
   pipe.Drain(kDrainWait);
   DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
+  GetExitCodeProcess(started.process.get(), &code);
   run.exitCode = code;
   run.captured = pipe.kept();
   run.cut = pipe.cut();

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 #include "runtime/system/owned_handle_win32.h"
 
@@ -36,6 +37,8 @@ class OutputPipe {
   void Drain(DWORD milliseconds);
 
   const std::string& kept() const { return kept_; }
+  // What has been kept so far, which makes room for as much again.
+  std::string Take() { return std::exchange(kept_, {}); }
   bool cut() const { return cut_; }
 
  private:

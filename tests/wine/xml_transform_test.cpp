@@ -1,6 +1,4 @@
 // Transforming XML files with a stylesheet through the system XML library.
-#include "transform/xml_transform.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
@@ -8,6 +6,7 @@
 
 #include "runtime/system/win32_api.h"
 #include "tests/wine/test_paths.h"
+#include "transform/transform_worker.h"
 
 namespace {
 
@@ -50,6 +49,18 @@ std::set<Text> FilesIn(const Text& directory) {
   return names;
 }
 
+// One file as the program converts it: in its worker, the result then put in place.
+rt::TransformOutcome Convert(const Text& input, const Text& stylesheet, const Text& output) {
+  const rt::StopSignal stop;
+  rt::TransformWorker worker(stop, vxtest::WinePathOf(VEXILATE_EXE));
+  rt::TransformOutcome outcome = worker.Compile(stylesheet);
+  const Text written = output + u".written";
+  if (outcome.succeeded) outcome = worker.Transform(input, written, output);
+  if (outcome.succeeded)
+    MoveFileExW(rt::Wide(u"\\\\?\\" + written), rt::Wide(u"\\\\?\\" + output), MOVEFILE_REPLACE_EXISTING);
+  return outcome;
+}
+
 class XmlTransform : public ::testing::Test {
  protected:
   rt::ComThreadScope com;
@@ -89,7 +100,7 @@ TEST_F(XmlTransform, FailuresKeepTheEarlierOutputAndSayWhy) {
     const std::set<Text> before = FilesIn(place);
     const Text output = place + u"out.XML";
 
-    const rt::TransformOutcome outcome = rt::TransformFile(place + u"in.XML", place + u"style.xsl", output);
+    const rt::TransformOutcome outcome = Convert(place + u"in.XML", place + u"style.xsl", output);
     EXPECT_FALSE(outcome.succeeded) << c.what;
     const Text named = c.named == kNamesInput ? place + u"in.XML" : place + u"style.xsl";
     EXPECT_NE(outcome.reason.find(named), Text::npos) << c.what << ": " << Utf8(outcome.reason);
@@ -150,7 +161,7 @@ TEST_F(XmlTransform, EntitiesGiveWhatTheLibraryGivesWithoutThem) {
       const std::string body = (i == 0 ? with : without).substr(with.find("<xsl:stylesheet"));
       ASSERT_TRUE(vxtest::WriteBytes(dir / u"style.xsl", c.encoded(c.declaration + (i == 0 ? doctype : "") + body)));
       ASSERT_TRUE(vxtest::WriteBytes(dir / u"in.XML", kInput));
-      const rt::TransformOutcome outcome = rt::TransformFile(dir / u"in.XML", dir / u"style.xsl", dir / u"out.XML");
+      const rt::TransformOutcome outcome = Convert(dir / u"in.XML", dir / u"style.xsl", dir / u"out.XML");
       EXPECT_TRUE(outcome.succeeded) << c.what << ": " << Utf8(outcome.reason);
       outputs[i] = vxtest::ReadBytes(dir / u"out.XML").value_or("<none>");
     }
@@ -180,7 +191,7 @@ TEST_F(XmlTransform, ModulesInACircleOrNotFiles) {
     main.insert(main.find("<xsl:output"), "<xsl:include href=\"sub/../other.xsl\"/>");
     ASSERT_TRUE(vxtest::WriteBytes(dir / u"style.xsl", main));
     ASSERT_TRUE(vxtest::WriteBytes(dir / u"other.xsl", c.other));
-    const rt::TransformOutcome outcome = rt::TransformFile(dir / u"in.XML", dir / u"style.xsl", dir / u"out.XML");
+    const rt::TransformOutcome outcome = Convert(dir / u"in.XML", dir / u"style.xsl", dir / u"out.XML");
     EXPECT_FALSE(outcome.succeeded) << c.what;
     EXPECT_NE(outcome.reason.find(c.saying), Text::npos) << c.what << ": " << Utf8(outcome.reason);
   }
@@ -205,7 +216,7 @@ TEST_F(XmlTransform, LongPathsWithMarks) {
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
   }
-  const rt::TransformOutcome outcome = rt::TransformFile(place + u"in.XML", place + u"style.xsl", place + u"out.XML");
+  const rt::TransformOutcome outcome = Convert(place + u"in.XML", place + u"style.xsl", place + u"out.XML");
   EXPECT_TRUE(outcome.succeeded) << Utf8(outcome.reason);
   EXPECT_NE(GetFileAttributesW(rt::Wide(u"\\\\?\\" + place + u"out.XML")), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(vxtest::RemoveTree(u"\\\\?\\" + place));

@@ -108,4 +108,12 @@ Text NoResultReason(TextView inputPath) {
   return Concat({u"Преобразование файла ", inputPath, u" не дало результата"});
 }
 
+Text WorkerNotStartedReason(TextView systemText) {
+  return WithDetail(u"Не удалось запустить встроенную конвертацию", systemText);
+}
+
+Text WorkerEndedReason(TextView inputPath) {
+  return Concat({u"Преобразование файла ", inputPath, u" прервалось: встроенная конвертация аварийно завершилась"});
+}
+
 }  // namespace rt

@@ -34,5 +34,8 @@ Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText);
 Text OutputNotWrittenReason(TextView outputPath, TextView systemText);
 Text TransformFailedReason(TextView inputPath, TextView libraryText);
 Text NoResultReason(TextView inputPath);
+// The program's own worker that transforms could not be started, or ended before it answered.
+Text WorkerNotStartedReason(TextView systemText);
+Text WorkerEndedReason(TextView inputPath);
 
 }  // namespace rt

@@ -1,0 +1,21 @@
+#include "convert/result_placement.h"
+
+#include "convert/rules/conversion_messages.h"
+#include "runtime/system/output_in_place.h"
+#include "runtime/system/system_error.h"
+#include "transform/documents/module_paths.h"
+#include "transform/documents/xml_transform_reasons.h"
+
+namespace convert {
+
+Placement PlaceResult(const rt::Text& written, const rt::Text& outputPath) {
+  std::uint32_t error = 0;
+  if (rt::PutInPlace(rt::ExtendedLengthPath(written), rt::ExtendedLengthPath(outputPath), error)) return {true, {}};
+  const rt::Text notWritten = rt::OutputNotWrittenReason(outputPath, rt::SystemErrorText(error));
+  rt::Text kept = outputPath + kKeptResultSuffix;
+  std::uint32_t keptError = 0;
+  if (!rt::PutInPlace(rt::ExtendedLengthPath(written), rt::ExtendedLengthPath(kept), keptError)) kept = written;
+  return {false, ResultKeptReason(notWritten, kept)};
+}
+
+}  // namespace convert

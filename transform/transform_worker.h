@@ -1,0 +1,43 @@
+// The built-in transformation done by a worker: this program started again, hidden, with
+// kTransformWorkerSwitch. Whatever the system XML library does then happens in that process,
+// so a transformation can be stopped at any moment as the processor can (its process ended),
+// and leaves nothing behind: its written file goes with it.
+#pragma once
+
+#include "runtime/process/stop_signal.h"
+#include "runtime/process/worker_process.h"
+#include "transform/xml_transform.h"
+
+namespace rt {
+
+inline constexpr char16_t kTransformWorkerSwitch[] = u"/transform-worker";
+
+class TransformWorker {
+ public:
+  // A worker started from `program` (this program's executable), stopped by `stop`.
+  TransformWorker(const StopSignal& stop, Text program);
+  ~TransformWorker();  // the worker ends, and its private copies of the modules go
+  TransformWorker(const TransformWorker&) = delete;
+  TransformWorker& operator=(const TransformWorker&) = delete;
+
+  // Starts the worker and compiles the stylesheet there, for every file after.
+  TransformOutcome Compile(TextView stylesheetPath);
+  // In the worker: TransformFile with the compiled stylesheet. A worker that ended unexpectedly
+  // is started again, with the stylesheet compiled again, for the next file.
+  TransformOutcome Transform(TextView inputPath, TextView writtenPath, TextView outputPath);
+
+ private:
+  TransformOutcome Ask(std::initializer_list<TextView> request, TextView inputPath);
+  void Ended();
+
+  const StopSignal& stop_;
+  const Text program_;
+  Text stylesheetPath_;
+  WorkerProcess worker_;
+};
+
+// The worker's side, for a process started with kTransformWorkerSwitch: answers the requests
+// on its standard input until that ends; returns the process's exit code.
+int ServeTransformations();
+
+}  // namespace rt

@@ -1,0 +1,107 @@
+#include <optional>
+#include <vector>
+
+#include "runtime/com/com_thread_scope.h"
+#include "runtime/system/system_error.h"
+#include "runtime/text/message_frames.h"
+#include "transform/documents/xml_transform_reasons.h"
+#include "transform/stylesheet_modules_win32.h"
+#include "transform/transform_worker.h"
+
+namespace rt {
+namespace {
+
+constexpr TextView kCompile = u"compile", kTransform = u"transform", kDone = u"done", kFailed = u"failed";
+
+}  // namespace
+
+TransformWorker::TransformWorker(const StopSignal& stop, Text program) : stop_(stop), program_(std::move(program)) {}
+
+TransformWorker::~TransformWorker() { Ended(); }
+
+// An ended worker's copies of the modules are its own, so they go with it.
+void TransformWorker::Ended() {
+  const std::uint32_t id = worker_.Id();
+  worker_.End();
+  if (id != 0) RemoveModuleCopiesOf(id);
+}
+
+TransformOutcome TransformWorker::Compile(TextView stylesheetPath) {
+  stylesheetPath_ = Text(stylesheetPath);
+  if (!worker_.Running()) {
+    Ended();
+    std::uint32_t error = 0;
+    if (!worker_.Start(program_, Concat({u" ", kTransformWorkerSwitch}), error)) {
+      return {false, false, WorkerNotStartedReason(SystemErrorText(error))};
+    }
+  }
+  return Ask({kCompile, stylesheetPath}, stylesheetPath);
+}
+
+TransformOutcome TransformWorker::Transform(TextView inputPath, TextView writtenPath, TextView outputPath) {
+  if (!worker_.Running()) {
+    const TransformOutcome compiled = Compile(Text(stylesheetPath_));
+    if (!compiled.succeeded) return compiled;
+  }
+  return Ask({kTransform, inputPath, writtenPath, outputPath}, inputPath);
+}
+
+TransformOutcome TransformWorker::Ask(std::initializer_list<TextView> request, TextView inputPath) {
+  std::vector<Text> fields(request.begin(), request.end());
+  WorkerProcess::Heard heard = WorkerProcess::Heard::kEnded;
+  if (worker_.Send(fields)) heard = worker_.Receive(fields, stop_);
+  if (heard == WorkerProcess::Heard::kMessage && !fields.empty() && fields[0] == kDone) return {true, false, {}};
+  if (heard == WorkerProcess::Heard::kMessage && fields.size() == 2 && fields[0] == kFailed) {
+    return {false, false, fields[1]};
+  }
+  Ended();
+  if (heard == WorkerProcess::Heard::kStopped) return {false, true, {}};
+  return {false, false, WorkerEndedReason(inputPath)};
+}
+
+namespace {
+
+bool Answer(HANDLE out, const TransformOutcome& outcome) {
+  const Text done(kDone), failed(kFailed);
+  const std::vector<Text> fields =
+      outcome.succeeded ? std::vector<Text>{done} : std::vector<Text>{failed, outcome.reason};
+  const std::string bytes = FrameMessage(fields);
+  DWORD written = 0;
+  return WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+}
+
+}  // namespace
+
+int ServeTransformations() {
+  // A fault in the library ends this process without a dialog; the program tells the user.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  const HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE);
+  const ComThreadScope com;
+  std::optional<CompiledStylesheet> stylesheet;
+  std::string received;
+  std::vector<Text> request;
+  char buffer[4096];
+  for (;;) {
+    const FrameState state = TakeMessage(received, request);
+    if (state == FrameState::kBroken) return 2;
+    if (state == FrameState::kIncomplete) {
+      DWORD read = 0;
+      if (!ReadFile(in, buffer, sizeof buffer, &read, nullptr) || read == 0) return 0;  // the program let go
+      received.append(buffer, read);
+      continue;
+    }
+    TransformOutcome outcome;
+    if (request.size() == 2 && request[0] == kCompile) {
+      stylesheet.reset();
+      stylesheet = CompiledStylesheet::Compile(request[1], outcome.reason);
+      outcome.succeeded = stylesheet.has_value();
+    } else if (request.size() == 4 && request[0] == kTransform && stylesheet) {
+      outcome = TransformFile(*stylesheet, request[1], request[2], request[3]);
+    } else {
+      return 2;
+    }
+    if (!Answer(out, outcome)) return 0;
+  }
+}
+
+}  // namespace rt
