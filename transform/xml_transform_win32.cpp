@@ -3,8 +3,7 @@
 #include "runtime/system/file_facts.h"
 #include "runtime/system/system_error.h"
 #include "transform/documents/module_paths.h"
-#include "transform/documents/xml_doctype.h"
-#include "transform/documents/xml_units.h"
+#include "transform/input_doctype_win32.h"
 #include "transform/stylesheet_modules_win32.h"
 #include "transform/temporary_output_win32.h"
 #include "transform/xml_document_win32.h"
@@ -25,22 +24,6 @@ CompiledStylesheet& CompiledStylesheet::operator=(CompiledStylesheet&&) noexcept
 CompiledStylesheet::~CompiledStylesheet() = default;
 
 namespace {
-
-// Whether the document's prolog ends in a DOCTYPE, read from the stream's head (as much as it
-// takes); the stream is back at its start afterwards.
-bool HasDoctype(FileStream& stream) {
-  std::string head;
-  char buffer[65536];
-  ULONG read = 0;
-  PrologEnd end = PrologEnd::kUnknown;
-  while (end == PrologEnd::kUnknown && stream.Read(buffer, sizeof buffer, &read) == S_OK && read > 0) {
-    head.append(buffer, read);
-    end = ScanProlog(UnitsOf(head).text).end;
-  }
-  LARGE_INTEGER start{};
-  stream.Seek(start, STREAM_SEEK_SET, nullptr);
-  return end == PrologEnd::kDoctype;
-}
 
 // The input read from a stream of the file, not through a URL: a path with "#" or "%" stays a
 // path, and nothing relative to the input can be fetched. A DOCTYPE is refused before the

@@ -8,25 +8,47 @@ namespace {
 
 std::string Narrow(TextView text) { return BytesOf(text, UnitForm::kBytes); }
 
+const struct {
+  std::string bytes;
+  PrologEnd end;
+} kPrologs[] = {
+    {"<!DOCTYPE a><a/>", PrologEnd::kDoctype},
+    {"\xEF\xBB\xBF<?xml version='1.0'?>\r\n<!-- c -->\n<?pi x?> \t<!DOCTYPE a>", PrologEnd::kDoctype},
+    {"<?xml version='1.0' encoding='windows-1251'?><a/>", PrologEnd::kElementOrOther},
+    {"<!-- <!DOCTYPE a> --><a/>", PrologEnd::kElementOrOther},
+    {"<?pi <!DOCTYPE a> ?><a>", PrologEnd::kElementOrOther},
+    {"junk", PrologEnd::kElementOrOther},
+    {"<?xml version='1.0'?>\r\n<!DOC", PrologEnd::kUnknown},  // a longer head decides
+    {"<!-- long comment", PrologEnd::kUnknown},
+    {"", PrologEnd::kUnknown},
+    {std::string("\xFF\xFE<\0!\0D\0O\0C\0T\0Y\0P\0E\0 \0a\0>\0", 24), PrologEnd::kDoctype},
+    {std::string("\0<\0?\0x\0?\0>\0<\0!\0D\0O\0C\0T\0Y\0P\0E\0 \0a\0>", 31), PrologEnd::kDoctype},
+    {std::string("\xFE\xFF\0<\0a\0>", 8), PrologEnd::kElementOrOther},
+    {"<!--><!DOCTYPE a>", PrologEnd::kUnknown},  // "-->" counts only after the "<!--"
+    {"<!---><!DOCTYPE a>", PrologEnd::kUnknown},
+    {"<!----><!DOCTYPE a>", PrologEnd::kDoctype},
+    {"<?><!DOCTYPE a>", PrologEnd::kUnknown},
+};
+
 TEST(ScanProlog, FindsADoctypeBehindWhatMayComeFirst) {
-  const struct {
-    std::string bytes;
-    PrologEnd end;
-  } cases[] = {
-      {"<!DOCTYPE a><a/>", PrologEnd::kDoctype},
-      {"\xEF\xBB\xBF<?xml version='1.0'?>\r\n<!-- c -->\n<?pi x?> \t<!DOCTYPE a>", PrologEnd::kDoctype},
-      {"<?xml version='1.0' encoding='windows-1251'?><a/>", PrologEnd::kElementOrOther},
-      {"<!-- <!DOCTYPE a> --><a/>", PrologEnd::kElementOrOther},
-      {"<?pi <!DOCTYPE a> ?><a>", PrologEnd::kElementOrOther},
-      {"junk", PrologEnd::kElementOrOther},
-      {"<?xml version='1.0'?>\r\n<!DOC", PrologEnd::kUnknown},  // a longer head decides
-      {"<!-- long comment", PrologEnd::kUnknown},
-      {"", PrologEnd::kUnknown},
-      {std::string("\xFF\xFE<\0!\0D\0O\0C\0T\0Y\0P\0E\0 \0a\0>\0", 24), PrologEnd::kDoctype},
-      {std::string("\0<\0?\0x\0?\0>\0<\0!\0D\0O\0C\0T\0Y\0P\0E\0 \0a\0>", 31), PrologEnd::kDoctype},
-      {std::string("\xFE\xFF\0<\0a\0>", 8), PrologEnd::kElementOrOther},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ScanProlog(UnitsOf(c.bytes).text).end, c.end) << c.bytes;
+  for (const auto& c : kPrologs) EXPECT_EQ(ScanProlog(UnitsOf(c.bytes).text).end, c.end) << c.bytes;
+}
+
+// Fed in chunks of every size, in its own form and as UTF-16 of both orders, a file's head is
+// decided as its whole text is.
+TEST(PrologReader, DecidesAsTheWholeText) {
+  for (const auto& c : kPrologs) {
+    const Text marked = u"\xFEFF" + UnitsOf(c.bytes).text;
+    for (const std::string& bytes :
+         {c.bytes, BytesOf(marked, UnitForm::kUtf16Le), BytesOf(marked, UnitForm::kUtf16Be)}) {
+      const PrologEnd whole = ScanProlog(UnitsOf(bytes).text).end;
+      for (std::size_t chunk = 1; chunk <= bytes.size(); ++chunk) {
+        PrologReader reader;
+        for (std::size_t at = 0; at < bytes.size(); at += chunk) reader.Feed(std::string_view(bytes).substr(at, chunk));
+        EXPECT_EQ(reader.Finish().end, whole) << c.bytes << " in chunks of " << chunk;
+      }
+    }
+  }
 }
 
 TEST(UnitsOf, GiveTheSameBytesBack) {

@@ -229,33 +229,6 @@ class DtdReader {
 
 }  // namespace
 
-PrologScan ScanProlog(TextView units) {
-  std::size_t at = 0;
-  if (units.starts_with(u"\xFEFF")) at = 1;
-  if (units.starts_with(u"\xEF\xBB\xBF")) at = 3;  // UTF-8's mark read one unit per byte
-  for (;;) {
-    while (at < units.size() && IsSpace(units[at])) ++at;
-    const TextView rest = units.substr(at);
-    TextView end;
-    std::size_t open = 2;
-    if (rest.starts_with(u"<?")) {
-      end = u"?>";
-    } else if (rest.starts_with(u"<!--")) {
-      end = u"-->";
-      open = 4;
-    } else if (rest.starts_with(kDoctypeOpen)) {
-      return {PrologEnd::kDoctype, at};
-    } else if (rest.empty() || kDoctypeOpen.starts_with(rest) || TextView(u"<!--").starts_with(rest)) {
-      return {PrologEnd::kUnknown, at};
-    } else {
-      return {PrologEnd::kElementOrOther, at};
-    }
-    const std::size_t found = units.find(end, at + open);
-    if (found == TextView::npos) return {PrologEnd::kUnknown, at};
-    at = found + end.size();
-  }
-}
-
 Doctype ReadDoctype(TextView units) {
   Doctype doctype;
   const PrologScan prolog = ScanProlog(units);

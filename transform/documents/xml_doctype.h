@@ -8,19 +8,9 @@
 #include <map>
 
 #include "runtime/text/text_value.h"
+#include "transform/documents/prolog_reader.h"
 
 namespace rt {
-
-// What the prolog (byte order mark, XML declaration, comments, processing instructions, white
-// space) is followed by. kUnknown: the text ends first, so a longer head of the file decides.
-enum class PrologEnd { kElementOrOther, kDoctype, kUnknown };
-
-struct PrologScan {
-  PrologEnd end = PrologEnd::kUnknown;
-  std::size_t at = 0;  // where the DOCTYPE starts
-};
-
-PrologScan ScanProlog(TextView units);
 
 enum class DtdProblem { kNone, kMalformed, kExternalSubset, kExternalEntity, kParameterEntity, kAttributeList };
 

@@ -22,6 +22,28 @@ struct XmlUnits {
 // By the byte order mark, or by how "<" comes first.
 XmlUnits UnitsOf(std::string_view bytes);
 
+// A document's bytes turned into units as they arrive, in chunks of any size: together the same
+// units UnitsOf gives for all of them. Holds back at most the first byte (the form needs two)
+// and the odd byte of a UTF-16 unit split between chunks.
+class UnitDecoder {
+ public:
+  // Appends the units of the next bytes.
+  void Decode(std::string_view bytes, Text& units);
+  // The bytes ended: appends what was held back and could still be a unit.
+  void Finish(Text& units);
+  UnitForm form() const { return form_; }
+
+ private:
+  void Append(std::string_view bytes, Text& units);
+
+  char head_[2] = {};
+  std::size_t headSize_ = 0;
+  bool formKnown_ = false;
+  UnitForm form_ = UnitForm::kBytes;
+  bool oddHeld_ = false;
+  char odd_ = 0;
+};
+
 // The units as bytes of the form; what was inserted into a byte form is ASCII.
 std::string BytesOf(TextView units, UnitForm form);
 
