@@ -168,7 +168,7 @@ bool StylesheetModules::LoadModule(std::size_t index, IXMLDOMDocument2* styleshe
   // Each module is parsed here on its own, so that a mistake in it is told by its own path.
   ComPtr<IXMLDOMDocument2> own;
   if (index > 0) {
-    own = NewDocument(msxml::kDomDocument60, reason);
+    own = NewStylesheetDocument(msxml::kDomDocument60, reason);
     if (!own) return false;
   }
   Bstr url(FileUrl(copy));

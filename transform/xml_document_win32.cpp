@@ -71,6 +71,16 @@ ComPtr<IXMLDOMDocument2> NewDocument(const CLSID& kind, Text& reason) {
   return document;
 }
 
+ComPtr<IXMLDOMDocument2> NewStylesheetDocument(const CLSID& kind, Text& reason) {
+  ComPtr<IXMLDOMDocument2> document = NewDocument(kind, reason);
+  if (!document) return document;
+  document->put_resolveExternals(VARIANT_TRUE);
+  SetFlag(document.get(), u"AllowXsltScript", false);
+  SetFlag(document.get(), u"AllowDocumentFunction", false);
+  SetText(document.get(), u"SelectionLanguage", u"XPath");
+  return document;
+}
+
 bool Load(IXMLDOMDocument2* document, const VARIANT& source, ParsedDocument which, const Text& path,
           const std::function<std::string()>& bytes, Text& reason) {
   VARIANT_BOOL loaded = VARIANT_FALSE;

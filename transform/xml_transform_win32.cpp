@@ -70,11 +70,8 @@ std::optional<CompiledStylesheet> CompiledStylesheet::Compile(TextView styleshee
     return std::nullopt;
   }
   // The compiled form is shared by the library's processors, so it wants the free-threaded kind.
-  ComPtr<IXMLDOMDocument2> stylesheet = NewDocument(msxml::kFreeThreadedDomDocument60, reason);
+  ComPtr<IXMLDOMDocument2> stylesheet = NewStylesheetDocument(msxml::kFreeThreadedDomDocument60, reason);
   if (!stylesheet) return std::nullopt;
-  SetFlag(stylesheet.get(), u"AllowXsltScript", false);
-  SetFlag(stylesheet.get(), u"AllowDocumentFunction", false);
-  SetText(stylesheet.get(), u"SelectionLanguage", u"XPath");
   auto library = std::make_unique<Library>();
   if (!library->modules.Load(path, stylesheet.get(), reason)) return std::nullopt;
   const HRESULT created = Com().createInstance(msxml::kXslTemplate60, nullptr, CLSCTX_INPROC_SERVER,

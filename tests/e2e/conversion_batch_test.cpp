@@ -2,6 +2,10 @@
 // the processor hidden, and reported file by file.
 #include <windows.h>
 
+#include <algorithm>
+
+#include "runtime/system/win32_api.h"
+#include "runtime/text/temporary_name.h"
 #include "tests/driver/file_drag.h"
 #include "tests/e2e/conversion_fixture.h"
 
@@ -203,6 +207,48 @@ TEST_F(ConversionBatch, ClosingAsksWhileABatchRuns) {
   }
   EXPECT_EQ(Program().WaitForExit(driver::Timeout{3000}), 0u) << "Yes closes without waiting for the processor";
   EXPECT_LT(Records().size(), 5u);
+}
+
+// An output another program holds open is not replaced: its row tells the system's reason and
+// where the result was kept. Temporary files left by a run of the program that was ended from
+// outside go; those of a running copy, and of another computer's, stay.
+TEST_F(ConversionBatch, HeldOutputAndLeftTemporaries) {
+  CreateInputFile(InputDirectory(), kGood1);
+  CreateInputFile(InputDirectory(), kGood2);
+  const std::wstring held = OutputDirectory() + L"00000100.001";
+  driver::WriteTextFile(held, "earlier output");
+  const HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+  GetComputerNameW(computer, &length);
+  const std::uint32_t here = rt::ComputerDigest(rt::FromWide(computer, length));
+  const std::uint32_t gone = 4'000'000'000u;  // no process has such an id
+  std::vector<std::wstring> left;
+  for (const rt::TemporaryOwner owner :
+       {rt::TemporaryOwner{gone, here}, rt::TemporaryOwner{GetCurrentProcessId(), here},
+        rt::TemporaryOwner{gone, here ^ 1}}) {
+    const rt::Text name = rt::TemporaryName(owner, 1);
+    left.emplace_back(name.begin(), name.end());
+    driver::WriteTextFile(OutputDirectory() + left.back(), "left");
+  }
+  WritePaths(InputDirectory(), OutputDirectory());
+  Start();
+
+  PickFiles({kGood1, kGood2});
+  const BatchReport report = ReadReport();
+  CloseHandle(holder);
+  ASSERT_EQ(report.rows.size(), 3u);
+  const std::wstring row = report.rows[1][2], kept = held + L".new";
+  EXPECT_TRUE(row.starts_with(L"Ошибка: Не удалось записать файл " + held + L": ")) << Utf8(row);
+  EXPECT_TRUE(row.ends_with(L". Результат сохранён в файле " + kept)) << Utf8(row);
+  EXPECT_EQ(driver::ReadTextFile(held), "earlier output");
+  EXPECT_EQ(driver::ReadTextFile(kept), driver::ReadTextFile(InputDirectory() + L"\\" + kGood1));
+  EXPECT_EQ(Utf8(report.rows[2][2]), "Сконвертирован");
+  std::vector<std::wstring> stayed = TemporaryFiles(OutputDirectory());
+  std::sort(stayed.begin(), stayed.end());
+  std::sort(left.begin() + 1, left.end());
+  EXPECT_EQ(stayed, std::vector<std::wstring>(left.begin() + 1, left.end()));
 }
 
 // Dropped from another program: a directory on the output entry is taken as if looked up, then

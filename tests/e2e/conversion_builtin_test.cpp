@@ -150,6 +150,37 @@ TEST_F(BuiltInConversion, ClosingAsksAndEndingLeavesNothing) {
   EXPECT_EQ(FilesInOutput(), 1u);
 }
 
+// Cancel, and Yes at close, end a built-in batch at once, as they end the processor: the running
+// file is stopped long before its transformation could end by itself, its earlier output stays
+// byte for byte, and no temporary file is left.
+TEST_F(BuiltInConversion, CancelAndYesStopABatchAtOnce) {
+  driver::WriteTextFile(WorkDirectory() + L"\\" + kStylesheetName, kSlowStylesheet);
+  const std::vector<std::wstring> names = {kName, DocumentName(L"004322", L"12345", L"00000")};
+  driver::WriteTextFile(CreateInputFile(InputDirectory(), names[0]), SlowInput(80000));
+  driver::WriteTextFile(CreateInputFile(InputDirectory(), names[1]), kInput);
+  WritePaths(InputDirectory(), OutputDirectory());
+  for (const bool cancel : {true, false}) {
+    driver::WriteTextFile(Output(), "earlier output");
+    StartWithoutProcessor();
+    PickFiles(names);
+    WaitForTemporaryFile(true);
+    if (cancel) {
+      Program().WaitForWindow(driver::kDialogClass, L"Конвертация файлов").Child(IDCANCEL).Click();
+      const BatchReport report = ReadReport(driver::Timeout{10'000});
+      ASSERT_EQ(report.rows.size(), 3u);
+      EXPECT_EQ(Utf8(report.rows[1][2]), "Остановлен: конвертация файла прервана, выходной файл не изменён");
+      EXPECT_EQ(Utf8(report.rows[2][2]), "Не сконвертирован: конвертация остановлена");
+      MainWindow().PostClose();
+    } else {
+      MainWindow().PostClose();
+      driver::PressMessageButton(driver::WaitForMessageDialog(Program().Id(), kWarningCaption), 2);  // Yes
+    }
+    EXPECT_EQ(Program().WaitForExit(driver::Timeout{10'000}), 0u);
+    EXPECT_TRUE(TemporaryFiles(OutputDirectory()).empty()) << (cancel ? "Cancel" : "Yes");
+    EXPECT_EQ(driver::ReadTextFile(Output()), "earlier output") << (cancel ? "Cancel" : "Yes");
+  }
+}
+
 // Each failure is told with its reason; an earlier output stays byte for byte, and nothing
 // else is left in the output directory.
 struct FailureCase {

@@ -144,9 +144,8 @@ void ConversionTest::PickFiles(const std::vector<std::wstring>& names) const {
   driver::ChooseFilesInExplorerDialog(OpenFileDialog(), names);
 }
 
-ConversionTest::BatchReport ConversionTest::ReadReport() {
-  const driver::Window report =
-      Program().WaitForWindow(driver::kDialogClass, L"Отчёт о конвертации", driver::Timeout{60'000});
+ConversionTest::BatchReport ConversionTest::ReadReport(driver::Timeout timeout) {
+  const driver::Window report = Program().WaitForWindow(driver::kDialogClass, L"Отчёт о конвертации", timeout);
   BatchReport read{report.Child(100).Text(), {}, report.Child(102).Text()};
   std::wstring table;
   for (int attempt = 0; attempt < 50 && table.empty(); ++attempt) {

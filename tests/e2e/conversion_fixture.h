@@ -87,7 +87,7 @@ class ConversionTest : public ProgramTest {
     std::vector<std::vector<std::wstring>> rows;
     std::wstring firstDetails;  // the full text under the list for the first row, selected at first
   };
-  BatchReport ReadReport();
+  BatchReport ReadReport(driver::Timeout timeout = driver::Timeout{60'000});
   // Picks the file and waits for the processor to record its start.
   driver::LaunchRecord Convert(const std::wstring& path);
 

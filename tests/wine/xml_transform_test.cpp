@@ -7,6 +7,7 @@
 #include "runtime/system/win32_api.h"
 #include "tests/wine/test_paths.h"
 #include "transform/transform_worker.h"
+#include "transform/xml_document_win32.h"
 
 namespace {
 
@@ -109,6 +110,38 @@ TEST_F(XmlTransform, FailuresKeepTheEarlierOutputAndSayWhy) {
     EXPECT_EQ(vxtest::ReadBytes(place + u"out.XML").value_or("<none>"), kEarlierOutput) << c.what;
     EXPECT_EQ(FilesIn(place), before) << c.what << ": a file was left behind";
   }
+}
+
+// Every module is read with external resources resolved: Windows' library reads no module that
+// xsl:import or xsl:include names otherwise (Wine's ignores the setting). An import and an
+// include convert with it.
+TEST_F(XmlTransform, ImportAndIncludeWithTheSettingsOfWindows) {
+  ASSERT_TRUE(com.ready());
+  Text reason;
+  const rt::ComPtr<IXMLDOMDocument2> document = rt::NewStylesheetDocument(rt::msxml::kDomDocument60, reason);
+  ASSERT_TRUE(document) << Utf8(reason);
+  VARIANT_BOOL resolves = VARIANT_FALSE;
+  document->get_resolveExternals(&resolves);
+  EXPECT_EQ(resolves, VARIANT_TRUE);
+  const std::string module = "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">";
+  std::string main = kPlainStylesheet;
+  main.insert(main.find("<xsl:output"), "<xsl:import href=\"base.xsl\"/><xsl:include href=\"part.xsl\"/>");
+  const std::string value = "<xsl:value-of select=\".\"/>";
+  main.replace(main.find(value), value.size(), "<xsl:call-template name=\"part\"/>");
+  ASSERT_TRUE(vxtest::WriteBytes(dir / u"style.xsl", main));
+  ASSERT_TRUE(
+      vxtest::WriteBytes(dir / u"base.xsl", module + "<xsl:template name=\"base\">b</xsl:template></xsl:stylesheet>"));
+  ASSERT_TRUE(vxtest::WriteBytes(
+      dir / u"part.xsl",
+      module +
+          "<xsl:template name=\"part\"><xsl:call-template name=\"base\"/>:<xsl:value-of select=\"string-length(.)\"/>"
+          "</xsl:template></xsl:stylesheet>"));
+  ASSERT_TRUE(vxtest::WriteBytes(dir / u"in.XML", kInput));
+  const rt::TransformOutcome outcome = Convert(dir / u"in.XML", dir / u"style.xsl", dir / u"out.XML");
+  ASSERT_TRUE(outcome.succeeded) << Utf8(outcome.reason);
+  EXPECT_NE(vxtest::ReadBytes(dir / u"out.XML").value_or("").find("<v n=\"1\">b:6</v><v n=\"2\">b:3</v>"),
+            std::string::npos)
+      << vxtest::ReadBytes(dir / u"out.XML").value_or("<none>");
 }
 
 // The program's private copies of the modules in the temporary directory.
