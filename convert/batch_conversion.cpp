@@ -53,54 +53,80 @@ struct Batch {
 
 Batch* g_batch = nullptr;
 
-// One file through the built-in transformation, with the batch's stylesheet compiled once.
-FileReport ConvertBuiltIn(rt::TransformWorker& worker, const rt::TransformOutcome& compiled, const BatchItem& item,
-                          const rt::Text& outputPath, const rt::StopSignal& stop) {
-  FileReport report{item.inputName, item.outputName, FileResult::Failed, compiled.reason, {}};
-  if (compiled.stopped) report.result = FileResult::Stopped;
-  if (!compiled.succeeded) return report;
-  const rt::Text written = rt::UnusedNameBeside(outputPath);
-  const rt::TransformOutcome outcome = worker.Transform(item.inputPath, written, outputPath);
-  report.reason = outcome.reason;
-  // A result that comes as the user stops is not put in place either: an earlier output stays.
-  if (outcome.stopped || (outcome.succeeded && stop.IsSet())) {
-    report.result = FileResult::Stopped;
-  } else if (outcome.succeeded) {
-    const Placement placement = PlaceResult(written, outputPath);
-    if (placement.placed) report.result = FileResult::Converted;
-    report.reason = placement.reason;
+// The batch's files through the built-in transformation, in a worker that is stopped as the
+// processor is, with the stylesheet compiled once. The next file is always asked for before the
+// last one is put in place, so that the worker never waits for the program.
+class BuiltInFiles {
+ public:
+  explicit BuiltInFiles(Batch& batch) : batch_(batch) {
+    worker_.emplace(batch.stop, rt::ExecutablePath());
+    compiled_ = worker_->Compile(batch.stylesheetPath);
+  }
+  // The worker ends first; then what it was asked to write and nobody took goes.
+  ~BuiltInFiles() {
+    worker_.reset();
+    for (std::size_t position = told_; position < written_.size(); ++position) rt::RemoveFile(written_[position]);
+  }
+  BuiltInFiles(const BuiltInFiles&) = delete;
+  BuiltInFiles& operator=(const BuiltInFiles&) = delete;
+
+  // The file at this position of the files to convert; positions come in order.
+  FileReport Convert(std::size_t position) {
+    const std::size_t index = batch_.toConvert[position];
+    const BatchItem& item = batch_.plan[index];
+    FileReport report{item.inputName, item.outputName, FileResult::Failed, compiled_.reason, {}};
+    if (compiled_.stopped) report.result = FileResult::Stopped;
+    if (!compiled_.succeeded) return report;
+    while (written_.size() < std::min(position + 2, batch_.toConvert.size())) {
+      const std::size_t asked = batch_.toConvert[written_.size()];
+      written_.push_back(rt::UnusedNameBeside(batch_.outputPaths[asked]));
+      worker_->Queue(batch_.plan[asked].inputPath, written_.back(), batch_.outputPaths[asked]);
+    }
+    const rt::TransformOutcome outcome = worker_->Next();
+    told_ = position + 1;
+    report.reason = outcome.reason;
+    // A result that comes as the user stops is not put in place either: an earlier output stays.
+    if (outcome.stopped || (outcome.succeeded && batch_.stop.IsSet())) {
+      report.result = FileResult::Stopped;
+    } else if (outcome.succeeded) {
+      const Placement placement = PlaceResult(written_[position], batch_.outputPaths[index]);
+      if (placement.placed) report.result = FileResult::Converted;
+      report.reason = placement.reason;
+      return report;
+    }
+    rt::RemoveFile(written_[position]);
     return report;
   }
-  rt::RemoveFile(written);
-  return report;
-}
+
+ private:
+  Batch& batch_;
+  std::optional<rt::TransformWorker> worker_;
+  rt::TransformOutcome compiled_;
+  std::vector<rt::Text> written_;  // by position: where each file asked for is written
+  std::size_t told_ = 0;           // positions whose outcome has been taken
+};
 
 void Work(Batch& batch) {
   rt::RemoveLeftTemporaries(batch.outputDirectory);
-  // Without the processor the program converts itself, in a worker of its own that is stopped
-  // as the processor is; the stylesheet is compiled once for every file.
-  std::optional<rt::TransformWorker> worker;
-  rt::TransformOutcome compiled;
-  if (batch.program.empty()) {
-    worker.emplace(batch.stop, rt::ExecutablePath());
-    compiled = worker->Compile(batch.stylesheetPath);
-  }
+  // Without the processor the program converts itself.
+  std::optional<BuiltInFiles> builtIn;
+  if (batch.program.empty()) builtIn.emplace(batch);
   const HiddenConversion hidden{batch.program, batch.workDirectory, &batch.stop};
-  for (const std::size_t index : batch.toConvert) {
+  for (std::size_t position = 0; position < batch.toConvert.size(); ++position) {
     if (batch.stop.IsSet()) break;
+    const std::size_t index = batch.toConvert[position];
     {
       std::lock_guard guard(batch.lock);
       ++batch.current;
     }
     rt::PostTaskEnded(batch.window);
-    FileReport report = worker
-                            ? ConvertBuiltIn(*worker, compiled, batch.plan[index], batch.outputPaths[index], batch.stop)
-                            : ConvertHidden(hidden, batch.plan[index], batch.outputPaths[index]);
+    FileReport report =
+        builtIn ? builtIn->Convert(position) : ConvertHidden(hidden, batch.plan[index], batch.outputPaths[index]);
     std::lock_guard guard(batch.lock);
     batch.reports[index] = std::move(report);
     ++batch.done;
   }
-  worker.reset();
+  builtIn.reset();
   {
     std::lock_guard guard(batch.lock);
     batch.finished = true;

@@ -4,6 +4,8 @@
 // and leaves nothing behind: its written file goes with it.
 #pragma once
 
+#include <deque>
+
 #include "runtime/process/stop_signal.h"
 #include "runtime/process/worker_process.h"
 #include "transform/xml_transform.h"
@@ -22,18 +24,29 @@ class TransformWorker {
 
   // Starts the worker and compiles the stylesheet there, for every file after.
   TransformOutcome Compile(TextView stylesheetPath);
-  // In the worker: TransformFile with the compiled stylesheet. A worker that ended unexpectedly
-  // is started again, with the stylesheet compiled again, for the next file.
+  // Asks for TransformFile with the compiled stylesheet. The worker takes it up as soon as it is
+  // free, so a batch asks for its next file before it puts the last one in place.
+  void Queue(TextView inputPath, TextView writtenPath, TextView outputPath);
+  // The outcome of the oldest transformation queued and not told yet, waited for. A worker that
+  // ended unexpectedly is started again, with the stylesheet compiled again, for those after it.
+  TransformOutcome Next();
+  // One file: Queue, then Next.
   TransformOutcome Transform(TextView inputPath, TextView writtenPath, TextView outputPath);
 
  private:
-  TransformOutcome Ask(std::initializer_list<TextView> request, TextView inputPath);
+  struct Request {
+    Text input, written, output;
+    bool sent = false;
+  };
+  bool Send(Request& request);
+  TransformOutcome Hear(TextView about);
   void Ended();
 
   const StopSignal& stop_;
   const Text program_;
   Text stylesheetPath_;
   WorkerProcess worker_;
+  std::deque<Request> queued_;
 };
 
 // The worker's side, for a process started with kTransformWorkerSwitch: answers the requests

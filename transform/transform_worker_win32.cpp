@@ -34,29 +34,61 @@ TransformOutcome TransformWorker::Compile(TextView stylesheetPath) {
     if (!worker_.Start(program_, Concat({u" ", kTransformWorkerSwitch}), error)) {
       return {false, false, WorkerNotStartedReason(SystemErrorText(error))};
     }
+    for (Request& request : queued_) request.sent = false;  // the ended worker took them along
   }
-  return Ask({kCompile, stylesheetPath}, stylesheetPath);
+  const std::vector<Text> fields{Text(kCompile), stylesheetPath_};
+  if (!worker_.Send(fields)) {
+    Ended();
+    return {false, false, WorkerEndedReason(stylesheetPath_)};
+  }
+  return Hear(stylesheetPath_);
+}
+
+bool TransformWorker::Send(Request& request) {
+  const std::vector<Text> fields{Text(kTransform), request.input, request.written, request.output};
+  request.sent = request.sent || worker_.Send(fields);
+  return request.sent;
+}
+
+void TransformWorker::Queue(TextView inputPath, TextView writtenPath, TextView outputPath) {
+  queued_.push_back({Text(inputPath), Text(writtenPath), Text(outputPath)});
+  // In the order asked: only once every earlier request has gone.
+  if (worker_.Running() && (queued_.size() == 1 || queued_[queued_.size() - 2].sent)) Send(queued_.back());
+}
+
+TransformOutcome TransformWorker::Next() {
+  if (queued_.empty()) return {};
+  const Request request = queued_.front();
+  if (!worker_.Running()) {
+    const TransformOutcome compiled = Compile(Text(stylesheetPath_));
+    if (!compiled.succeeded) {
+      queued_.pop_front();
+      return compiled;
+    }
+  }
+  for (Request& later : queued_) {
+    if (!Send(later)) break;
+  }
+  queued_.pop_front();
+  return Hear(request.input);
 }
 
 TransformOutcome TransformWorker::Transform(TextView inputPath, TextView writtenPath, TextView outputPath) {
-  if (!worker_.Running()) {
-    const TransformOutcome compiled = Compile(Text(stylesheetPath_));
-    if (!compiled.succeeded) return compiled;
-  }
-  return Ask({kTransform, inputPath, writtenPath, outputPath}, inputPath);
+  Queue(inputPath, writtenPath, outputPath);
+  return Next();
 }
 
-TransformOutcome TransformWorker::Ask(std::initializer_list<TextView> request, TextView inputPath) {
-  std::vector<Text> fields(request.begin(), request.end());
-  WorkerProcess::Heard heard = WorkerProcess::Heard::kEnded;
-  if (worker_.Send(fields)) heard = worker_.Receive(fields, stop_);
+// The answer to the oldest request sent.
+TransformOutcome TransformWorker::Hear(TextView about) {
+  std::vector<Text> fields;
+  const WorkerProcess::Heard heard = worker_.Receive(fields, stop_);
   if (heard == WorkerProcess::Heard::kMessage && !fields.empty() && fields[0] == kDone) return {true, false, {}};
   if (heard == WorkerProcess::Heard::kMessage && fields.size() == 2 && fields[0] == kFailed) {
     return {false, false, fields[1]};
   }
   Ended();
   if (heard == WorkerProcess::Heard::kStopped) return {false, true, {}};
-  return {false, false, WorkerEndedReason(inputPath)};
+  return {false, false, WorkerEndedReason(about)};
 }
 
 namespace {
@@ -76,7 +108,7 @@ int ServeTransformations() {
   // A fault in the library ends this process without a dialog; the program tells the user.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   const HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE);
-  const ComThreadScope com;
+  const ComThreadScope com(ComThreadScope::Apartment::kMulti);
   std::optional<CompiledStylesheet> stylesheet;
   std::string received;
   std::vector<Text> request;

@@ -3,11 +3,14 @@
 
 namespace rt {
 
-// Initialises COM (a single-threaded apartment) on the calling thread and undoes it when the
+// Initialises COM (a single-threaded apartment unless asked) on the calling thread and undoes it when the
 // object goes. A thread that already has COM in another model keeps it and can use it too.
 class ComThreadScope {
  public:
-  ComThreadScope();
+  // A thread that owns no window can take the multithreaded apartment, which needs no hidden
+  // window of COM's own (and so, under Wine, no display).
+  enum class Apartment { kSingle, kMulti };
+  explicit ComThreadScope(Apartment apartment = Apartment::kSingle);
   ~ComThreadScope();
   ComThreadScope(const ComThreadScope&) = delete;
   ComThreadScope& operator=(const ComThreadScope&) = delete;

@@ -3,9 +3,10 @@
 
 namespace rt {
 
-ComThreadScope::ComThreadScope() {
+ComThreadScope::ComThreadScope(Apartment apartment) {
   if (!Com().complete()) return;
-  const HRESULT result = Com().initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const DWORD model = apartment == Apartment::kMulti ? COINIT_MULTITHREADED : COINIT_APARTMENTTHREADED;
+  const HRESULT result = Com().initialize(nullptr, model | COINIT_DISABLE_OLE1DDE);
   undo_ = SUCCEEDED(result);
   ready_ = undo_ || result == RPC_E_CHANGED_MODE;
 }

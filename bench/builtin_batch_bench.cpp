@@ -1,0 +1,92 @@
+// A batch of many small files converted without msxsl.exe (the built-in transformation, done in
+// the program's worker process), from the progress window's showing until the report shows,
+// beside an earlier build doing the same batch in the same run:
+//
+//   builtin_batch_bench <earlier vexilate.exe> [files] [rounds]     (defaults: 200, 5)
+//
+// The worker's start is paid once per batch; its share of the batch is the ratio's excess.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/batch_names.h"
+#include "bench/bench_figures.h"
+#include "bench/conversion_layout.h"
+#include "bench/dialog_program.h"
+#include "tests/driver/driver_error.h"
+#include "tests/driver/file_dialogs.h"
+
+namespace {
+
+using bench::Clock;
+using bench::MillisecondsSince;
+
+constexpr char kStylesheet[] =
+    "<?xml version=\"1.0\"?>\r\n<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+    "<xsl:output method=\"xml\" encoding=\"windows-1251\"/><xsl:template match=\"/\"><out><xsl:for-each "
+    "select=\"root/item\"><v n=\"{@n}\"><xsl:value-of select=\"name\"/></v></xsl:for-each></out></xsl:template>"
+    "</xsl:stylesheet>\r\n";
+
+HWND VisibleDialog(const wchar_t* title, Clock::time_point limit) {
+  HWND found = nullptr;
+  while (!(found = FindWindowW(L"#32770", title)) || !IsWindowVisible(found)) {
+    if (Clock::now() > limit) throw driver::DriverError(std::wstring(L"No window ") + title);
+    Sleep(1);
+  }
+  return found;
+}
+
+// One batch of every file, from the progress window until the report; the report closed.
+double Batch(const bench::ConversionLayout& layout, const std::wstring& program, int files) {
+  bench::DialogProgram product("product", program, layout.ProductDirectory(), bench::kConvertButtonId);
+  std::vector<std::wstring> names;
+  for (int n = 1; n <= files; ++n) names.push_back(bench::BatchName(n));
+  product.Settle();
+  driver::ChooseFilesInExplorerDialog(product.PressForFileDialog().dialog, names, driver::Timeout{60'000});
+  const Clock::time_point limit = Clock::now() + std::chrono::seconds(120);
+  VisibleDialog(L"Конвертация файлов", limit);
+  const Clock::time_point start = Clock::now();
+  const HWND report = VisibleDialog(L"Отчёт о конвертации", limit);
+  const double elapsed = MillisecondsSince(start);
+  product.Settle();
+  driver::PressAndWaitUntilGone(driver::Window(report), IDOK);
+  product.Close();
+  return elapsed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int files = argc > 2 ? std::atoi(argv[2]) : 200;
+  const int rounds = argc > 3 ? std::atoi(argv[3]) : 5;
+  if (argc < 2 || files <= 0 || rounds <= 0) {
+    std::fprintf(stderr, "usage: builtin_batch_bench <earlier vexilate.exe> [files] [rounds]\n");
+    return 2;
+  }
+  try {
+    const std::string earlierName(argv[1]);
+    const bench::ConversionLayout layout(std::wstring(earlierName.begin(), earlierName.end()));
+    driver::WriteTextFile(layout.ProductDirectory() + L"\\qRec7to4.xsl", kStylesheet);
+    for (int n = 1; n <= files; ++n) {
+      driver::WriteTextFile(layout.InputDirectory() + L"\\" + bench::BatchName(n),
+                            "<?xml version=\"1.0\"?><root><item n=\"1\"><name>x</name></item></root>");
+    }
+    std::vector<double> earlier, product;
+    for (int round = 0; round < rounds; ++round) {
+      earlier.push_back(Batch(layout, layout.BareProgram(), files));
+      product.push_back(Batch(layout, layout.Product(), files));
+    }
+    const double now = bench::Median(product), before = bench::Median(earlier);
+    std::printf("a built-in batch of %d small files, median of %d: vexilate.exe %s ms, earlier build %s ms\n", files,
+                rounds, bench::Fixed(now, 0).c_str(), bench::Fixed(before, 0).c_str());
+    std::printf("ratio vexilate.exe / earlier build: %s\n", bench::RatioText(now, before).c_str());
+    return 0;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "builtin_batch_bench: %s\n", error.what());
+    return 1;
+  }
+}
