@@ -150,10 +150,25 @@ TEST_F(BuiltInConversion, ClosingAsksAndEndingLeavesNothing) {
   EXPECT_EQ(FilesInOutput(), 1u);
 }
 
+// The private copies of stylesheet modules ("vxs…") in the temporary directory.
+std::size_t ModuleCopies() {
+  wchar_t temporary[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temporary);
+  std::size_t count = 0;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((std::wstring(temporary) + L"vxs*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  do ++count;
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+  return count;
+}
+
 // Cancel, and Yes at close, end a built-in batch at once, as they end the processor: the running
 // file is stopped long before its transformation could end by itself, its earlier output stays
-// byte for byte, and no temporary file is left.
+// byte for byte, and no temporary file or copy of a module is left.
 TEST_F(BuiltInConversion, CancelAndYesStopABatchAtOnce) {
+  const std::size_t copiesBefore = ModuleCopies();
   driver::WriteTextFile(WorkDirectory() + L"\\" + kStylesheetName, kSlowStylesheet);
   const std::vector<std::wstring> names = {kName, DocumentName(L"004322", L"12345", L"00000")};
   driver::WriteTextFile(CreateInputFile(InputDirectory(), names[0]), SlowInput(80000));
@@ -178,6 +193,7 @@ TEST_F(BuiltInConversion, CancelAndYesStopABatchAtOnce) {
     EXPECT_EQ(Program().WaitForExit(driver::Timeout{10'000}), 0u);
     EXPECT_TRUE(TemporaryFiles(OutputDirectory()).empty()) << (cancel ? "Cancel" : "Yes");
     EXPECT_EQ(driver::ReadTextFile(Output()), "earlier output") << (cancel ? "Cancel" : "Yes");
+    EXPECT_EQ(ModuleCopies(), copiesBefore) << (cancel ? "Cancel" : "Yes");
   }
 }
 
