@@ -38,7 +38,7 @@ HWND VisibleDialog(const wchar_t* title, Clock::time_point limit) {
   HWND found = nullptr;
   while (!(found = FindWindowW(L"#32770", title)) || !IsWindowVisible(found)) {
     if (Clock::now() > limit) throw driver::DriverError(std::wstring(L"No window ") + title);
-    Sleep(1);
+    Sleep(5);
   }
   return found;
 }

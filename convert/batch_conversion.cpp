@@ -13,6 +13,7 @@
 #include "convert/rules/batch_report.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/launch_parameters.h"
+#include "convert/worker_ahead.h"
 #include "runtime/dialogs/progress_window.h"
 #include "runtime/dialogs/report_window.h"
 #include "runtime/process/hidden_process.h"
@@ -37,6 +38,7 @@ struct Batch {
   std::vector<rt::Text> outputPaths;   // full, by plan index
   rt::Text program;                    // the processor, found when the batch starts
   rt::Text stylesheetPath;             // for the built-in conversion when there is none
+  rt::WorkerProcess workerAhead;       // its worker, when one was started ahead
   rt::Text outputDirectory;            // as it was when the batch started
   rt::Text workDirectory;
   rt::HandleValue window = 0;
@@ -59,7 +61,7 @@ Batch* g_batch = nullptr;
 class BuiltInFiles {
  public:
   explicit BuiltInFiles(Batch& batch) : batch_(batch) {
-    worker_.emplace(batch.stop, rt::ExecutablePath());
+    worker_.emplace(batch.stop, rt::ExecutablePath(), std::move(batch.workerAhead));
     compiled_ = worker_->Compile(batch.stylesheetPath);
   }
   // The worker ends first; then what it was asked to write and nobody took goes.
@@ -164,6 +166,7 @@ void StartBatch(std::span<const BatchInput> inputs, bool requireXml) {
   batch->workDirectory = rt::CLIP(app::GLO_PATH);
   batch->program = rt::FindProgram(kProcessorProgram);
   batch->stylesheetPath = rt::FullPath(kStylesheet);
+  if (batch->program.empty()) batch->workerAhead = TakeWorkerStartedAhead();
   batch->window = rt::WindowHandle();
   batch->outputPaths.resize(batch->plan.size());
   for (std::size_t index = 0; index < batch->plan.size(); ++index) {

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "convert/result_placement.h"
+#include "convert/worker_ahead.h"
 #include "runtime/process/process_watch.h"
 #include "runtime/process/stop_signal.h"
 #include "runtime/system/output_in_place.h"
@@ -29,9 +30,9 @@ std::mutex g_lock;
 std::vector<BuiltInEnd> g_ended;  // guarded by g_lock
 
 rt::TransformOutcome Convert(const rt::Text& inputPath, const rt::Text& stylesheetPath, const rt::Text& outputPath,
-                             const rt::StopSignal& stop) {
+                             const rt::StopSignal& stop, rt::WorkerProcess workerAhead) {
   rt::RemoveLeftTemporaries(outputPath.substr(0, outputPath.find_last_of(u"\\/") + 1));
-  rt::TransformWorker worker(stop, rt::ExecutablePath());
+  rt::TransformWorker worker(stop, rt::ExecutablePath(), std::move(workerAhead));
   rt::TransformOutcome outcome = worker.Compile(stylesheetPath);
   if (!outcome.succeeded) return outcome;
   const rt::Text written = rt::UnusedNameBeside(outputPath);
@@ -62,8 +63,10 @@ void StartBuiltInConversion(StartedConversion conversion, rt::Text inputPath, rt
   auto running = std::make_unique<Running>();
   Running& state = *running;
   state.thread = std::thread([&state, conversion = std::move(conversion), inputPath = std::move(inputPath),
-                              stylesheetPath = std::move(stylesheetPath), window]() mutable {
-    rt::TransformOutcome outcome = Convert(inputPath, stylesheetPath, conversion.outputPath, state.stop);
+                              stylesheetPath = std::move(stylesheetPath), window,
+                              workerAhead = TakeWorkerStartedAhead()]() mutable {
+    rt::TransformOutcome outcome =
+        Convert(inputPath, stylesheetPath, conversion.outputPath, state.stop, std::move(workerAhead));
     if (!outcome.stopped) {
       const std::lock_guard guard(g_lock);
       g_ended.push_back({std::move(conversion), std::move(outcome)});

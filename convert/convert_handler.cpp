@@ -8,6 +8,7 @@
 #include "convert/conversion_watch.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_rules.h"
+#include "convert/worker_ahead.h"
 #include "runtime/process/hidden_process.h"
 #include "runtime/process/program_launch.h"
 #include "runtime/system/file_facts.h"
@@ -75,6 +76,11 @@ void ConvertHandler() {
   if (!TextIsTrue(CLIP(PATHIN))) return Warn(kEnterInputPath, ui::control::BUTTONLOOKUPPATHIN);
   if (!TextIsTrue(CLIP(PATHOUT))) return Warn(kEnterOutputPath, ui::control::BUTTONLOOKUPPATHOUT);
 
+  // While the user chooses, the worker of the built-in transformation starts, if it is needed.
+  StartWorkerAhead();
+  struct Unused {
+    ~Unused() { EndWorkerStartedAhead(); }
+  } unused;
   // The dialog starts in the input directory, or where the program started when that fails.
   ChangeDirectory(CLIP(PATHIN));
   if (TextIsTrue(ERROR())) ChangeDirectory(CLIP(GLO_PATH));
@@ -95,6 +101,10 @@ void ConvertDroppedFiles(const std::vector<Text>& paths) {
   if (paths.empty()) return;
   if (BatchRunning()) return Warn(kBatchInProgress, ui::control::BUTTONCONVERT);
   if (!TextIsTrue(CLIP(PATHOUT))) return Warn(kEnterOutputPath, ui::control::BUTTONLOOKUPPATHOUT);
+  StartWorkerAhead();
+  struct Unused {
+    ~Unused() { EndWorkerStartedAhead(); }
+  } unused;
 
   // A directory brings the XML files directly in it, and always as a batch.
   std::vector<BatchInput> inputs;

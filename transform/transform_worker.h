@@ -16,8 +16,9 @@ inline constexpr char16_t kTransformWorkerSwitch[] = u"/transform-worker";
 
 class TransformWorker {
  public:
-  // A worker started from `program` (this program's executable), stopped by `stop`.
-  TransformWorker(const StopSignal& stop, Text program);
+  // A worker started from `program` (this program's executable), stopped by `stop`; one
+  // started ahead (StartTransformWorker) is taken over.
+  TransformWorker(const StopSignal& stop, Text program, WorkerProcess startedAhead = {});
   ~TransformWorker();  // the worker ends, and its private copies of the modules go
   TransformWorker(const TransformWorker&) = delete;
   TransformWorker& operator=(const TransformWorker&) = delete;
@@ -48,6 +49,10 @@ class TransformWorker {
   WorkerProcess worker_;
   std::deque<Request> queued_;
 };
+
+// Starts a worker from `program`, to be handed to a TransformWorker: a conversion then does not
+// wait for a process to start. False with the system's error code.
+bool StartTransformWorker(WorkerProcess& worker, TextView program, std::uint32_t& systemError);
 
 // The worker's side, for a process started with kTransformWorkerSwitch: answers the requests
 // on its standard input until that ends; returns the process's exit code.

@@ -15,7 +15,12 @@ constexpr TextView kCompile = u"compile", kTransform = u"transform", kDone = u"d
 
 }  // namespace
 
-TransformWorker::TransformWorker(const StopSignal& stop, Text program) : stop_(stop), program_(std::move(program)) {}
+bool StartTransformWorker(WorkerProcess& worker, TextView program, std::uint32_t& systemError) {
+  return worker.Start(program, Concat({u" ", kTransformWorkerSwitch}), systemError);
+}
+
+TransformWorker::TransformWorker(const StopSignal& stop, Text program, WorkerProcess startedAhead)
+    : stop_(stop), program_(std::move(program)), worker_(std::move(startedAhead)) {}
 
 TransformWorker::~TransformWorker() { Ended(); }
 
@@ -28,18 +33,19 @@ void TransformWorker::Ended() {
 
 TransformOutcome TransformWorker::Compile(TextView stylesheetPath) {
   stylesheetPath_ = Text(stylesheetPath);
-  if (!worker_.Running()) {
+  const std::vector<Text> fields{Text(kCompile), stylesheetPath_};
+  // A worker started ahead, or for earlier files, may have ended since: then one is started.
+  if (!worker_.Running() || !worker_.Send(fields)) {
     Ended();
     std::uint32_t error = 0;
-    if (!worker_.Start(program_, Concat({u" ", kTransformWorkerSwitch}), error)) {
+    if (!StartTransformWorker(worker_, program_, error)) {
       return {false, false, WorkerNotStartedReason(SystemErrorText(error))};
     }
     for (Request& request : queued_) request.sent = false;  // the ended worker took them along
-  }
-  const std::vector<Text> fields{Text(kCompile), stylesheetPath_};
-  if (!worker_.Send(fields)) {
-    Ended();
-    return {false, false, WorkerEndedReason(stylesheetPath_)};
+    if (!worker_.Send(fields)) {
+      Ended();
+      return {false, false, WorkerEndedReason(stylesheetPath_)};
+    }
   }
   return Hear(stylesheetPath_);
 }

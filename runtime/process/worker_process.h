@@ -22,6 +22,9 @@ class WorkerProcess {
   ~WorkerProcess();  // ends the worker
   WorkerProcess(const WorkerProcess&) = delete;
   WorkerProcess& operator=(const WorkerProcess&) = delete;
+  // Started on one thread, it can be handed to another.
+  WorkerProcess(WorkerProcess&&) noexcept;
+  WorkerProcess& operator=(WorkerProcess&&) noexcept;
 
   // Starts `program` (a full path) with the parameter text. False, with the system's error
   // code, when it cannot.

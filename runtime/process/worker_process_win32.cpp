@@ -23,6 +23,15 @@ struct WorkerProcess::Pipes {
 
 WorkerProcess::WorkerProcess() = default;
 WorkerProcess::~WorkerProcess() { End(); }
+WorkerProcess::WorkerProcess(WorkerProcess&&) noexcept = default;
+WorkerProcess& WorkerProcess::operator=(WorkerProcess&& other) noexcept {
+  if (this != &other) {
+    End();
+    pipes_ = std::move(other.pipes_);
+    received_ = std::move(other.received_);
+  }
+  return *this;
+}
 
 bool WorkerProcess::Start(TextView program, TextView parameters, std::uint32_t& systemError) {
   End();
