@@ -112,6 +112,10 @@ void Beep(LONG sound, LONG enable);
 // false keeps it open. Without one the window closes.
 void SetCloseQuery(bool (*query)());
 
+// Calls `work` once on this thread when it next has nothing else to do, painting included (a
+// dialog that has just opened has shown itself by then). Replaces work still waiting; 0 cancels.
+void WhenIdle(void (*work)());
+
 // Dispatches the window's pending paint messages.
 void FlushPaint(Window* window);
 
