@@ -66,6 +66,15 @@ class DtdReader {
     at_ = found + end.size();
     return true;
   }
+  // "--" ends a comment, and only before ">": "<!-->" opens one whose text begins with ">".
+  bool Comment() {
+    at_ += 4;
+    if (!SkipPast(u"--")) return false;
+    if (!At(u'>')) return Malformed();
+    ++at_;
+    return true;
+  }
+
   // A declaration that changes nothing without validation, up to its ">" outside quotes.
   bool SkipDeclaration() {
     while (at_ < text_.size() && text_[at_] != u'>') {
@@ -99,8 +108,9 @@ class DtdReader {
         return false;
       }
       if (StartsWith(u"<!--")) {
-        read = SkipPast(u"-->");
+        read = Comment();
       } else if (StartsWith(u"<?")) {
+        at_ += 2;
         read = SkipPast(u"?>");
       } else if (StartsWith(u"<!ENTITY")) {
         read = Entity();
