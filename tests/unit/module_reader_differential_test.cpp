@@ -94,8 +94,10 @@ TEST(ModuleReader, ReadsAsLibxml2OrRefuses) {
       {secondByteBrace("Shift_JIS", "\x81\x7D"), false, RefusedUse::kDocumentFunction},
       {secondByteBrace("Big5", "\xA4\x7D"), false, RefusedUse::kDocumentFunction},
       {Stylesheet("><x:include href='a.xsl' xml:base='file:///C:/other/'/>"), true, RefusedUse::kBase},
-      {"<!DOCTYPE x:stylesheet [<!ENTITY d 'document'><!--> <!ENTITY d 'x'> --><!ENTITY c '<!-- &#38;d; -->'>]>" +
-           Stylesheet("><!--> &c; --><x:template match='/'>&c;<x:value-of select=\"&d;('s')\"/></x:template>"),
+      {"<!DOCTYPE x:stylesheet [<!ENTITY d 'document'><!--> <!ENTITY d 'x'> --><!ENTITY n '\n\r'>"
+       "<!ENTITY c '<!-- &#38;d; -->'>]>" +
+           Stylesheet("><!--> &c; --><x:template match='/' n='\r&n;\n'>&c;<x:value-of select=\"&d;('s')\"/>"
+                      "</x:template>"),
        true, RefusedUse::kDocumentFunction},
       {"<?xml version='1.1'?><s/>", false, RefusedUse::kNone},
   };

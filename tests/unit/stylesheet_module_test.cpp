@@ -82,7 +82,8 @@ TEST(ScanStylesheetModule, LeavesUnreadWhatItCannotReadExactly) {
                                 "<s xmlns:p=''/>",
                                 "<s><!-- a -- b --></s>",
                                 "<s><?xml x?></s>",
-                                "<?xml encoding='utf-8'?><s/>"};
+                                "<?xml encoding='utf-8'?><s/>",
+                                "<s>\x01</s>"};
   for (const char* text : unread) EXPECT_TRUE(ScanStylesheetModule(UnitsOf(text).text).unreadable) << text;
 }
 

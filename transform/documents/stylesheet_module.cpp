@@ -1,5 +1,6 @@
 #include "transform/documents/stylesheet_module.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "transform/documents/xml_encoding.h"
@@ -66,6 +67,12 @@ class Reader {
   explicit Reader(TextView text) : text_(text) {}
 
   ModuleScan Read() {
+    // A control character XML does not allow anywhere; some parsers take a NUL for the end.
+    const auto control = std::find_if(text_.begin(), text_.end(), [](char16_t c) { return c < 0x20 && !IsSpace(c); });
+    if (control != text_.end()) {
+      Fail(static_cast<std::size_t>(control - text_.begin()));
+      return std::move(scan_);
+    }
     Prolog();
     while (at_ < text_.size()) {
       if (text_[at_] == u'<') {

@@ -172,8 +172,10 @@ class DtdReader {
         if (!Reference(decoded)) return Malformed();
         AppendDecoded(value, decoded);
       } else {
-        AppendRaw(value, c);
-        ++at_;
+        // Line ends are one LF before anything else reads them, so that a CR in the document
+        // and an LF from an entity never make one line end.
+        at_ += c == u'\r' && at_ + 1 < text_.size() && text_[at_ + 1] == u'\n' ? 2 : 1;
+        AppendRaw(value, c == u'\r' ? u'\n' : c);
       }
     }
     if (at_ >= text_.size()) return Malformed();
@@ -204,10 +206,13 @@ class DtdReader {
     return true;
   }
 
+  // In an attribute value white space is a blank already, as the value's normalisation makes it.
   static void AppendRaw(EntityText& value, char16_t c) {
     value.inContent.push_back(c);
     if (c == u'"' || c == u'\'') {
       value.inAttribute += CharacterReference(c);
+    } else if (c == u'\t' || c == u'\n') {
+      value.inAttribute.push_back(u' ');
     } else {
       value.inAttribute.push_back(c);
     }
