@@ -123,8 +123,8 @@ TEST(PrepareModule, GivesTheLibraryTheTextWithoutDtdAndModulesRenamed) {
             u"Таблица стилей C:\\m.xsl записана в кодировке GBK, которую встроенная конвертация не читает; сохраните "
             u"её в UTF-8 или windows-1251");
   EXPECT_EQ(PrepareModule("<s>\n <t a='&;'/></s>", u"C:\\m.xsl").refusal,
-            u"В таблице стилей C:\\m.xsl, строка 2, позиция 8, разметка, которую встроенная конвертация не читает так "
-            u"же, как библиотека XML");
+            u"Ошибка в таблице стилей C:\\m.xsl, строка 2, позиция 8: разметка, которую встроенная конвертация не "
+            u"читает так же, как библиотека XML");
   EXPECT_EQ(PrepareModule("<s xml:base='a'/>", u"C:\\m.xsl").refusal,
             u"Таблица стилей C:\\m.xsl использует атрибут xml:base, а он отключён");
 }

@@ -90,9 +90,8 @@ Text EncodingRefusedReason(TextView stylesheetPath, TextView encoding) {
 }
 
 Text MarkupUnreadReason(TextView stylesheetPath, LONG line, LONG column) {
-  return Concat({u"В таблице стилей ", stylesheetPath, u", строка ", DecimalText(line), u", позиция ",
-                 DecimalText(column),
-                 u", разметка, которую встроенная конвертация не читает так же, как библиотека XML"});
+  return ParseErrorReason(ParsedDocument::kStylesheet, stylesheetPath, line, column,
+                          u"разметка, которую встроенная конвертация не читает так же, как библиотека XML");
 }
 
 Text BaseRefusedReason(TextView stylesheetPath) {
