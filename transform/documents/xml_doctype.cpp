@@ -174,7 +174,8 @@ class DtdReader {
       } else {
         // Line ends are one LF before anything else reads them, so that a CR in the document
         // and an LF from an entity never make one line end.
-        at_ += c == u'\r' && at_ + 1 < text_.size() && text_[at_ + 1] == u'\n' ? 2 : 1;
+        if (c == u'\r' && at_ + 1 < text_.size() && text_[at_ + 1] == u'\n') ++at_;
+        ++at_;
         AppendRaw(value, c == u'\r' ? u'\n' : c);
       }
     }
