@@ -190,6 +190,9 @@ bool StylesheetModules::LoadModule(std::size_t index, IXMLDOMDocument2* styleshe
     case RefusedUse::kDocumentFunction:
       reason = DocumentFunctionRefusedReason(path);
       return false;
+    case RefusedUse::kBase:
+      reason = BaseRefusedReason(path);
+      return false;
     case RefusedUse::kNone:
       break;
   }

@@ -17,6 +17,7 @@ TEST(ModuleFilePath, ResolvesHrefsAgainstTheIncludingModule) {
       {u"../../../../z.xsl", u"C:\\z.xsl"},
       {u"my%20file%23.xsl#top", u"C:\\a #%41\\Д b\\my file#.xsl"},
       {u"%D0%94.xsl", u"C:\\a #%41\\Д b\\Д.xsl"},
+      {u"end%41", u"C:\\a #%41\\Д b\\endA"},
       {u"\\root.xsl", u"C:\\root.xsl"},
       {u"D:/other/o.xsl", u"D:\\other\\o.xsl"},
       {u"file:///E:/x%25y/o.xsl", u"E:\\x%y\\o.xsl"},

@@ -72,6 +72,21 @@ TEST(ScanStylesheetModule, FindsScriptsDocumentCallsAndModules) {
   }
 }
 
+TEST(ScanStylesheetModule, LeavesUnreadWhatItCannotReadExactly) {
+  const char* const unread[] = {"<!DOCTYPE s><s/>",
+                                "<s a=b/>",
+                                "<s><!ELEMENT s ANY></s>",
+                                "<s>&nbsp;</s>",
+                                "<p:s/>",
+                                "<s p:a='1'/>",
+                                "<s xmlns:p=''/>",
+                                "<s><!-- a -- b --></s>",
+                                "<s><?xml x?></s>",
+                                "<?xml encoding='utf-8'?><s/>",
+                                "<s>\x01</s>"};
+  for (const char* text : unread) EXPECT_TRUE(ScanStylesheetModule(UnitsOf(text).text).unreadable) << text;
+}
+
 TEST(ModuleInCircle, FindsAModuleThatPullsItselfIn) {
   using Modules = std::vector<std::vector<std::size_t>>;
   const struct {
@@ -104,6 +119,14 @@ TEST(PrepareModule, GivesTheLibraryTheTextWithoutDtdAndModulesRenamed) {
             u"В таблице стилей C:\\s\\main.xsl DTD ссылается на внешний файл, а внешние файлы программа не читает");
   EXPECT_EQ(PrepareModule("<!DOCTYPE s [\n<!ENTITY e x>]><s/>", u"C:\\m.xsl").refusal,
             u"Ошибка в таблице стилей C:\\m.xsl, строка 2, позиция 12: ошибка в объявлении DTD");
+  EXPECT_EQ(PrepareModule("<?xml version='1.0' encoding='GBK'?><s/>", u"C:\\m.xsl").refusal,
+            u"Таблица стилей C:\\m.xsl записана в кодировке GBK, которую встроенная конвертация не читает; сохраните "
+            u"её в UTF-8 или windows-1251");
+  EXPECT_EQ(PrepareModule("<s>\n <t a='&;'/></s>", u"C:\\m.xsl").refusal,
+            u"Ошибка в таблице стилей C:\\m.xsl, строка 2, позиция 8: разметка, которую встроенная конвертация не "
+            u"читает так же, как библиотека XML");
+  EXPECT_EQ(PrepareModule("<s xml:base='a'/>", u"C:\\m.xsl").refusal,
+            u"Таблица стилей C:\\m.xsl использует атрибут xml:base, а он отключён");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "transform/documents/xml_encoding.h"
 #include "transform/documents/xml_entities.h"
 #include "transform/documents/xml_units.h"
 
@@ -56,6 +57,37 @@ TEST(UnitsOf, GiveTheSameBytesBack) {
                                    std::string("\xFE\xFF\0<\x04\x1F\0>", 8)}) {
     const XmlUnits units = UnitsOf(bytes);
     EXPECT_EQ(BytesOf(units.text, units.form), bytes);
+  }
+}
+
+TEST(EncodingOf, TellsTheLibrarysEncodingAndWhetherTheProgramReadsIt) {
+  const auto declared = [](const char* name) { return std::string("<?xml version='1.0' encoding='") + name + "'?>"; };
+  for (const char* name : {"Windows-1251", "KOI8-R", "iso-8859-5", "CP866", "utf-8"}) {
+    EXPECT_TRUE(EncodingOf(declared(name)).readable) << name;
+  }
+  for (const char* name :
+       {"GBK", "EUC-KR", "ISO-2022-JP", "HZ-GB-2312", "UTF-7", "UTF-16", "iso-8859-12", "x-unknown"}) {
+    EXPECT_FALSE(EncodingOf(declared(name)).readable) << name;
+  }
+  const struct {
+    std::string bytes;
+    const char16_t* name;
+    bool readable;
+  } cases[] = {
+      {"<?xml version = \"1.0\" encoding = \"Windows-1251\" standalone='yes'?>", u"Windows-1251", true},
+      {"\xEF\xBB\xBF" + declared("windows-1251"), u"windows-1251", false},
+      {"<?xml encoding='GBK'?><s/>", u"GBK", false},
+      {BytesOf(u"<?xml version='1.0' encoding='UTF-16'?>", UnitForm::kUtf16Le), u"UTF-16", true},
+      {BytesOf(u"<s/>", UnitForm::kUtf16Le), u"UTF-16", false},
+      {BytesOf(u"\xFEFF<?xml version='1.0' encoding='windows-1251'?>", UnitForm::kUtf16Le), u"windows-1251", false},
+      {std::string("<\0\0\0?\0\0\0", 8), u"UTF-32", false},
+      {std::string("\0\0\xFE\xFF\0\0\0<", 8), u"UTF-32", false},
+      {"\x4C\x6F\xA7\x94", u"EBCDIC", false},
+  };
+  for (const auto& c : cases) {
+    const DocumentEncoding encoding = EncodingOf(c.bytes);
+    EXPECT_EQ(encoding.name, c.name) << c.bytes;
+    EXPECT_EQ(encoding.readable, c.readable) << c.bytes;
   }
 }
 

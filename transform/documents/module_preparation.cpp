@@ -1,5 +1,6 @@
 #include "transform/documents/module_preparation.h"
 
+#include "transform/documents/xml_encoding.h"
 #include "transform/documents/xml_entities.h"
 #include "transform/documents/xml_transform_reasons.h"
 
@@ -7,6 +8,12 @@ namespace rt {
 
 PreparedModule PrepareModule(std::string_view bytes, TextView modulePath) {
   PreparedModule module;
+  // The program reads markup exactly only in encodings where ASCII is always itself.
+  const DocumentEncoding encoding = EncodingOf(bytes);
+  if (!encoding.readable) {
+    module.refusal = EncodingRefusedReason(modulePath, encoding.name);
+    return module;
+  }
   module.units = UnitsOf(bytes);
   const Doctype doctype = ReadDoctype(module.units.text);
   if (doctype.problem != DtdProblem::kNone) {
@@ -21,6 +28,12 @@ PreparedModule PrepareModule(std::string_view bytes, TextView modulePath) {
   }
   module.units.text = std::move(expansion.text);
   module.scan = ScanStylesheetModule(module.units.text);
+  if (module.scan.unreadable) {
+    const UnitPlace place = PlaceOf(module.units.text, module.scan.unreadableAt);
+    module.refusal = MarkupUnreadReason(modulePath, place.line, place.column);
+  } else if (module.scan.refused == RefusedUse::kBase) {
+    module.refusal = BaseRefusedReason(modulePath);
+  }
   return module;
 }
 

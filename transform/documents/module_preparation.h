@@ -1,6 +1,6 @@
-// A stylesheet module read from its file, made ready for the XML library: its DOCTYPE taken
-// out and the entities declared there put in, then scanned for what the program refuses and
-// for the modules it pulls in.
+// A stylesheet module read from its file, made ready for the XML library: its encoding checked,
+// its DOCTYPE taken out and the entities declared there put in, then read for what the program
+// refuses and for the modules it pulls in.
 #pragma once
 
 #include <string_view>
@@ -13,7 +13,7 @@ namespace rt {
 struct PreparedModule {
   XmlUnits units;   // without the DOCTYPE, in the file's encoding
   ModuleScan scan;  // of those units
-  Text refusal;     // for the user, when its DTD is refused
+  Text refusal;     // for the user: its encoding, its DTD, markup the program does not read, xml:base
 };
 
 PreparedModule PrepareModule(std::string_view bytes, TextView modulePath);

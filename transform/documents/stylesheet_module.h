@@ -1,5 +1,6 @@
 // What the program looks for in each module of a stylesheet before the XML library compiles
-// it: scripts, calls of document(), and the modules it includes or imports.
+// it: the module as a parser reads it (where scripts, calls of document() and xml:base are
+// looked for), and the modules it includes or imports.
 #pragma once
 
 #include <cstddef>
@@ -8,10 +9,9 @@
 #include <vector>
 
 #include "runtime/text/text_value.h"
+#include "transform/documents/module_view.h"
 
 namespace rt {
-
-enum class RefusedUse { kNone, kScript, kDocumentFunction };
 
 // The href of an xsl:include or xsl:import: where its value stands in the text (between the
 // quotes) and what it says (references replaced).
@@ -20,9 +20,19 @@ struct ModuleReference {
   Text href;
 };
 
+// What each character beyond ASCII is in the program's own view of a module: the checks look
+// only at ASCII, and read this one as a letter, as they would the character itself.
+inline constexpr char16_t kNonAsciiStandIn = u'\x80';
+
 struct ModuleScan {
   RefusedUse refused = RefusedUse::kNone;  // the first found
   std::vector<ModuleReference> references;
+  ModuleView view;
+  // The text holds what the program does not read exactly as a parser would (a DOCTYPE, an
+  // entity that is not predefined, an undeclared prefix, markup that is not well-formed): the
+  // view stops there, and the module is not to be used.
+  bool unreadable = false;
+  std::size_t unreadableAt = 0;
 };
 
 // The text is the module's as the library will get it (no DOCTYPE, entities replaced), one

@@ -66,6 +66,15 @@ class DtdReader {
     at_ = found + end.size();
     return true;
   }
+  // "--" ends a comment, and only before ">": "<!-->" opens one whose text begins with ">".
+  bool Comment() {
+    at_ += 4;
+    if (!SkipPast(u"--")) return false;
+    if (!At(u'>')) return Malformed();
+    ++at_;
+    return true;
+  }
+
   // A declaration that changes nothing without validation, up to its ">" outside quotes.
   bool SkipDeclaration() {
     while (at_ < text_.size() && text_[at_] != u'>') {
@@ -99,8 +108,9 @@ class DtdReader {
         return false;
       }
       if (StartsWith(u"<!--")) {
-        read = SkipPast(u"-->");
+        read = Comment();
       } else if (StartsWith(u"<?")) {
+        at_ += 2;
         read = SkipPast(u"?>");
       } else if (StartsWith(u"<!ENTITY")) {
         read = Entity();
@@ -162,8 +172,11 @@ class DtdReader {
         if (!Reference(decoded)) return Malformed();
         AppendDecoded(value, decoded);
       } else {
-        AppendRaw(value, c);
+        // Line ends are one LF before anything else reads them, so that a CR in the document
+        // and an LF from an entity never make one line end.
+        if (c == u'\r' && at_ + 1 < text_.size() && text_[at_ + 1] == u'\n') ++at_;
         ++at_;
+        AppendRaw(value, c == u'\r' ? u'\n' : c);
       }
     }
     if (at_ >= text_.size()) return Malformed();
@@ -194,10 +207,13 @@ class DtdReader {
     return true;
   }
 
+  // In an attribute value white space is a blank already, as the value's normalisation makes it.
   static void AppendRaw(EntityText& value, char16_t c) {
     value.inContent.push_back(c);
     if (c == u'"' || c == u'\'') {
       value.inAttribute += CharacterReference(c);
+    } else if (c == u'\t' || c == u'\n') {
+      value.inAttribute.push_back(u' ');
     } else {
       value.inAttribute.push_back(c);
     }

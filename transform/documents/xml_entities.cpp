@@ -27,11 +27,11 @@ class Expander {
     while (at < text.size() && Fine()) {
       const TextView rest = text.substr(at);
       if (rest.starts_with(u"<!--")) {
-        at = CopyPast(text, at, u"-->");
+        at = CopyPast(text, at, 4, u"-->");  // "<!-->" opens a comment whose text begins with ">"
       } else if (rest.starts_with(u"<?")) {
-        at = CopyPast(text, at, u"?>");
+        at = CopyPast(text, at, 2, u"?>");
       } else if (rest.starts_with(u"<![CDATA[")) {
-        at = CopyPast(text, at, u"]]>");
+        at = CopyPast(text, at, 9, u"]]>");
       } else if (text[at] == u'<') {
         at = Tag(text, at);
       } else if (text[at] == u'&') {
@@ -52,8 +52,9 @@ class Expander {
     return problem_ == ExpansionProblem::kNone;
   }
 
-  std::size_t CopyPast(TextView text, std::size_t at, TextView end) {
-    const std::size_t found = text.find(end, at + 2);
+  // From `at` past the end of what opens there with `open` units.
+  std::size_t CopyPast(TextView text, std::size_t at, std::size_t open, TextView end) {
+    const std::size_t found = text.find(end, at + open);
     const std::size_t stop = found == TextView::npos ? text.size() : found + end.size();
     out_.append(text.substr(at, stop - at));
     return stop;

@@ -84,6 +84,20 @@ Text ModuleCircleReason(TextView modulePath) {
   return Concat({u"Таблица стилей ", modulePath, u" подключает сама себя, прямо или через другие таблицы стилей"});
 }
 
+Text EncodingRefusedReason(TextView stylesheetPath, TextView encoding) {
+  return Concat({u"Таблица стилей ", stylesheetPath, u" записана в кодировке ", encoding,
+                 u", которую встроенная конвертация не читает; сохраните её в UTF-8 или windows-1251"});
+}
+
+Text MarkupUnreadReason(TextView stylesheetPath, LONG line, LONG column) {
+  return ParseErrorReason(ParsedDocument::kStylesheet, stylesheetPath, line, column,
+                          u"разметка, которую встроенная конвертация не читает так же, как библиотека XML");
+}
+
+Text BaseRefusedReason(TextView stylesheetPath) {
+  return Concat({u"Таблица стилей ", stylesheetPath, u" использует атрибут xml:base, а он отключён"});
+}
+
 Text ScriptRefusedReason(TextView stylesheetPath) {
   return Concat({u"Таблица стилей ", stylesheetPath, u" использует сценарии, а они отключены"});
 }

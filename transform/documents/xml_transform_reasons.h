@@ -28,6 +28,10 @@ Text ExpansionProblemReason(TextView stylesheetPath, ExpansionProblem problem, T
 Text ModuleUnreadableReason(TextView modulePath, TextView includedFrom, TextView systemText);
 Text ModuleNotAFileReason(TextView includedFrom, TextView href);
 Text ModuleCircleReason(TextView modulePath);
+Text EncodingRefusedReason(TextView stylesheetPath, TextView encoding);
+// Markup the program does not read exactly as the library does, at a place of the module.
+Text MarkupUnreadReason(TextView stylesheetPath, LONG line, LONG column);
+Text BaseRefusedReason(TextView stylesheetPath);
 Text ScriptRefusedReason(TextView stylesheetPath);
 Text DocumentFunctionRefusedReason(TextView stylesheetPath);
 Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText);
