@@ -18,4 +18,13 @@ bool HasDoctype(FileStream& stream) {
   return prolog.Finish().end == PrologEnd::kDoctype;
 }
 
+DocumentEncoding EncodingOfInput(FileStream& stream) {
+  char head[4096];
+  ULONG read = 0;
+  if (stream.Read(head, sizeof head, &read) != S_OK) read = 0;
+  LARGE_INTEGER start{};
+  stream.Seek(start, STREAM_SEEK_SET, nullptr);
+  return EncodingOf(std::string_view(head, read));
+}
+
 }  // namespace rt

@@ -1,8 +1,9 @@
-// Whether an input's prolog ends in a DOCTYPE, told from its file before the XML library reads
-// any of it.
+// What the program reads of an input's head before the XML library reads any of it: its
+// encoding, and whether its prolog ends in a DOCTYPE.
 #pragma once
 
 #include "runtime/com/file_stream_win32.h"
+#include "transform/documents/xml_encoding.h"
 
 namespace rt {
 
@@ -10,5 +11,9 @@ namespace rt {
 // stream is back at its start afterwards. A head that ends undecided is no DOCTYPE: the
 // library refuses such a document itself.
 bool HasDoctype(FileStream& stream);
+
+// The encoding the library reads the document in, and whether the program reads its markup the
+// same way (and so can tell a DOCTYPE); the stream is back at its start afterwards.
+DocumentEncoding EncodingOfInput(FileStream& stream);
 
 }  // namespace rt

@@ -9,6 +9,8 @@
 #include "runtime/text/number_text.h"
 #include "transform/documents/module_paths.h"
 #include "transform/documents/module_preparation.h"
+#include "transform/documents/module_view.h"
+#include "transform/module_view_win32.h"
 #include "transform/xml_document_win32.h"
 
 namespace rt {
@@ -183,7 +185,10 @@ bool StylesheetModules::LoadModule(std::size_t index, IXMLDOMDocument2* styleshe
     reason = ModuleNotAFileReason(path, notAFile);
     return false;
   }
-  switch (module.scan.refused) {
+  // What is refused is looked for in the library's own parse of the copy: the very document it
+  // compiles, or reads again when it pulls the module in.
+  const ViewCheck check = CheckModuleView(ViewOf(own ? own.get() : stylesheet));
+  switch (check.refused) {
     case RefusedUse::kScript:
       reason = ScriptRefusedReason(path);
       return false;
@@ -195,6 +200,11 @@ bool StylesheetModules::LoadModule(std::size_t index, IXMLDOMDocument2* styleshe
       return false;
     case RefusedUse::kNone:
       break;
+  }
+  // The library pulls in exactly the copies the program has read and checked, or nothing.
+  if (check.hrefs != hrefs) {
+    reason = ModulesReadOtherwiseReason(path);
+    return false;
   }
   return true;
 }

@@ -39,6 +39,10 @@ ComPtr<IXMLDOMDocument2> LoadInput(const Text& path, Text& reason) {
     reason = UnreadableReason(path, SystemErrorText(error));
     return ComPtr<IXMLDOMDocument2>();
   }
+  if (const DocumentEncoding encoding = EncodingOfInput(*stream.get()); !encoding.readable) {
+    reason = InputEncodingRefusedReason(path, encoding.name);
+    return ComPtr<IXMLDOMDocument2>();
+  }
   if (HasDoctype(*stream.get())) {
     reason = DtdRefusedReason(ParsedDocument::kInput, path);
     return ComPtr<IXMLDOMDocument2>();

@@ -2,6 +2,8 @@
 // same output name, the stylesheet from where it was started, every failure told.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "tests/e2e/conversion_fixture.h"
 
 namespace e2e {
@@ -229,7 +231,12 @@ TEST_P(BuiltInFailure, IsToldAndKeepsTheEarlierOutput) {
   driver::WriteTextFile(file, c.input);
   driver::WriteTextFile(Output(), "earlier output");
   if (c.removeStylesheet) DeleteFileW((WorkDirectory() + L"\\" + kStylesheetName).c_str());
-  if (!c.stylesheet.empty()) driver::WriteTextFile(WorkDirectory() + L"\\" + kStylesheetName, c.stylesheet);
+  // "<work-url>" stands for the work directory as a file: URL; a secret lies there.
+  driver::WriteTextFile(WorkDirectory() + L"\\secret.xml", "<s>SECRET-7f3a</s>");
+  std::string stylesheet = c.stylesheet, url = "file:///" + Utf8(WorkDirectory());
+  std::replace(url.begin(), url.end(), '\\', '/');
+  if (const auto at = stylesheet.find("<work-url>"); at != std::string::npos) stylesheet.replace(at, 10, url);
+  if (!stylesheet.empty()) driver::WriteTextFile(WorkDirectory() + L"\\" + kStylesheetName, stylesheet);
   for (const auto& [path, text] : c.modules) {
     const std::wstring full = WorkDirectory() + L"\\" + path;
     driver::MakeDirectories(full.substr(0, full.find_last_of(L'\\')));
@@ -284,6 +291,25 @@ INSTANTIATE_TEST_SUITE_P(
                      {L"lib\\deep.xsl", Module("",
                                                "<xsl:template name=\"t\"><xsl:element "
                                                "name=\"urn:x'{document('file:///c:/s.txt')}\"/></xsl:template>")}}},
+        // Ways around the checks that a reader other than the library's own would fall for.
+        FailureCase{
+            "DocumentBehindACommentThatOpensAtOnce", kInput, false, L"",
+            L"Таблица стилей <work>\\qRec7to4.xsl использует функцию document()",
+            StylesheetWith("<!--> <x xmlns:xsl=\"urn:other\"> -->"
+                           "<xsl:template match=\"/\"><xsl:copy-of select=\"document('<work-url>/secret.xml')\"/>"
+                           "</xsl:template><!-- </x> -->")},
+        FailureCase{"BraceInASecondByte", kInput, false, L"",
+                    L"Таблица стилей <work>\\qRec7to4.xsl записана в кодировке GBK",
+                    "<?xml version=\"1.0\" encoding=\"GBK\"?><xsl:stylesheet version=\"1.0\" "
+                    "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"><xsl:template match=\"/\"><out "
+                    "a=\"{\xB0} | document('<work-url>/secret.xml')}\"/></xsl:template></xsl:stylesheet>"},
+        FailureCase{"IncludeWithItsOwnBase",
+                    kInput,
+                    false,
+                    L"",
+                    L"Таблица стилей <work>\\qRec7to4.xsl использует атрибут xml:base",
+                    StylesheetWith("<xsl:include href=\"common.xsl\" xml:base=\"file:///C:/\"/>"),
+                    {{L"common.xsl", Module("", "")}}},
         FailureCase{"ModuleThatCannotBeRead", kInput, false, L"",
                     L"Не удалось прочитать таблицу стилей <work>\\missing.xsl, которую подключает "
                     L"<work>\\qRec7to4.xsl",

@@ -98,6 +98,17 @@ Text BaseRefusedReason(TextView stylesheetPath) {
   return Concat({u"Таблица стилей ", stylesheetPath, u" использует атрибут xml:base, а он отключён"});
 }
 
+Text ModulesReadOtherwiseReason(TextView stylesheetPath) {
+  return Concat({u"Таблица стилей ", stylesheetPath,
+                 u" подключает другие таблицы стилей так, что встроенная конвертация не читает это так же, как "
+                 u"библиотека XML"});
+}
+
+Text InputEncodingRefusedReason(TextView inputPath, TextView encoding) {
+  return Concat({u"Файл ", inputPath, u" записан в кодировке ", encoding,
+                 u", которую встроенная конвертация не читает; для него нужен msxsl.exe"});
+}
+
 Text ScriptRefusedReason(TextView stylesheetPath) {
   return Concat({u"Таблица стилей ", stylesheetPath, u" использует сценарии, а они отключены"});
 }

@@ -32,6 +32,10 @@ Text EncodingRefusedReason(TextView stylesheetPath, TextView encoding);
 // Markup the program does not read exactly as the library does, at a place of the module.
 Text MarkupUnreadReason(TextView stylesheetPath, LONG line, LONG column);
 Text BaseRefusedReason(TextView stylesheetPath);
+// The modules the library would pull in are not those the program read in the module.
+Text ModulesReadOtherwiseReason(TextView stylesheetPath);
+// An input in an encoding whose markup the program does not read as the library does.
+Text InputEncodingRefusedReason(TextView inputPath, TextView encoding);
 Text ScriptRefusedReason(TextView stylesheetPath);
 Text DocumentFunctionRefusedReason(TextView stylesheetPath);
 Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText);
