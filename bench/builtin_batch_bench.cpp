@@ -22,6 +22,7 @@
 #include "bench/dialog_program.h"
 #include "tests/driver/driver_error.h"
 #include "tests/driver/file_dialogs.h"
+#include "tests/driver/test_files.h"
 
 namespace {
 
@@ -43,16 +44,16 @@ HWND VisibleDialog(const wchar_t* title, Clock::time_point limit) {
   return found;
 }
 
-// One batch of every file, from the progress window until the report; the report closed.
-double Batch(const bench::ConversionLayout& layout, const std::wstring& program, int files) {
+// The program started with the files chosen in its file dialog; `step` runs once the progress
+// window shows and returns when the measured time starts; the time until the report shows.
+template <typename Step>
+double BatchUntilReport(const bench::ConversionLayout& layout, const std::wstring& program,
+                        const std::vector<std::wstring>& names, Step step) {
   bench::DialogProgram product("product", program, layout.ProductDirectory(), bench::kConvertButtonId);
-  std::vector<std::wstring> names;
-  for (int n = 1; n <= files; ++n) names.push_back(bench::BatchName(n));
   product.Settle();
   driver::ChooseFilesInExplorerDialog(product.PressForFileDialog().dialog, names, driver::Timeout{60'000});
   const Clock::time_point limit = Clock::now() + std::chrono::seconds(120);
-  VisibleDialog(L"Конвертация файлов", limit);
-  const Clock::time_point start = Clock::now();
+  const Clock::time_point start = step(VisibleDialog(L"Конвертация файлов", limit), limit);
   const HWND report = VisibleDialog(L"Отчёт о конвертации", limit);
   const double elapsed = MillisecondsSince(start);
   product.Settle();
@@ -61,35 +62,27 @@ double Batch(const bench::ConversionLayout& layout, const std::wstring& program,
   return elapsed;
 }
 
-// Two files, the first large: Cancel pressed once its transformation runs, timed until the report
-// shows; the report closed.
+// One batch of every file, from the progress window until the report.
+double Batch(const bench::ConversionLayout& layout, const std::wstring& program, int files) {
+  std::vector<std::wstring> names;
+  for (int n = 1; n <= files; ++n) names.push_back(bench::BatchName(n));
+  return BatchUntilReport(layout, program, names, [](HWND, Clock::time_point) { return Clock::now(); });
+}
+
+// Two files, the first large: Cancel pressed once its transformation writes, timed until the
+// report shows.
 double CancelToReport(const bench::ConversionLayout& layout, const std::wstring& large) {
-  bench::DialogProgram product("product", layout.Product(), layout.ProductDirectory(), bench::kConvertButtonId);
-  product.Settle();
-  driver::ChooseFilesInExplorerDialog(product.PressForFileDialog().dialog, {large, bench::BatchName(1)},
-                                      driver::Timeout{60'000});
-  const Clock::time_point limit = Clock::now() + std::chrono::seconds(120);
-  const HWND progress = VisibleDialog(L"Конвертация файлов", limit);
-  const std::wstring pattern = layout.ProductDirectory() + L"\\OUT\\vxt*.tmp";
-  const auto writing = [&pattern] {
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return true;
-  };
-  while (!writing()) {
-    if (Clock::now() > limit) throw driver::DriverError(L"The large file was never written");
-    Sleep(1);
-  }
-  const Clock::time_point pressed = Clock::now();
-  PostMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
-  const HWND report = VisibleDialog(L"Отчёт о конвертации", limit);
-  const double elapsed = MillisecondsSince(pressed);
-  product.Settle();
-  driver::PressAndWaitUntilGone(driver::Window(report), IDOK);
-  product.Close();
-  return elapsed;
+  const std::wstring written = layout.ProductDirectory() + L"\\OUT\\vxt*.tmp";
+  return BatchUntilReport(layout, layout.Product(), {large, bench::BatchName(1)},
+                          [&written](HWND progress, Clock::time_point limit) {
+                            while (driver::NamesMatching(written).empty()) {
+                              if (Clock::now() > limit) throw driver::DriverError(L"The large file was never written");
+                              Sleep(1);
+                            }
+                            const Clock::time_point pressed = Clock::now();
+                            PostMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+                            return pressed;
+                          });
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace driver {
 
@@ -39,5 +40,7 @@ void WriteTextFile(const std::wstring& path, const std::string& utf8);
 // The file's bytes; empty when it does not exist.
 std::string ReadTextFile(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+// The names (without directory) of what matches a pattern such as "C:\\dir\\*.tmp", in no order.
+std::vector<std::wstring> NamesMatching(const std::wstring& pattern);
 
 }  // namespace driver

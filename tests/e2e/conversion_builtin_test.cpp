@@ -156,14 +156,7 @@ TEST_F(BuiltInConversion, ClosingAsksAndEndingLeavesNothing) {
 std::size_t ModuleCopies() {
   wchar_t temporary[MAX_PATH + 1] = {};
   GetTempPathW(MAX_PATH + 1, temporary);
-  std::size_t count = 0;
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((std::wstring(temporary) + L"vxs*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  do ++count;
-  while (FindNextFileW(search, &found));
-  FindClose(search);
-  return count;
+  return driver::NamesMatching(std::wstring(temporary) + L"vxs*").size();
 }
 
 // Cancel, and Yes at close, end a built-in batch at once, as they end the processor: the running

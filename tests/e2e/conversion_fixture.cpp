@@ -235,15 +235,7 @@ std::vector<DWORD> ConversionTest::RunningProcessors() const {
 }
 
 std::vector<std::wstring> ConversionTest::TemporaryFiles(const std::wstring& directory) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((directory + L"\\*.tmp").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.emplace_back(found.cFileName);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
+  return driver::NamesMatching(directory + L"\\*.tmp");
 }
 
 void ConversionTest::WaitForProcessorEnd(const driver::LaunchRecord& record) {

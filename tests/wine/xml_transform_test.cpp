@@ -148,14 +148,7 @@ TEST_F(XmlTransform, ImportAndIncludeWithTheSettingsOfWindows) {
 std::size_t ModuleDirectories() {
   wchar_t temporary[MAX_PATH + 1] = {};
   GetTempPathW(MAX_PATH + 1, temporary);
-  std::size_t count = 0;
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((std::wstring(temporary) + L"vxs*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  do ++count;
-  while (FindNextFileW(search, &found));
-  FindClose(search);
-  return count;
+  return driver::NamesMatching(std::wstring(temporary) + L"vxs*").size();
 }
 
 std::string Utf16(const std::string& ascii) {
