@@ -7,6 +7,7 @@
 #include "transform/documents/xml_transform_reasons.h"
 #include "transform/stylesheet_modules_win32.h"
 #include "transform/transform_worker.h"
+#include "transform/xml_document_win32.h"
 
 namespace rt {
 namespace {
@@ -115,6 +116,10 @@ int ServeTransformations() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   const HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE);
   const ComThreadScope com(ComThreadScope::Apartment::kMulti);
+  // The library loaded before the first request: a worker started ahead does it while the user
+  // still chooses files.
+  Text unused;
+  NewDocument(msxml::kDomDocument60, unused);
   std::optional<CompiledStylesheet> stylesheet;
   std::string received;
   std::vector<Text> request;
