@@ -51,25 +51,52 @@ ViewElement ElementOf(IXMLDOMNode* element) {
   return viewed;
 }
 
+// Whether an element holds an element, or text beyond white space.
+bool Empty(IXMLDOMNode* element) {
+  ComPtr<IXMLDOMNode> child;
+  element->get_firstChild(child.put());
+  while (child) {
+    DOMNodeType type = NODE_INVALID;
+    child->get_nodeType(&type);
+    if (type == NODE_ELEMENT) return false;
+    if (type == NODE_TEXT || type == NODE_CDATA_SECTION) {
+      Bstr text;
+      child->get_text(text.put());
+      for (const char16_t c : text.text()) {
+        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n') return false;
+      }
+    }
+    ComPtr<IXMLDOMNode> next;
+    child->get_nextSibling(next.put());
+    child = std::move(next);
+  }
+  return true;
+}
+
 }  // namespace
 
 ModuleView ViewOf(IXMLDOMDocument2* document) {
   ModuleView view;
-  // Depth first, in document order, without recursion: the next node to look at on each level.
-  std::vector<ComPtr<IXMLDOMNode>> next;
+  // Depth first, in document order, without recursion: the next node to look at on each level,
+  // and how many elements hold it.
+  std::vector<std::pair<ComPtr<IXMLDOMNode>, std::size_t>> next;
   ComPtr<IXMLDOMNode> first;
-  if (SUCCEEDED(document->get_firstChild(first.put())) && first) next.push_back(std::move(first));
+  if (SUCCEEDED(document->get_firstChild(first.put())) && first) next.emplace_back(std::move(first), 0);
   while (!next.empty()) {
-    ComPtr<IXMLDOMNode> node = std::move(next.back());
+    auto [node, depth] = std::move(next.back());
     next.pop_back();
     ComPtr<IXMLDOMNode> sibling;
-    if (SUCCEEDED(node->get_nextSibling(sibling.put())) && sibling) next.push_back(std::move(sibling));
+    if (SUCCEEDED(node->get_nextSibling(sibling.put())) && sibling) next.emplace_back(std::move(sibling), depth);
     DOMNodeType type = NODE_INVALID;
     node->get_nodeType(&type);
-    if (type == NODE_ELEMENT) view.push_back(ElementOf(node.get()));
+    if (type == NODE_ELEMENT) {
+      view.push_back(ElementOf(node.get()));
+      view.back().depth = depth;
+      view.back().empty = Empty(node.get());
+    }
     ComPtr<IXMLDOMNode> child;
     if (type != NODE_ATTRIBUTE && SUCCEEDED(node->get_firstChild(child.put())) && child) {
-      next.push_back(std::move(child));
+      next.emplace_back(std::move(child), type == NODE_ELEMENT ? depth + 1 : depth);
     }
   }
   return view;

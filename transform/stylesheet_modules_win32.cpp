@@ -1,5 +1,6 @@
 #include "transform/stylesheet_modules_win32.h"
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -9,7 +10,9 @@
 #include "runtime/text/number_text.h"
 #include "transform/documents/module_paths.h"
 #include "transform/documents/module_preparation.h"
+#include "transform/documents/module_uses.h"
 #include "transform/documents/module_view.h"
+#include "transform/documents/xml_doctype.h"
 #include "transform/module_view_win32.h"
 #include "transform/xml_document_win32.h"
 
@@ -17,6 +20,37 @@ namespace rt {
 namespace {
 
 Text CopyName(std::size_t index) { return Concat({u"m", DecimalText(index), u".xsl"}); }
+Text DataCopyName(std::size_t index) { return Concat({u"d", DecimalText(index), u".xml"}); }
+
+// Loads a copy by its URL; a mistake in it is told by the path of the file it copies.
+bool LoadCopy(IXMLDOMDocument2* document, const Text& copy, ParsedDocument which, const Text& path,
+              const std::string& prepared, Text& reason) {
+  Bstr url(FileUrl(copy));
+  VARIANT source{};
+  source.vt = VT_BSTR;
+  source.bstrVal = url.get();
+  return Load(
+      document, source, which, path, [&prepared] { return prepared; }, reason);
+}
+
+// A text with parts of it replaced, the parts in order and apart.
+struct Replacement {
+  std::size_t begin = 0, end = 0;
+  Text text;
+};
+Text Replaced(TextView text, std::vector<Replacement> replacements) {
+  std::sort(replacements.begin(), replacements.end(),
+            [](const Replacement& a, const Replacement& b) { return a.begin < b.begin; });
+  Text result;
+  std::size_t done = 0;
+  for (const Replacement& replacement : replacements) {
+    result.append(text.substr(done, replacement.begin - done));
+    result.append(replacement.text);
+    done = replacement.end;
+  }
+  result.append(text.substr(done));
+  return result;
+}
 
 bool SamePath(const Text& a, const Text& b) {
   return CompareStringOrdinal(Wide(a), static_cast<int>(a.size()), Wide(b), static_cast<int>(b.size()), TRUE) ==
@@ -37,7 +71,7 @@ DWORD WriteWholeFile(const Text& path, const std::string& bytes) {
 // The copies, then their directory (which goes only if nothing else is in it).
 void RemoveCopies(const Text& directory) {
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW(Wide(directory + u"m*.xsl"), &found);
+  HANDLE search = FindFirstFileW(Wide(directory + u"*.x*"), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do DeleteFileW(Wide(directory + FromWide(found.cFileName)));
     while (FindNextFileW(search, &found));
@@ -125,16 +159,24 @@ bool StylesheetModules::Load(const Text& stylesheetPath, IXMLDOMDocument2* style
   IndexOf(stylesheetPath, Text());
   // Modules are added as they are found; each is read once, so cycles end.
   for (std::size_t index = 0; index < paths_.size(); ++index) {
-    if (!LoadModule(index, stylesheet, reason)) return false;
+    if (!ReadModule(index, reason)) return false;
   }
   if (const auto circle = ModuleInCircle(pulledIn_)) {
     reason = ModuleCircleReason(paths_[*circle]);
     return false;
   }
-  return true;
+  std::vector<ModuleView> views;
+  for (const PreparedModule& module : modules_) views.push_back(module.scan.view);
+  const Text folder = paths_[0].substr(0, paths_[0].find_last_of(u"\\/") + 1);
+  const StylesheetUses uses = UsesOf(views, paths_, folder, ModulesAre::kWritten);
+  if (!uses.blockers.empty()) {
+    reason = BlockersReason(Places(uses.blockers));
+    return false;
+  }
+  return CopyDataFiles(uses.files, reason) && CopyModules(uses.files, stylesheet, reason);
 }
 
-bool StylesheetModules::LoadModule(std::size_t index, IXMLDOMDocument2* stylesheet, Text& reason) {
+bool StylesheetModules::ReadModule(std::size_t index, Text& reason) {
   const Text path = paths_[index];
   std::string bytes;
   if (const DWORD error = ReadWholeFile(path, bytes)) {
@@ -142,71 +184,136 @@ bool StylesheetModules::LoadModule(std::size_t index, IXMLDOMDocument2* styleshe
                         : ModuleUnreadableReason(path, includers_[index], SystemErrorText(error));
     return false;
   }
-  const PreparedModule module = PrepareModule(bytes, path);
+  modules_.push_back(PrepareModule(bytes, path));
+  const PreparedModule& module = modules_.back();
   if (!module.refusal.empty()) {
     reason = module.refusal;
     return false;
   }
-  std::vector<Text> hrefs;
-  Text notAFile;
   pulledIn_.resize(paths_.size());
   for (const ModuleReference& reference : module.scan.references) {
-    if (const auto target = ModuleFilePath(path, reference.href)) {
-      const std::size_t pulled = IndexOf(*target, path);
-      pulledIn_[index].push_back(pulled);
-      hrefs.push_back(CopyName(pulled));
-    } else {
-      if (notAFile.empty()) notAFile = reference.href;
-      hrefs.push_back(module.units.text.substr(reference.begin, reference.end - reference.begin));
+    const auto target = ModuleFilePath(path, reference.href);
+    if (!target) {
+      reason = ModuleNotAFileReason(path, reference.href);
+      return false;
     }
-  }
-  const std::string prepared = BytesOf(WithHrefs(module.units.text, module.scan.references, hrefs), module.units.form);
-  const Text copy = directory_ + CopyName(index);
-  if (const DWORD error = WriteWholeFile(copy, prepared)) {
-    reason = OutputNotWrittenReason(copy, SystemErrorText(error));
-    return false;
-  }
-
-  // Each module is parsed here on its own, so that a mistake in it is told by its own path.
-  ComPtr<IXMLDOMDocument2> own;
-  if (index > 0) {
-    own = NewStylesheetDocument(msxml::kDomDocument60, reason);
-    if (!own) return false;
-  }
-  Bstr url(FileUrl(copy));
-  VARIANT source{};
-  source.vt = VT_BSTR;
-  source.bstrVal = url.get();
-  const auto bytesParsed = [&prepared] { return prepared; };
-  if (!rt::Load(own ? own.get() : stylesheet, source, ParsedDocument::kStylesheet, path, bytesParsed, reason)) {
-    return false;
-  }
-  if (!notAFile.empty()) {
-    reason = ModuleNotAFileReason(path, notAFile);
-    return false;
-  }
-  // What is refused is looked for in the library's own parse of the copy: the very document it
-  // compiles, or reads again when it pulls the module in.
-  const ViewCheck check = CheckModuleView(ViewOf(own ? own.get() : stylesheet));
-  switch (check.refused) {
-    case RefusedUse::kScript:
-      reason = ScriptRefusedReason(path);
-      return false;
-    case RefusedUse::kDocumentFunction:
-      reason = DocumentFunctionRefusedReason(path);
-      return false;
-    case RefusedUse::kBase:
-      reason = BaseRefusedReason(path);
-      return false;
-    case RefusedUse::kNone:
-      break;
-  }
-  // The library pulls in exactly the copies the program has read and checked, or nothing.
-  if (check.hrefs != hrefs) {
-    reason = ModulesReadOtherwiseReason(path);
-    return false;
+    pulledIn_[index].push_back(IndexOf(*target, path));
   }
   return true;
+}
+
+// Each file document() reads gets a copy beside the modules', its DTD taken out as a module's is,
+// read once by the library so that a mistake in it is told by its own path.
+bool StylesheetModules::CopyDataFiles(const std::vector<DataFile>& files, Text& reason) {
+  for (const DataFile& file : files) {
+    if (std::any_of(dataPaths_.begin(), dataPaths_.end(),
+                    [&](const Text& known) { return SamePath(known, file.path); })) {
+      continue;
+    }
+    const Text& namedIn = paths_[file.place.module];
+    std::string bytes;
+    if (const DWORD error = ReadWholeFile(file.path, bytes)) {
+      reason = DataFileUnreadableReason(file.path, namedIn, SystemErrorText(error));
+      return false;
+    }
+    const PreparedModule data = PrepareDataFile(bytes, file.path);
+    if (!data.refusal.empty()) {
+      reason = data.refusal;
+      return false;
+    }
+    const Text copy = directory_ + DataCopyName(dataPaths_.size());
+    const std::string prepared = BytesOf(data.units.text, data.units.form);
+    if (const DWORD error = WriteWholeFile(copy, prepared)) {
+      reason = OutputNotWrittenReason(copy, SystemErrorText(error));
+      return false;
+    }
+    ComPtr<IXMLDOMDocument2> document = NewDocument(msxml::kDomDocument60, reason);
+    if (!document || !LoadCopy(document.get(), copy, ParsedDocument::kInput, file.path, prepared, reason)) {
+      return false;
+    }
+    dataPaths_.push_back(file.path);
+  }
+  return true;
+}
+
+std::size_t StylesheetModules::DataIndexOf(const Text& path) const {
+  for (std::size_t index = 0; index < dataPaths_.size(); ++index) {
+    if (SamePath(dataPaths_[index], path)) return index;
+  }
+  return dataPaths_.size();
+}
+
+// The copies name each other and the data files' copies; the library reads them, and what it
+// reads is checked once more: read as the program read it, pulling in and reading only copies.
+bool StylesheetModules::CopyModules(const std::vector<DataFile>& files, IXMLDOMDocument2* stylesheet, Text& reason) {
+  std::vector<ModuleView> parsed;
+  std::vector<Text> copies;
+  for (std::size_t index = 0; index < modules_.size(); ++index) {
+    const PreparedModule& module = modules_[index];
+    std::vector<Replacement> replacements;
+    std::vector<Text> hrefs;
+    for (std::size_t k = 0; k < module.scan.references.size(); ++k) {
+      const ModuleReference& reference = module.scan.references[k];
+      hrefs.push_back(CopyName(pulledIn_[index][k]));
+      replacements.push_back({reference.begin, reference.end, hrefs.back()});
+    }
+    for (const DataFile& file : files) {
+      if (file.place.module != index) continue;
+      const ViewAttribute& attribute = module.scan.view[file.place.element].attributes[file.place.attribute];
+      // By URL: some implementations of the library read a relative address against the current
+      // directory, not against the module.
+      replacements.push_back({attribute.begin + file.place.begin, attribute.begin + file.place.end,
+                              FileUrl(directory_ + DataCopyName(DataIndexOf(file.path)))});
+    }
+    const Text text = Replaced(module.units.text, replacements);
+    const std::string prepared = BytesOf(text, module.units.form);
+    copies.push_back(directory_ + CopyName(index));
+    if (const DWORD error = WriteWholeFile(copies.back(), prepared)) {
+      reason = OutputNotWrittenReason(copies.back(), SystemErrorText(error));
+      return false;
+    }
+    // Each module is parsed here on its own, so that a mistake in it is told by its own path.
+    ComPtr<IXMLDOMDocument2> own;
+    if (index > 0) {
+      own = NewStylesheetDocument(msxml::kDomDocument60, reason);
+      if (!own) return false;
+    }
+    IXMLDOMDocument2* document = own ? own.get() : stylesheet;
+    if (!LoadCopy(document, copies.back(), ParsedDocument::kStylesheet, paths_[index], prepared, reason)) return false;
+    parsed.push_back(ViewOf(document));
+    if (!SameView(ScanStylesheetModule(text).view, parsed.back()) || CheckModuleView(parsed.back()).hrefs != hrefs) {
+      reason = ModulesReadOtherwiseReason(paths_[index]);
+      return false;
+    }
+  }
+  // What is refused is looked for once more in the library's own parse of the copies: every
+  // file document() reads there must be one of the copies.
+  const StylesheetUses uses = UsesOf(parsed, copies, directory_, ModulesAre::kCopies);
+  if (!uses.blockers.empty()) {
+    reason = BlockersReason(Places(uses.blockers));
+    return false;
+  }
+  for (const DataFile& file : uses.files) {
+    bool copied = false;
+    for (std::size_t k = 0; k < dataPaths_.size(); ++k) {
+      copied = copied || SamePath(file.path, directory_ + DataCopyName(k));
+    }
+    if (!copied) {
+      reason = ModulesReadOtherwiseReason(paths_[file.place.module]);
+      return false;
+    }
+  }
+  return true;
+}
+
+std::vector<BlockerPlace> StylesheetModules::Places(const std::vector<ModuleBlocker>& blockers) const {
+  std::vector<BlockerPlace> places;
+  for (const ModuleBlocker& blocker : blockers) {
+    const PreparedModule& module = modules_[blocker.module];
+    places.push_back({paths_[blocker.module], PlaceOf(module.units.text, module.scan.view[blocker.element].start).line,
+                      blocker.what});
+  }
+  return places;
 }
 
 }  // namespace rt

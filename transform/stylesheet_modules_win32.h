@@ -8,15 +8,21 @@
 // library's own loading by path. The prepared copies lie together in a private temporary
 // directory under plain names (m0.xsl, m1.xsl, …), each href changed to its copy's name, so
 // that the library finds every module without leaving that directory; it reads the main one
-// by an escaped file: URL. The copies keep the modules' bytes and encodings apart from those
-// changes, so the compiled stylesheet is what the library makes of the same modules without
-// a DTD.
+// by an escaped file: URL. The files document() reads (named by literals the program can
+// show lie beside the stylesheet; document('') is the module itself) get copies there too
+// (d0.xml, …), each literal changed to its copy's name. The copies keep the modules' bytes and
+// encodings apart from those changes, so the compiled stylesheet is what the library makes of
+// the same modules without a DTD. Whatever the stylesheet uses that the program refuses is
+// told at once, every place of it. The library's own parse of the copies is checked again.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "runtime/text/text_value.h"
+#include "transform/documents/module_preparation.h"
+#include "transform/documents/module_uses.h"
+#include "transform/documents/xml_transform_reasons.h"
 #include "transform/msxml_api_win32.h"
 
 namespace rt {
@@ -39,12 +45,19 @@ class StylesheetModules {
   bool MakeDirectory(Text& reason);
   // The module's index among paths_, added when it is new.
   std::size_t IndexOf(const Text& path, const Text& includedFrom);
-  bool LoadModule(std::size_t index, IXMLDOMDocument2* stylesheet, Text& reason);
+  bool ReadModule(std::size_t index, Text& reason);
+  bool CopyDataFiles(const std::vector<DataFile>& files, Text& reason);
+  std::size_t DataIndexOf(const Text& path) const;
+  bool CopyModules(const std::vector<DataFile>& files, IXMLDOMDocument2* stylesheet, Text& reason);
+  // Each with its module's path and line.
+  std::vector<BlockerPlace> Places(const std::vector<ModuleBlocker>& blockers) const;
 
   Text directory_;                                  // with its trailing backslash
   std::vector<Text> paths_;                         // of the modules, by index; 0 is the main stylesheet
   std::vector<Text> includers_;                     // the module that first named each
-  std::vector<std::vector<std::size_t>> pulledIn_;  // by index, the modules each one names
+  std::vector<std::vector<std::size_t>> pulledIn_;  // by index, the modules each one names, in order
+  std::vector<PreparedModule> modules_;             // by index, as read
+  std::vector<Text> dataPaths_;                     // the files document() reads, by their copies' index
 };
 
 // The copies of the modules that the process (one that has ended) left.

@@ -76,7 +76,9 @@ ComPtr<IXMLDOMDocument2> NewStylesheetDocument(const CLSID& kind, Text& reason) 
   if (!document) return document;
   document->put_resolveExternals(VARIANT_TRUE);
   SetFlag(document.get(), u"AllowXsltScript", false);
-  SetFlag(document.get(), u"AllowDocumentFunction", false);
+  // document() reads what the program has judged and copied beside the modules: the module
+  // itself, files beside the stylesheet (stylesheet_modules_win32.h).
+  SetFlag(document.get(), u"AllowDocumentFunction", true);
   SetText(document.get(), u"SelectionLanguage", u"XPath");
   return document;
 }

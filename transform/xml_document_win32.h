@@ -16,9 +16,10 @@ namespace rt {
 ComPtr<IXMLDOMDocument2> NewDocument(const CLSID& kind, Text& reason);
 
 // A document for a stylesheet module, as the library must read every module: as NewDocument,
-// and no scripts, no document(). External resources are resolved, which is what lets the
-// library read the modules that xsl:include and xsl:import name (some implementations resolve
-// none with it off); with DTDs prohibited those modules are all it can reach.
+// no scripts, and document() for what the program has judged and copied. External resources
+// are resolved, which is what lets the library read the modules that xsl:include and
+// xsl:import name (some implementations resolve none with it off); with DTDs prohibited, those
+// copies are all it can reach.
 ComPtr<IXMLDOMDocument2> NewStylesheetDocument(const CLSID& kind, Text& reason);
 
 // The whole file; 0 or the system's error code.

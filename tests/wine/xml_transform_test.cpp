@@ -144,6 +144,59 @@ TEST_F(XmlTransform, ImportAndIncludeWithTheSettingsOfWindows) {
       << vxtest::ReadBytes(dir / u"out.XML").value_or("<none>");
 }
 
+// Lookup tables and data files as stylesheets keep them: what stays beside the stylesheet is read
+// as a standard processor reads it; every other place is named, all at once, with its line.
+TEST_F(XmlTransform, DocumentReadsWhatStaysBeside) {
+  ASSERT_TRUE(com.ready());
+  const std::string module = "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">";
+  const struct {
+    const char* what;
+    std::string top, value;  // top-level elements of the stylesheet, and each item's value
+    std::vector<std::pair<Text, std::string>> files;
+    std::vector<const char16_t*> saying;  // empty: it converts, the item's value ending in `output`
+    std::string output = {};
+  } cases[] = {
+      {"the module itself", "<c:t xmlns:c=\"urn:c\">T</c:t>", "document('')//*[local-name()='t']", {}, {}, "T</v>"},
+      {"a variable holding ''",
+       "<xsl:variable name=\"self\" select=\"''\"/><c:t xmlns:c=\"urn:c\">S</c:t>",
+       "document($self, .)//*[local-name()='t']",
+       {},
+       {},
+       "S</v>"},
+      {"a file beside",
+       "",
+       "document('data/codes.xml')/codes/k",
+       {{u"data", ""}, {u"data\\codes.xml", "<codes><k>C</k></codes>"}},
+       {},
+       "C</v>"},
+      {"outside, unknown, absolute, a script in another module",
+       "<xsl:include href=\"other.xsl\"/><xsl:param name=\"p\" select=\"$q\"/>",
+       "document('../x.xml') | document($p) | document('file:///C:/x.xml')",
+       {{u"other.xsl", module + "\r\n<m:script xmlns:m=\"urn:schemas-microsoft-com:xslt\"/></xsl:stylesheet>"}},
+       {u"style.xsl использует функцию document() с адресом вне папки таблицы стилей (строка 5); ",
+        u"style.xsl использует функцию document() с адресом, который программа не может проверить (строка 5); ",
+        u"other.xsl использует сценарии, а они отключены (строка 2)"}},
+  };
+  for (const auto& c : cases) {
+    std::string stylesheet = Stylesheet(c.value);
+    stylesheet.insert(stylesheet.find("<xsl:output"), c.top + "\r\n");
+    ASSERT_TRUE(vxtest::WriteBytes(dir / u"style.xsl", stylesheet)) << c.what;
+    for (const auto& [name, text] : c.files) {
+      ASSERT_TRUE(text.empty() ? vxtest::MakeDirectory(dir / name) : vxtest::WriteBytes(dir / name, text)) << c.what;
+    }
+    ASSERT_TRUE(vxtest::WriteBytes(dir / u"in.XML", kInput));
+    DeleteFileW(rt::Wide(dir / u"out.XML"));
+    const rt::TransformOutcome outcome = Convert(dir / u"in.XML", dir / u"style.xsl", dir / u"out.XML");
+    EXPECT_EQ(outcome.succeeded, c.saying.empty()) << c.what << ": " << Utf8(outcome.reason);
+    for (const char16_t* part : c.saying)
+      EXPECT_NE(outcome.reason.find(part), Text::npos) << c.what << ": " << Utf8(part);
+    if (c.saying.empty()) {
+      const std::string output = vxtest::ReadBytes(dir / u"out.XML").value_or("<none>");
+      EXPECT_NE(output.find(c.output), std::string::npos) << c.what << ": " << output;
+    }
+  }
+}
+
 // The program's private copies of the modules in the temporary directory.
 std::size_t ModuleDirectories() {
   wchar_t temporary[MAX_PATH + 1] = {};

@@ -1,5 +1,8 @@
 #include "transform/documents/document_function_call.h"
 
+#include <algorithm>
+#include <tuple>
+
 namespace rt {
 namespace {
 
@@ -14,14 +17,61 @@ std::size_t NameEnd(TextView text, std::size_t i) {
   return i;
 }
 
+std::size_t SpaceEnd(TextView text, std::size_t i) {
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  return i;
+}
+
+// After a string literal, a variable reference (a QName) or anything up to the ")" that closes
+// the call: the first argument, and whether a second one follows. `open` is after the "(".
+DocumentCall Arguments(TextView text, std::size_t open) {
+  DocumentCall call;
+  std::size_t at = SpaceEnd(text, open);
+  std::size_t after = at;
+  if (at < text.size() && (text[at] == u'\'' || text[at] == u'"')) {
+    const std::size_t close = text.find(text[at], at + 1);
+    if (close != TextView::npos) {
+      call = {DocumentCall::Argument::kLiteral, Text(text.substr(at + 1, close - at - 1)), at + 1, close};
+      after = close + 1;
+    }
+  } else if (at < text.size() && text[at] == u'$') {
+    std::size_t end = NameEnd(text, at + 1);
+    if (end + 1 < text.size() && text[end] == u':' && IsNameStart(text[end + 1])) end = NameEnd(text, end + 1);
+    if (end > at + 1) {
+      call = {DocumentCall::Argument::kVariable, Text(text.substr(at + 1, end - at - 1))};
+      after = end;
+    }
+  }
+  after = SpaceEnd(text, after);
+  if (after >= text.size() || (text[after] != u',' && text[after] != u')')) call = {};
+  // Whether a "," stands at the call's own level before its ")".
+  int depth = 0;
+  for (std::size_t i = open; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'\'' || c == u'"') {
+      const std::size_t close = text.find(c, i + 1);
+      if (close == TextView::npos) break;
+      i = close;
+    } else if (c == u'(' || c == u'[') {
+      ++depth;
+    } else if ((c == u')' || c == u']') && depth-- == 0) {
+      break;
+    } else if (c == u',' && depth == 0) {
+      call.base = true;
+      break;
+    }
+  }
+  return call;
+}
+
 // Reads XPath tokens from `i` to the end, or in a template to the closing brace, and leaves
 // `i` after them. Names are read whole so that "my-document(" or "ext:document(" is no call.
-bool ExpressionCalls(TextView text, std::size_t& i, AttributeHolds holds) {
+void ExpressionCalls(TextView text, std::size_t& i, AttributeHolds holds, std::vector<DocumentCall>& calls) {
   while (i < text.size()) {
     const char16_t c = text[i];
     if (holds == AttributeHolds::kTemplate && c == u'}') {
       ++i;
-      return false;
+      return;
     }
     if (c == u'\'' || c == u'"') {
       const auto close = text.find(c, i + 1);
@@ -38,19 +88,21 @@ bool ExpressionCalls(TextView text, std::size_t& i, AttributeHolds holds) {
         continue;
       }
       const bool isDocument = text.substr(i, end - i) == kDocument;
+      const std::size_t start = i;
       i = end;
-      std::size_t next = end;
-      while (next < text.size() && IsSpace(text[next])) ++next;
-      if (isDocument && next < text.size() && text[next] == u'(') return true;
+      const std::size_t next = SpaceEnd(text, end);
+      if (isDocument && next < text.size() && text[next] == u'(') {
+        calls.push_back(Arguments(text, next + 1));
+        calls.back().at = start;
+      }
     } else {
       ++i;
     }
   }
-  return false;
 }
 
 // The value as a template: the expressions of its {…} parts.
-bool TemplateCalls(TextView value) {
+void TemplateCalls(TextView value, std::vector<DocumentCall>& calls) {
   std::size_t i = 0;
   while (i < value.size()) {
     if (value[i] != u'{') {
@@ -59,18 +111,28 @@ bool TemplateCalls(TextView value) {
       i += 2;  // an escaped brace
     } else {
       ++i;
-      if (ExpressionCalls(value, i, AttributeHolds::kTemplate)) return true;
+      ExpressionCalls(value, i, AttributeHolds::kTemplate, calls);
     }
   }
-  return false;
 }
 
 }  // namespace
 
-bool CallsDocumentFunction(TextView value, AttributeHolds holds) {
+std::vector<DocumentCall> DocumentCallsIn(TextView value, AttributeHolds holds) {
+  std::vector<DocumentCall> calls;
   std::size_t i = 0;
-  if (holds == AttributeHolds::kExpression && ExpressionCalls(value, i, holds)) return true;
-  return TemplateCalls(value);
+  if (holds == AttributeHolds::kExpression) ExpressionCalls(value, i, holds, calls);
+  TemplateCalls(value, calls);
+  // A call read both ways is one call; those the readings disagree on are all kept.
+  const auto key = [](const DocumentCall& c) { return std::tie(c.at, c.first, c.text, c.begin, c.end, c.base); };
+  std::sort(calls.begin(), calls.end(),
+            [&key](const DocumentCall& a, const DocumentCall& b) { return key(a) < key(b); });
+  calls.erase(std::unique(calls.begin(), calls.end(),
+                          [&key](const DocumentCall& a, const DocumentCall& b) { return key(a) == key(b); }),
+              calls.end());
+  return calls;
 }
+
+bool CallsDocumentFunction(TextView value, AttributeHolds holds) { return !DocumentCallsIn(value, holds).empty(); }
 
 }  // namespace rt

@@ -6,7 +6,7 @@
 
 namespace rt {
 
-PreparedModule PrepareModule(std::string_view bytes, TextView modulePath) {
+PreparedModule PrepareDataFile(std::string_view bytes, TextView modulePath) {
   PreparedModule module;
   // The program reads markup exactly only in encodings where ASCII is always itself.
   const DocumentEncoding encoding = EncodingOf(bytes);
@@ -27,12 +27,16 @@ PreparedModule PrepareModule(std::string_view bytes, TextView modulePath) {
     return module;
   }
   module.units.text = std::move(expansion.text);
+  return module;
+}
+
+PreparedModule PrepareModule(std::string_view bytes, TextView modulePath) {
+  PreparedModule module = PrepareDataFile(bytes, modulePath);
+  if (!module.refusal.empty()) return module;
   module.scan = ScanStylesheetModule(module.units.text);
   if (module.scan.unreadable) {
     const UnitPlace place = PlaceOf(module.units.text, module.scan.unreadableAt);
     module.refusal = MarkupUnreadReason(modulePath, place.line, place.column);
-  } else if (module.scan.refused == RefusedUse::kBase) {
-    module.refusal = BaseRefusedReason(modulePath);
   }
   return module;
 }

@@ -13,9 +13,12 @@ namespace rt {
 struct PreparedModule {
   XmlUnits units;   // without the DOCTYPE, in the file's encoding
   ModuleScan scan;  // of those units
-  Text refusal;     // for the user: its encoding, its DTD, markup the program does not read, xml:base
+  Text refusal;     // for the user: its encoding, its DTD, markup the program does not read
 };
 
 PreparedModule PrepareModule(std::string_view bytes, TextView modulePath);
+
+// The same for a file document() reads: its encoding and DTD only, no scan.
+PreparedModule PrepareDataFile(std::string_view bytes, TextView path);
 
 }  // namespace rt

@@ -77,7 +77,10 @@ class Reader {
     while (at_ < text_.size()) {
       if (text_[at_] == u'<') {
         Markup();
-      } else if (text_[at_] != u'&') {
+        continue;
+      }
+      if (!IsSpace(text_[at_])) Filled();
+      if (text_[at_] != u'&') {
         ++at_;
       } else if (const Reference reference = ReferenceAt(text_.substr(at_)); reference.length > 0) {
         at_ += reference.length;
@@ -98,6 +101,11 @@ class Reader {
     Text href;                       // the same with the text's own units
   };
   using Scope = std::vector<std::pair<TextView, Text>>;  // prefix and namespace, as declared
+
+  // The open element holds more than white space.
+  void Filled() {
+    if (!inView_.empty()) scan_.view[inView_.back()].empty = false;
+  }
 
   void Fail(std::size_t where) {
     if (!scan_.unreadable) scan_.unreadableAt = where;
@@ -157,7 +165,10 @@ class Reader {
       if (dashes == TextView::npos || dashes + 2 >= text_.size() || text_[dashes + 2] != u'>') return Fail();
       at_ = dashes + 3;
     } else if (rest.starts_with(u"<![CDATA[")) {
-      SkipPast(at_ + 9, u"]]>");
+      const std::size_t start = at_ + 9;
+      SkipPast(start, u"]]>");
+      const TextView data = text_.substr(start, at_ > start + 3 ? at_ - 3 - start : 0);
+      if (std::any_of(data.begin(), data.end(), [](char16_t c) { return !IsSpace(c); })) Filled();
     } else if (rest.starts_with(u"<?")) {
       Instruction();
     } else if (rest.starts_with(u"</")) {
@@ -188,6 +199,7 @@ class Reader {
     if (open_.empty() || name != open_.back() || !At(u'>')) return Fail();
     ++at_;
     open_.pop_back();
+    inView_.pop_back();
     scopes_.pop_back();
   }
 
@@ -275,8 +287,13 @@ class Reader {
       }
     }
     scopes_.push_back(std::move(scope));
-    if (!empty) open_.push_back(name);
+    Filled();
     Element(name, attributes, start);
+    if (scan_.unreadable) return;
+    if (!empty) {
+      open_.push_back(name);
+      inView_.push_back(scan_.view.size() - 1);
+    }
     if (empty) scopes_.pop_back();
   }
 
@@ -284,13 +301,15 @@ class Reader {
     const auto [prefix, local] = Split(name);
     const std::optional<Text> space = NamespaceOf(prefix);
     if (!space) return Fail(start);
-    ViewElement element{*space, Viewed(local), {}};
+    ViewElement element{*space, Viewed(local), {}, open_.size(), true, start};
     const bool pullsIn = *space == kXsltNamespace && (local == u"include" || local == u"import");
     for (const Attribute& attribute : attributes) {
       const auto [attributePrefix, attributeLocal] = Split(attribute.name);
       const std::optional<Text> attributeSpace = attributePrefix.empty() ? Text() : NamespaceOf(attributePrefix);
       if (!attributeSpace) return Fail(start);
-      element.attributes.push_back({*attributeSpace, Viewed(attributeLocal), attribute.value});
+      const TextView raw = text_.substr(attribute.begin, attribute.end - attribute.begin);
+      element.attributes.push_back({*attributeSpace, Viewed(attributeLocal), attribute.value, attribute.begin,
+                                    attribute.end, raw == TextView(attribute.href)});
       if (pullsIn && attributePrefix.empty() && attributeLocal == u"href") {
         scan_.references.push_back({attribute.begin, attribute.end, attribute.href});
       }
@@ -300,9 +319,10 @@ class Reader {
 
   TextView text_;
   std::size_t at_ = 0;
-  bool utf8_ = true;            // bytes of UTF-8, not units of UTF-16 or a code page
-  std::vector<Scope> scopes_;   // per open element
-  std::vector<TextView> open_;  // the names of the open elements
+  bool utf8_ = true;                 // bytes of UTF-8, not units of UTF-16 or a code page
+  std::vector<Scope> scopes_;        // per open element
+  std::vector<TextView> open_;       // the names of the open elements
+  std::vector<std::size_t> inView_;  // and where each is in the view
   ModuleScan scan_;
 };
 

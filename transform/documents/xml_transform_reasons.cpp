@@ -117,6 +117,36 @@ Text DocumentFunctionRefusedReason(TextView stylesheetPath) {
   return Concat({u"Таблица стилей ", stylesheetPath, u" использует функцию document(), а она отключена"});
 }
 
+Text BlockersReason(std::span<const BlockerPlace> places) {
+  Text reason;
+  for (const BlockerPlace& place : places) {
+    Text what;
+    switch (place.what) {
+      case Blocker::kScript:
+        what = ScriptRefusedReason(place.module);
+        break;
+      case Blocker::kBase:
+        what = BaseRefusedReason(place.module);
+        break;
+      case Blocker::kDocumentUnknown:
+        what = Concat({u"Таблица стилей ", place.module,
+                       u" использует функцию document() с адресом, который программа не может проверить"});
+        break;
+      case Blocker::kDocumentOutside:
+        what = Concat(
+            {u"Таблица стилей ", place.module, u" использует функцию document() с адресом вне папки таблицы стилей"});
+        break;
+    }
+    reason = Concat({reason, reason.empty() ? u"" : u"; ", what, u" (строка ", DecimalText(place.line), u")"});
+  }
+  return reason;
+}
+
+Text DataFileUnreadableReason(TextView path, TextView stylesheetPath, TextView systemText) {
+  return WithDetail(Concat({u"Не удалось прочитать файл ", path, u", который читает таблица стилей ", stylesheetPath}),
+                    systemText);
+}
+
 Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText) {
   return WithDetail(Concat({u"Ошибка в таблице стилей ", stylesheetPath}), libraryText);
 }

@@ -1,7 +1,10 @@
 // Why a transformation failed, as the user reads it.
 #pragma once
 
+#include <span>
+
 #include "runtime/text/text_value.h"
+#include "transform/documents/module_uses.h"
 #include "transform/documents/xml_doctype.h"
 #include "transform/documents/xml_entities.h"
 
@@ -38,6 +41,16 @@ Text ModulesReadOtherwiseReason(TextView stylesheetPath);
 Text InputEncodingRefusedReason(TextView inputPath, TextView encoding);
 Text ScriptRefusedReason(TextView stylesheetPath);
 Text DocumentFunctionRefusedReason(TextView stylesheetPath);
+// What the built-in conversion refuses in a stylesheet, every place of it: "<what it uses>
+// (строка N); <…> (строка M)", each naming its module.
+struct BlockerPlace {
+  Text module;
+  LONG line = 0;
+  Blocker what = Blocker::kScript;
+};
+Text BlockersReason(std::span<const BlockerPlace> places);
+// A file that document() reads, named in `stylesheetPath`, that cannot be read.
+Text DataFileUnreadableReason(TextView path, TextView stylesheetPath, TextView systemText);
 Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText);
 Text OutputNotWrittenReason(TextView outputPath, TextView systemText);
 Text TransformFailedReason(TextView inputPath, TextView libraryText);
