@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 
+#include <map>
+
 #include "transform/documents/module_preparation.h"
 
 namespace rt {
@@ -31,10 +33,11 @@ void AddElements(const xmlNode* node, ModuleView& view) {
   }
 }
 
-// libxml2's view, with the entities of an internal subset replaced; empty when not well-formed.
+// libxml2's view, with the entities of the DTD replaced; empty when not well-formed.
 ModuleView LibraryView(const std::string& bytes) {
-  xmlDoc* document = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
-                                   XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  xmlDoc* document =
+      xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                    XML_PARSE_NOENT | XML_PARSE_DTDLOAD | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   ModuleView view;
   if (document != nullptr) AddElements(xmlDocGetRootElement(document), view);
   xmlFreeDoc(document);
@@ -54,8 +57,26 @@ std::string Stylesheet(const std::string& body) {
   return "<x:stylesheet version='1.0' xmlns:x='http://www.w3.org/1999/XSL/Transform'" + body + "</x:stylesheet>";
 }
 
+// Files a DTD names, beside the module, for both readers.
+const std::map<std::string, std::string> kDtdFiles = {
+    {"p.ent", "<!--> <!ENTITY d 'x'> --><!ENTITY d 'document'><!ENTITY % i SYSTEM 'i.ent'>%i;"},
+    {"i.ent", "<?xml encoding='UTF-8'?><!ENTITY t SYSTEM 't.ent'>"},
+    {"t.ent", "<?xml version='1.0' encoding='utf-8'?><o a='&d;'/><!--> <x:include href='n'/> -->"},
+};
+
 TEST(ModuleReader, ReadsAsLibxml2OrRefuses) {
-  xmlSetExternalEntityLoader([](const char*, const char*, xmlParserCtxtPtr) -> xmlParserInputPtr { return nullptr; });
+  xmlSetExternalEntityLoader([](const char* url, const char*, xmlParserCtxtPtr context) -> xmlParserInputPtr {
+    const auto found = kDtdFiles.find(url);
+    if (found == kDtdFiles.end()) return nullptr;
+    const std::string& bytes = found->second;
+    return xmlNewIOInputStream(
+        context, xmlParserInputBufferCreateMem(bytes.data(), static_cast<int>(bytes.size()), XML_CHAR_ENCODING_NONE),
+        XML_CHAR_ENCODING_NONE);
+  });
+  const FileFetcher fetch = [](TextView id, TextView) {
+    const auto found = kDtdFiles.find(BytesOf(id, UnitForm::kBytes));
+    return found == kDtdFiles.end() ? FetchedFile{} : FetchedFile{FetchOutcome::kRead, Text(id), found->second, {}};
+  };
   const auto secondByteBrace = [](const std::string& encoding, const std::string& character) {
     return "<?xml version='1.0' encoding='" + encoding + "'?>" +
            Stylesheet("><x:template match='/'><o v=\"{x" + character + " | document('s')}\"/></x:template>");
@@ -100,12 +121,15 @@ TEST(ModuleReader, ReadsAsLibxml2OrRefuses) {
                       "</x:template>"),
        true, RefusedUse::kDocumentFunction},
       {"<?xml version='1.1'?><s/>", false, RefusedUse::kNone},
+      {"<!DOCTYPE x:stylesheet SYSTEM 'i.ent' [<!ENTITY % p SYSTEM 'p.ent'>%p;]>" +
+           Stylesheet("><x:template match='/'>&t;<x:value-of select=\"&d;('s')\"/></x:template>"),
+       true, RefusedUse::kDocumentFunction},
   };
   for (const auto& c : cases) {
     const ModuleView library = LibraryView(c.document);
     ASSERT_FALSE(library.empty()) << c.document;
     EXPECT_EQ(CheckModuleView(library).refused, c.refused) << c.document;
-    const PreparedModule module = PrepareModule(c.document, u"C:\\m.xsl");
+    const PreparedModule module = PrepareModule(c.document, u"C:\\m.xsl", fetch);
     EXPECT_EQ(!module.scan.unreadable && !module.scan.view.empty(), c.read) << c.document;
     if (!c.read) continue;
     EXPECT_EQ(Printed(module.scan.view), Printed(library)) << c.document;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "transform/documents/document_function_call.h"
 #include "transform/documents/module_preparation.h"
 
@@ -125,6 +127,65 @@ TEST(PrepareModule, GivesTheLibraryTheTextWithoutDtdAndModulesRenamed) {
   EXPECT_EQ(PrepareModule("<s>\n <t a='&;'/></s>", u"C:\\m.xsl").refusal,
             u"Ошибка в таблице стилей C:\\m.xsl, строка 2, позиция 8: разметка, которую встроенная конвертация не "
             u"читает так же, как библиотека XML");
+}
+
+// Files beside the module, each found relative to the file that names it; "../" is refused.
+TEST(PrepareModule, ReadsTheFilesItsDtdNames) {
+  const std::map<std::string, std::string> files = {
+      {"s/e.ent", "<?xml version='1.0' encoding='windows-1251'?><b>\xC4</b>"},
+      {"s/t.ent", "<?xml encoding='utf-8'?>\r\nt\r\n"},
+      {"s/p.ent", "<!--> <!ENTITY q 'no'> --><!ENTITY q 'Q'><!ENTITY % n SYSTEM 'sub/n.ent'>\n%n;"},
+      {"s/sub/n.ent", "<!ENTITY % i PUBLIC '-//i' 'i.ent'>%i;"},
+      {"s/sub/i.ent", "<!ENTITY r 'R'>"},
+      {"s/c.ent", "<!ENTITY % c SYSTEM 'c.ent'>%c;"},
+      {"s/a.ent", "\n <!ATTLIST s a CDATA 'x'>"},
+      {"s/m.ent", "\n<!ENTITY x>"},
+  };
+  const FileFetcher fetch = [&files](TextView id, TextView base) {
+    FetchedFile file{FetchOutcome::kRefused, Concat({base.substr(0, base.rfind(u'/') + 1), id}), {}, u"нет файла"};
+    const auto found = files.find(Narrow(file.path));
+    if (!id.starts_with(u"..")) file.outcome = found == files.end() ? FetchOutcome::kUnreadable : FetchOutcome::kRead;
+    if (found != files.end()) file.bytes = found->second;
+    return file;
+  };
+  const Text by = u", который читает DTD таблицы стилей s/m.xsl";
+  const struct {
+    std::string document, prepared;
+    Text refusal;
+  } cases[] = {
+      {"<?xml version='1.0' encoding='windows-1251'?><!DOCTYPE s [<!ENTITY e SYSTEM 'e.ent'>]><s>&e;</s>",
+       "<?xml version='1.0' encoding='windows-1251'?><s><b>\xC4</b></s>", u""},
+      {"<!DOCTYPE s [<!ENTITY t SYSTEM 't.ent'>]><s>&t;</s>", "<s>\nt\n</s>", u""},
+      {"<!DOCTYPE s [<!ENTITY % p SYSTEM 'p.ent'>%p;]><s>&q;&r;</s>", "<s>QR</s>", u""},
+      {"<!DOCTYPE s SYSTEM 'sub/i.ent' [<!ENTITY r 'first'>]><s>&r;</s>", "<s>first</s>", u""},
+      {"<!DOCTYPE s [<!ENTITY e SYSTEM '../e.ent'>]><s/>", "",
+       u"DTD таблицы стилей s/m.xsl ссылается на файл ../e.ent, а программа читает для DTD только файлы "
+       u"рядом с таблицей стилей"},
+      {"<!DOCTYPE s [<!ENTITY % p SYSTEM 'no.ent'>%p;]><s/>", "",
+       u"Не удалось прочитать файл s/no.ent" + by + u": нет файла"},
+      {"<!DOCTYPE s [<!ENTITY % c SYSTEM 'c.ent'>%c;]><s/>", "",
+       u"В файле s/c.ent" + by + u", параметрическая сущность c ссылается сама на себя, прямо или через другие файлы"},
+      {"<!DOCTYPE s [<!ENTITY t SYSTEM 't.ent'>]><s a='&t;'/>", "",
+       u"В таблице стилей s/m.xsl внешняя сущность t стоит в значении атрибута, а в XML так нельзя"},
+      {"<!DOCTYPE s [<!ENTITY e SYSTEM 'e.ent'>]><s/>", "",
+       u"Файл s/e.ent" + by +
+           u", записан в кодировке windows-1251; встроенная конвертация берёт из такого файла только текст "
+           u"ASCII или текст в кодировке самой таблицы стилей"},
+      {"<!DOCTYPE s SYSTEM 'a.ent'><s/>", "",
+       u"В файле s/a.ent" + by + u", в DTD объявлены атрибуты (ATTLIST), а программа принимает в DTD только сущности"},
+      {"<!DOCTYPE s [<!ENTITY % m SYSTEM 'm.ent'>%m;]><s/>", "",
+       u"Ошибка в файле s/m.ent" + by + u", строка 2, позиция 11: ошибка в объявлении DTD"},
+      {"<!DOCTYPE s [<!ENTITY i SYSTEM 'i.gif' NDATA gif>]><s/>", "",
+       u"В таблице стилей s/m.xsl объявлена неразбираемая внешняя сущность i (NDATA), а такие сущности программа не "
+       u"читает"},
+  };
+  for (const auto& c : cases) {
+    const PreparedModule module = PrepareModule(c.document, u"s/m.xsl", fetch);
+    EXPECT_EQ(module.refusal, c.refusal) << c.document;
+    if (c.refusal.empty()) {
+      EXPECT_EQ(BytesOf(module.units.text, module.units.form), c.prepared) << c.document;
+    }
+  }
 }
 
 }  // namespace

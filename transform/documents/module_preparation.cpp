@@ -6,7 +6,7 @@
 
 namespace rt {
 
-PreparedModule PrepareDataFile(std::string_view bytes, TextView modulePath) {
+PreparedModule PrepareDataFile(std::string_view bytes, TextView modulePath, const FileFetcher& fetch) {
   PreparedModule module;
   // The program reads markup exactly only in encodings where ASCII is always itself.
   const DocumentEncoding encoding = EncodingOf(bytes);
@@ -15,10 +15,10 @@ PreparedModule PrepareDataFile(std::string_view bytes, TextView modulePath) {
     return module;
   }
   module.units = UnitsOf(bytes);
-  const Doctype doctype = ReadDoctype(module.units.text);
+  const Doctype doctype =
+      ReadDoctype(module.units.text, DtdFiles{fetch, Text(modulePath), module.units.form, encoding.name});
   if (doctype.problem != DtdProblem::kNone) {
-    const UnitPlace place = PlaceOf(module.units.text, doctype.problemAt);
-    module.refusal = DtdProblemReason(modulePath, doctype.problem, doctype.entity, place.line, place.column);
+    module.refusal = DtdProblemReason(modulePath, doctype);
     return module;
   }
   Expansion expansion = WithoutDoctype(module.units.text, doctype);
@@ -30,8 +30,8 @@ PreparedModule PrepareDataFile(std::string_view bytes, TextView modulePath) {
   return module;
 }
 
-PreparedModule PrepareModule(std::string_view bytes, TextView modulePath) {
-  PreparedModule module = PrepareDataFile(bytes, modulePath);
+PreparedModule PrepareModule(std::string_view bytes, TextView modulePath, const FileFetcher& fetch) {
+  PreparedModule module = PrepareDataFile(bytes, modulePath, fetch);
   if (!module.refusal.empty()) return module;
   module.scan = ScanStylesheetModule(module.units.text);
   if (module.scan.unreadable) {

@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "transform/documents/dtd_files.h"
 #include "transform/documents/stylesheet_module.h"
 #include "transform/documents/xml_units.h"
 
@@ -16,9 +17,11 @@ struct PreparedModule {
   Text refusal;     // for the user: its encoding, its DTD, markup the program does not read
 };
 
-PreparedModule PrepareModule(std::string_view bytes, TextView modulePath);
+// `fetch` reads the files the module's DTD names (external entities, parameter entities, the
+// external subset); without it each of them is refused by name.
+PreparedModule PrepareModule(std::string_view bytes, TextView modulePath, const FileFetcher& fetch = {});
 
 // The same for a file document() reads: its encoding and DTD only, no scan.
-PreparedModule PrepareDataFile(std::string_view bytes, TextView path);
+PreparedModule PrepareDataFile(std::string_view bytes, TextView path, const FileFetcher& fetch = {});
 
 }  // namespace rt

@@ -44,9 +44,9 @@ bool IsSingleByteName(TextView lower) {
          (Numbered(lower, u"iso-8859-", 1, 16) && lower != u"iso-8859-12");
 }
 
-}  // namespace
-
-XmlDeclaration ReadXmlDeclaration(TextView units) {
+// A text declaration (`text`) has no standalone, may leave out the version and must give the
+// encoding.
+XmlDeclaration ReadDeclaration(TextView units, bool text) {
   XmlDeclaration declaration;
   std::size_t at = units.starts_with(u"\xFEFF") ? 1 : units.starts_with(u"\xEF\xBB\xBF") ? 3 : 0;
   const TextView rest = units.substr(at);
@@ -65,7 +65,7 @@ XmlDeclaration ReadXmlDeclaration(TextView units) {
     skipSpace();
     if (units.substr(at).starts_with(u"?>")) {
       declaration.end = at + 2;
-      declaration.malformed = declaration.malformed || next == 0;
+      declaration.malformed = declaration.malformed || next == 0 || (text && next != 2);
       return declaration;
     }
     std::size_t nameEnd = at;
@@ -73,8 +73,9 @@ XmlDeclaration ReadXmlDeclaration(TextView units) {
     const TextView name = units.substr(at, nameEnd - at);
     std::size_t known = 0;
     while (known < std::size(kNames) && name != kNames[known]) ++known;
+    const bool first = text ? known <= 1 : known == 0;
     declaration.malformed = declaration.malformed || known == std::size(kNames) || known < next ||
-                            (next == 0 && known != 0) || at == spaced;
+                            (next == 0 && !first) || (text && known == 2) || at == spaced;
     next = known + 1;
     at = nameEnd;
     skipSpace();
@@ -92,6 +93,12 @@ XmlDeclaration ReadXmlDeclaration(TextView units) {
   declaration.malformed = true;
   return declaration;
 }
+
+}  // namespace
+
+XmlDeclaration ReadXmlDeclaration(TextView units) { return ReadDeclaration(units, false); }
+
+XmlDeclaration ReadTextDeclaration(TextView units) { return ReadDeclaration(units, true); }
 
 bool IsUtf8Name(TextView name) {
   const Text lower = Lower(name);

@@ -20,6 +20,9 @@ struct XmlDeclaration {
 };
 
 XmlDeclaration ReadXmlDeclaration(TextView units);
+// The text declaration an external entity's file may begin with: the version may be left out,
+// the encoding may not, and there is no standalone.
+XmlDeclaration ReadTextDeclaration(TextView units);
 
 // Whether an encoding name (as declared, any case) stands for UTF-8.
 bool IsUtf8Name(TextView name);

@@ -89,8 +89,9 @@ class Expander {
       out_.push_back(text[at]);
       return at + 1;
     }
-    if (std::find(open_.begin(), open_.end(), found->first) != open_.end()) {
-      problem_ = ExpansionProblem::kRecursive;
+    const bool recursive = std::find(open_.begin(), open_.end(), found->first) != open_.end();
+    if (recursive || (inAttribute && found->second.external)) {
+      problem_ = recursive ? ExpansionProblem::kRecursive : ExpansionProblem::kExternalInAttribute;
       entity_ = found->first;
       return text.size();
     }

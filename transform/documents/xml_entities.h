@@ -6,12 +6,13 @@
 
 namespace rt {
 
-enum class ExpansionProblem { kNone, kRecursive, kTooLarge };
+// kExternalInAttribute: an external entity referred to in an attribute value, which XML forbids.
+enum class ExpansionProblem { kNone, kRecursive, kTooLarge, kExternalInAttribute };
 
 struct Expansion {
   Text text;
   ExpansionProblem problem = ExpansionProblem::kNone;
-  Text entity;  // the entity that refers to itself
+  Text entity;  // the entity that refers to itself, or the external one in an attribute value
 };
 
 // The declaration is replaced by its own line breaks, so that lines keep their numbers. A

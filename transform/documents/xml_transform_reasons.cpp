@@ -44,9 +44,25 @@ Text DtdRefusedReason(ParsedDocument document, TextView path) {
   return Concat({u"В ", DocumentNamed(document), path, u" есть объявление DTD, а DTD отключены"});
 }
 
-Text DtdProblemReason(TextView stylesheetPath, DtdProblem problem, TextView entity, LONG line, LONG column) {
-  const Text in = Concat({u"В таблице стилей ", stylesheetPath});
-  switch (problem) {
+Text DtdProblemReason(TextView stylesheetPath, const Doctype& doctype) {
+  const TextView file = doctype.file, entity = doctype.entity;
+  const Text readBy = Concat({u", который читает DTD таблицы стилей ", stylesheetPath});
+  switch (doctype.problem) {
+    case DtdProblem::kFileRefused:
+      return Concat({u"DTD таблицы стилей ", stylesheetPath, u" ссылается на файл ", file,
+                     u", а программа читает для DTD только файлы рядом с таблицей стилей"});
+    case DtdProblem::kFileUnreadable:
+      return WithDetail(Concat({u"Не удалось прочитать файл ", file, readBy}), doctype.detail);
+    case DtdProblem::kFileEncoding:
+      return Concat({u"Файл ", file, readBy, u", записан в кодировке ", doctype.detail,
+                     u"; встроенная конвертация берёт из такого файла только текст ASCII или текст в кодировке самой "
+                     u"таблицы стилей"});
+    default:
+      break;
+  }
+  const Text in =
+      file.empty() ? Concat({u"В таблице стилей ", stylesheetPath}) : Concat({u"В файле ", file, readBy, u","});
+  switch (doctype.problem) {
     case DtdProblem::kExternalSubset:
       return Concat({in, u" DTD ссылается на внешний файл, а внешние файлы программа не читает"});
     case DtdProblem::kExternalEntity:
@@ -55,16 +71,33 @@ Text DtdProblemReason(TextView stylesheetPath, DtdProblem problem, TextView enti
       return Concat({in, u" в DTD есть параметрическая сущность, а такие сущности программа не раскрывает"});
     case DtdProblem::kAttributeList:
       return Concat({in, u" в DTD объявлены атрибуты (ATTLIST), а программа принимает в DTD только сущности"});
-    case DtdProblem::kMalformed:
-    case DtdProblem::kNone:
+    case DtdProblem::kUnparsedEntity:
+      return Concat({in, u" объявлена неразбираемая внешняя сущность ", entity,
+                     u" (NDATA), а такие сущности программа не читает"});
+    case DtdProblem::kParameterEntityCycle:
+      return Concat(
+          {in, u" параметрическая сущность ", entity, u" ссылается сама на себя, прямо или через другие файлы"});
+    case DtdProblem::kTooLarge:
+      return Concat({in, u" DTD читает из файлов слишком большой текст"});
+    default:
       break;
   }
-  return ParseErrorReason(ParsedDocument::kStylesheet, stylesheetPath, line, column, u"ошибка в объявлении DTD");
+  const Text what = u"ошибка в объявлении DTD";
+  if (file.empty()) {
+    return ParseErrorReason(ParsedDocument::kStylesheet, stylesheetPath, doctype.place.line, doctype.place.column,
+                            what);
+  }
+  return Concat({u"Ошибка в файле ", file, readBy, u", строка ", DecimalText(doctype.place.line), u", позиция ",
+                 DecimalText(doctype.place.column), u": ", what});
 }
 
 Text ExpansionProblemReason(TextView stylesheetPath, ExpansionProblem problem, TextView entity) {
   if (problem == ExpansionProblem::kRecursive) {
     return Concat({u"В таблице стилей ", stylesheetPath, u" сущность ", entity, u" ссылается сама на себя"});
+  }
+  if (problem == ExpansionProblem::kExternalInAttribute) {
+    return Concat({u"В таблице стилей ", stylesheetPath, u" внешняя сущность ", entity,
+                   u" стоит в значении атрибута, а в XML так нельзя"});
   }
   return Concat({u"В таблице стилей ", stylesheetPath, u" сущности раскрываются в слишком большой текст"});
 }

@@ -23,9 +23,10 @@ Text UnreadableReason(TextView path, TextView systemText);
 Text ParseErrorReason(ParsedDocument document, TextView path, LONG line, LONG column, TextView libraryText);
 
 Text DtdRefusedReason(ParsedDocument document, TextView path);
-// A stylesheet's DTD that asks for more than entities with their values in place; the place
-// is told for a declaration that is not well-formed.
-Text DtdProblemReason(TextView stylesheetPath, DtdProblem problem, TextView entity, LONG line, LONG column);
+// A stylesheet's DTD that asks for more than entities with their values in place or in files
+// the program reads, or a file it names that the program does not read; the place is told for
+// a declaration that is not well-formed.
+Text DtdProblemReason(TextView stylesheetPath, const Doctype& doctype);
 Text ExpansionProblemReason(TextView stylesheetPath, ExpansionProblem problem, TextView entity);
 // A module that xsl:include or xsl:import pulls into the stylesheet `includedFrom`.
 Text ModuleUnreadableReason(TextView modulePath, TextView includedFrom, TextView systemText);
