@@ -157,6 +157,7 @@ std::size_t StylesheetModules::IndexOf(const Text& path, const Text& includedFro
 bool StylesheetModules::Load(const Text& stylesheetPath, IXMLDOMDocument2* stylesheet, Text& reason) {
   if (!MakeDirectory(reason)) return false;
   IndexOf(stylesheetPath, Text());
+  folder_ = stylesheetPath.substr(0, stylesheetPath.find_last_of(u"\\/") + 1);
   // Modules are added as they are found; each is read once, so cycles end.
   for (std::size_t index = 0; index < paths_.size(); ++index) {
     if (!ReadModule(index, reason)) return false;
@@ -167,8 +168,7 @@ bool StylesheetModules::Load(const Text& stylesheetPath, IXMLDOMDocument2* style
   }
   std::vector<ModuleView> views;
   for (const PreparedModule& module : modules_) views.push_back(module.scan.view);
-  const Text folder = paths_[0].substr(0, paths_[0].find_last_of(u"\\/") + 1);
-  const StylesheetUses uses = UsesOf(views, paths_, folder, ModulesAre::kWritten);
+  const StylesheetUses uses = UsesOf(views, paths_, folder_, ModulesAre::kWritten);
   if (!uses.blockers.empty()) {
     reason = BlockersReason(Places(uses.blockers));
     return false;
@@ -184,7 +184,17 @@ bool StylesheetModules::ReadModule(std::size_t index, Text& reason) {
                         : ModuleUnreadableReason(path, includers_[index], SystemErrorText(error));
     return false;
   }
-  modules_.push_back(PrepareModule(bytes, path));
+  // The files its DTD names are read by the rules of the files document() reads.
+  const FileFetcher fetch = [this](TextView systemId, TextView base) {
+    FetchedFile file;
+    file.path = FileBeside(base, systemId, folder_).value_or(Text(systemId));
+    if (file.path == systemId) return file;
+    const DWORD error = ReadWholeFile(file.path, file.bytes);
+    file.outcome = error == 0 ? FetchOutcome::kRead : FetchOutcome::kUnreadable;
+    if (error != 0) file.systemText = SystemErrorText(error);
+    return file;
+  };
+  modules_.push_back(PrepareModule(bytes, path, fetch));
   const PreparedModule& module = modules_.back();
   if (!module.refusal.empty()) {
     reason = module.refusal;
@@ -216,7 +226,7 @@ bool StylesheetModules::CopyDataFiles(const std::vector<DataFile>& files, Text& 
       reason = DataFileUnreadableReason(file.path, namedIn, SystemErrorText(error));
       return false;
     }
-    const PreparedModule data = PrepareDataFile(bytes, file.path);
+    const PreparedModule data = PrepareDataFile(bytes, file.path);  // its DTD reads nothing beside it
     if (!data.refusal.empty()) {
       reason = data.refusal;
       return false;

@@ -52,8 +52,9 @@ class StylesheetModules {
   // Each with its module's path and line.
   std::vector<BlockerPlace> Places(const std::vector<ModuleBlocker>& blockers) const;
 
-  Text directory_;                                  // with its trailing backslash
-  std::vector<Text> paths_;                         // of the modules, by index; 0 is the main stylesheet
+  Text directory_;           // with its trailing backslash
+  Text folder_;              // the main stylesheet's, with its trailing backslash: what document() and DTDs may read
+  std::vector<Text> paths_;  // of the modules, by index; 0 is the main stylesheet
   std::vector<Text> includers_;                     // the module that first named each
   std::vector<std::vector<std::size_t>> pulledIn_;  // by index, the modules each one names, in order
   std::vector<PreparedModule> modules_;             // by index, as read

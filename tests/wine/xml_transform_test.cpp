@@ -169,6 +169,12 @@ TEST_F(XmlTransform, DocumentReadsWhatStaysBeside) {
        {{u"data", ""}, {u"data\\codes.xml", "<codes><k>C</k></codes>"}},
        {},
        "C</v>"},
+      {"a parameter entity beside",
+       "<!DOCTYPE xsl:stylesheet [<!ENTITY % common SYSTEM \"data/e.ent\"> %common;]>",
+       "'&g;'",
+       {{u"data", ""}, {u"data\\e.ent", "<!ENTITY g \"G\">"}},
+       {},
+       "G</v>"},
       {"outside, unknown, absolute, a script in another module",
        "<xsl:include href=\"other.xsl\"/><xsl:param name=\"p\" select=\"$q\"/>",
        "document('../x.xml') | document($p) | document('file:///C:/x.xml')",
@@ -179,7 +185,9 @@ TEST_F(XmlTransform, DocumentReadsWhatStaysBeside) {
   };
   for (const auto& c : cases) {
     std::string stylesheet = Stylesheet(c.value);
-    stylesheet.insert(stylesheet.find("<xsl:output"), c.top + "\r\n");
+    // A DOCTYPE goes before the stylesheet, other elements into it.
+    const bool doctype = c.top.starts_with("<!DOCTYPE");
+    stylesheet.insert(stylesheet.find(doctype ? "<xsl:stylesheet" : "<xsl:output"), c.top + "\r\n");
     ASSERT_TRUE(vxtest::WriteBytes(dir / u"style.xsl", stylesheet)) << c.what;
     for (const auto& [name, text] : c.files) {
       ASSERT_TRUE(text.empty() ? vxtest::MakeDirectory(dir / name) : vxtest::WriteBytes(dir / name, text)) << c.what;

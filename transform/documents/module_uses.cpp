@@ -88,6 +88,13 @@ bool Inside(TextView path, TextView folder) {
 
 }  // namespace
 
+std::optional<Text> FileBeside(TextView base, TextView address, TextView folder) {
+  if (IsAbsolute(address)) return std::nullopt;
+  std::optional<Text> path = ModuleFilePath(base, address);
+  if (!path || !Inside(*path, folder)) return std::nullopt;
+  return path;
+}
+
 StylesheetUses UsesOf(std::span<const ModuleView> views, std::span<const Text> modulePaths, TextView folder,
                       ModulesAre modules) {
   const bool written = modules == ModulesAre::kWritten;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -41,6 +42,11 @@ struct StylesheetUses {
   std::vector<ModuleBlocker> blockers;  // by module, then in document order
   std::vector<DataFile> files;
 };
+
+// The full path of the file a relative address names against `base` (a file's full path), when
+// it lies in `folder` (with its trailing separator) or below it; nothing otherwise (an absolute
+// path or URI, a network path, a file outside).
+std::optional<Text> FileBeside(TextView base, TextView address, TextView folder);
 
 // What the views are of: the modules as they are written, where a file document() reads must be
 // named by a relative address and by a literal that stands in the text unit for unit (so that it
