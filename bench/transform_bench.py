@@ -1,6 +1,7 @@
 """The built-in transformation beside xsltproc on the same files and stylesheet, run by
 scripts/bench inside its Wine session: time and peak memory for 1 KB, 1 MB and 20 MB inputs,
-and a batch of 200 small files with the stylesheet compiled once.
+a batch of 200 small files with the stylesheet compiled once, and the compiling of a
+stylesheet of 40 modules.
 
     transform_bench.py <directory with transform_bench.exe> <scratch directory>"""
 import pathlib
@@ -16,6 +17,9 @@ STYLESHEET = """<?xml version="1.0"?>
 <v n="{@n}"><xsl:value-of select="name"/>;<xsl:value-of select="sum"/></v></xsl:for-each></out></xsl:template>
 </xsl:stylesheet>
 """
+
+
+MODULES = 40
 
 
 def document(size: int) -> bytes:
@@ -80,6 +84,24 @@ def main() -> None:
     batch.mkdir(exist_ok=True)
     print(subprocess.run(["wine", str(bench / "transform_bench.exe"), "batch", windows(stylesheet), windows(batch)]
                          + small, check=True, capture_output=True, text=True).stdout.strip())
+    # A stylesheet of 40 modules, as large drivers are, each with its templates; compiled once
+    # for one small file.
+    parts = scratch / "parts"
+    parts.mkdir(exist_ok=True)
+    includes = ""
+    for n in range(1, MODULES):
+        templates = "".join('<xsl:template name="t%d-%d"><xsl:param name="x"/><v k="%d"><xsl:value-of '
+                            'select="concat($x, string-length($x) * %d)"/></v></xsl:template>' % (n, k, k, k)
+                            for k in range(20))
+        (parts / ("m%d.xsl" % n)).write_text(
+            '<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">' + templates +
+            '</xsl:stylesheet>', encoding="utf-8")
+        includes += '<xsl:include href="parts/m%d.xsl"/>' % n
+    large = scratch / "large.xsl"
+    large.write_text(STYLESHEET.replace('<xsl:output', includes + '<xsl:output'), encoding="utf-8")
+    print(f"{MODULES} modules: " + subprocess.run(
+        ["wine", str(bench / "transform_bench.exe"), "batch", windows(large), windows(batch), small[0]],
+        check=True, capture_output=True, text=True).stdout.strip())
 
 
 if __name__ == "__main__":

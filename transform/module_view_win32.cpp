@@ -92,7 +92,9 @@ ModuleView ViewOf(IXMLDOMDocument2* document) {
     if (type == NODE_ELEMENT) {
       view.push_back(ElementOf(node.get()));
       view.back().depth = depth;
-      view.back().empty = Empty(node.get());
+      // Only a variable's or parameter's emptiness tells anything (its value).
+      const ViewElement& added = view.back();
+      if (added.local == u"variable" || added.local == u"param") view.back().empty = Empty(node.get());
     }
     ComPtr<IXMLDOMNode> child;
     if (type != NODE_ATTRIBUTE && SUCCEEDED(node->get_firstChild(child.put())) && child) {

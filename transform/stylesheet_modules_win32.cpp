@@ -262,10 +262,18 @@ bool StylesheetModules::CopyModules(const std::vector<DataFile>& files, IXMLDOMD
     const PreparedModule& module = modules_[index];
     std::vector<Replacement> replacements;
     std::vector<Text> hrefs;
+    // The program's own view of the copy: the module's, with the same values changed.
+    ModuleView expected = module.scan.view;
+    std::vector<std::pair<LiteralPlace, Text>> changed;
     for (std::size_t k = 0; k < module.scan.references.size(); ++k) {
       const ModuleReference& reference = module.scan.references[k];
       hrefs.push_back(CopyName(pulledIn_[index][k]));
       replacements.push_back({reference.begin, reference.end, hrefs.back()});
+      for (ViewElement& element : expected) {
+        for (ViewAttribute& attribute : element.attributes) {
+          if (attribute.begin == reference.begin && attribute.end == reference.end) attribute.value = hrefs.back();
+        }
+      }
     }
     for (const DataFile& file : files) {
       if (file.place.module != index) continue;
@@ -274,6 +282,7 @@ bool StylesheetModules::CopyModules(const std::vector<DataFile>& files, IXMLDOMD
       // directory, not against the module.
       replacements.push_back({attribute.begin + file.place.begin, attribute.begin + file.place.end,
                               FileUrl(directory_ + DataCopyName(DataIndexOf(file.path)))});
+      changed.push_back({file.place, replacements.back().text});
     }
     const Text text = Replaced(module.units.text, replacements);
     const std::string prepared = BytesOf(text, module.units.form);
@@ -291,7 +300,14 @@ bool StylesheetModules::CopyModules(const std::vector<DataFile>& files, IXMLDOMD
     IXMLDOMDocument2* document = own ? own.get() : stylesheet;
     if (!LoadCopy(document, copies.back(), ParsedDocument::kStylesheet, paths_[index], prepared, reason)) return false;
     parsed.push_back(ViewOf(document));
-    if (!SameView(ScanStylesheetModule(text).view, parsed.back()) || CheckModuleView(parsed.back()).hrefs != hrefs) {
+    // Literals are changed from the last in a value on, so that the places before stay.
+    std::sort(changed.begin(), changed.end(),
+              [](const auto& a, const auto& b) { return a.first.begin > b.first.begin; });
+    for (const auto& [place, url] : changed) {
+      Text& value = expected[place.element].attributes[place.attribute].value;
+      value.replace(place.begin, place.end - place.begin, url);
+    }
+    if (!SameView(expected, parsed.back()) || CheckModuleView(parsed.back()).hrefs != hrefs) {
       reason = ModulesReadOtherwiseReason(paths_[index]);
       return false;
     }

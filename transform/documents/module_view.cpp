@@ -9,23 +9,26 @@ constexpr TextView kXsltNamespace = u"http://www.w3.org/1999/XSL/Transform";
 constexpr TextView kScriptNamespace = u"urn:schemas-microsoft-com:xslt";
 constexpr TextView kXmlNamespace = u"http://www.w3.org/XML/1998/namespace";
 
-// Every character beyond ASCII (a surrogate pair too) as one stand-in.
-Text Folded(TextView text) {
-  Text folded;
-  for (const char16_t c : text) {
-    if (c < 0x80) {
-      folded.push_back(c);
-    } else if (c < 0xDC00 || c >= 0xE000) {
-      folded.push_back(u'\x80');
-    }
+// The same text when every character beyond ASCII (a surrogate pair too) is one stand-in.
+bool SameFolded(TextView a, TextView b) {
+  const auto next = [](TextView text, std::size_t& at) -> int {
+    while (at < text.size() && text[at] >= 0xDC00 && text[at] < 0xE000) ++at;  // a pair's second half
+    if (at >= text.size()) return -1;
+    const char16_t c = text[at++];
+    return c < 0x80 ? c : 0x80;
+  };
+  std::size_t i = 0, k = 0;
+  for (;;) {
+    const int x = next(a, i), y = next(b, k);
+    if (x != y) return false;
+    if (x < 0) return true;
   }
-  return folded;
 }
 
 }  // namespace
 
 bool SameView(const ModuleView& a, const ModuleView& b) {
-  const auto same = [](TextView x, TextView y) { return Folded(x) == Folded(y); };
+  const auto same = [](TextView x, TextView y) { return SameFolded(x, y); };
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     const ViewElement &x = a[i], &y = b[i];
