@@ -15,20 +15,17 @@ Text NamespaceOf(IXMLDOMNode* node) {
   return text.text();
 }
 
-Text LocalNameOf(IXMLDOMNode* node) {
-  Bstr text;
-  node->get_baseName(text.put());
-  return text.text();
-}
-
 Text NameOf(IXMLDOMNode* node) {
   Bstr text;
   node->get_nodeName(text.put());
   return text.text();
 }
 
+// The local part of a qualified name (a name has one colon at most once it is parsed).
+Text Local(const Text& name) { return name.substr(name.find(u':') + 1); }
+
 ViewElement ElementOf(IXMLDOMNode* element) {
-  ViewElement viewed{NamespaceOf(element), LocalNameOf(element), {}};
+  ViewElement viewed{NamespaceOf(element), Local(NameOf(element)), {}};
   ComPtr<IXMLDOMNamedNodeMap> attributes;
   long count = 0;
   if (FAILED(element->get_attributes(attributes.put())) || !attributes || FAILED(attributes->get_length(&count))) {
@@ -40,7 +37,7 @@ ViewElement ElementOf(IXMLDOMNode* element) {
     const Text name = NameOf(attribute.get());
     // Declarations of namespaces are the parse's business, already in every name's namespace.
     if (name == u"xmlns" || TextView(name).starts_with(u"xmlns:")) continue;
-    ViewAttribute entry{NamespaceOf(attribute.get()), LocalNameOf(attribute.get()), {}};
+    ViewAttribute entry{NamespaceOf(attribute.get()), Local(name), {}};
     // The xml prefix is bound by definition; not every implementation says so.
     if (entry.space.empty() && TextView(name).starts_with(u"xml:")) entry.space = kXmlNamespace;
     Bstr value;
