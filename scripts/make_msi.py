@@ -43,8 +43,8 @@ def product_version(version: str) -> str:
         sys.exit(f"make_msi.py: version {version!r} is not two to four numbers separated by dots")
     numbers = [int(field) for field in fields] + [0] * (4 - len(fields))
     if numbers[3] != 0:
-        sys.exit(f"make_msi.py: version {version}: Windows Installer ignores the fourth field, so this package "
-                 f"could not upgrade {'.'.join(map(str, numbers[:3]))} nor be told from it; raise the third field")
+        sys.exit(f"make_msi.py: version {version}: Windows Installer compares three fields only and would take "
+                 f"this package for {'.'.join(map(str, numbers[:3]))}; raise the third field instead")
     for number, limit, name in zip(numbers, VERSION_FIELD_LIMITS, ("first", "second", "third")):
         if number > limit:
             sys.exit(f"make_msi.py: version {version}: the {name} field is at most {limit} in a Windows Installer package")
