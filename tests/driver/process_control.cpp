@@ -76,15 +76,8 @@ std::wstring QuoteArgument(const std::wstring& argument) {
 Process Process::Launch(const std::wstring& executable, const std::vector<std::wstring>& arguments,
                         const std::wstring& currentDirectory,
                         const std::vector<EnvironmentVariable>& extraEnvironment) {
-  std::wstring quoted;
-  for (const std::wstring& argument : arguments) quoted += L" " + QuoteArgument(argument);
-  return LaunchCommandLine(executable, quoted, currentDirectory, extraEnvironment);
-}
-
-Process Process::LaunchCommandLine(const std::wstring& executable, const std::wstring& arguments,
-                                   const std::wstring& currentDirectory,
-                                   const std::vector<EnvironmentVariable>& extraEnvironment) {
-  const std::wstring commandLine = QuoteArgument(executable) + arguments;
+  std::wstring commandLine = QuoteArgument(executable);
+  for (const std::wstring& argument : arguments) commandLine += L" " + QuoteArgument(argument);
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(L'\0');
   std::vector<wchar_t> environment = EnvironmentBlock(extraEnvironment);

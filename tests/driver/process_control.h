@@ -28,10 +28,6 @@ class Process {
   static Process Launch(const std::wstring& executable, const std::vector<std::wstring>& arguments,
                         const std::wstring& currentDirectory,
                         const std::vector<EnvironmentVariable>& extraEnvironment = {});
-  // The same with the arguments' part of the command line as it stands, unquoted.
-  static Process LaunchCommandLine(const std::wstring& executable, const std::wstring& arguments,
-                                   const std::wstring& currentDirectory,
-                                   const std::vector<EnvironmentVariable>& extraEnvironment = {});
 
   Process(Process&& other) noexcept;
   Process& operator=(Process&& other) noexcept;

@@ -275,46 +275,36 @@ TEST_F(ConversionBatch, DroppedDirectoryAndFiles) {
   EXPECT_EQ(driver::ReadTextFile(dropped + L"\\00000100.001"), driver::ReadTextFile(good));
 }
 
-// Paths on the command line as scripts and people write them: a quoted folder that ends in "\"
-// ("%~dp0"), a short name, a wildcard, a file given twice or beside its folder, folders without
-// XML files. Each file is converted once and by its long name; every such folder is named.
+// Paths on the command line as scripts and people write them: a folder that ends in "\", a short
+// name, a wildcard, a file given twice or beside its folder, folders without XML files. Each
+// file is converted once and by its long name; every such folder is named.
 TEST_F(ConversionBatch, PathsOnTheCommandLine) {
-  const std::wstring folder = Path(L"Входящие"), empty = Path(L"Пусто 1"), otherEmpty = Path(L"Пусто 2");
-  const std::wstring good5 = DocumentName(L"000005", L"00005", L"00000");
-  const std::wstring first = CreateInputFile(folder, kGood1), fifth = CreateInputFile(Path(L"Другие"), good5);
-  CreateInputFile(folder, kGood2);
-  driver::WriteTextFile(folder + L"\\notes.txt", "not a document");
+  const std::wstring in = Path(L"Входящие"), empty = Path(L"Пусто 1"), otherEmpty = Path(L"Пусто 2");
+  const std::wstring first = CreateInputFile(in, kGood1), second = CreateInputFile(in, kGood2);
   for (const std::wstring& directory : {empty, otherEmpty}) driver::MakeDirectories(directory);
   wchar_t shortName[MAX_PATH] = L"";
-  GetShortPathNameW(first.c_str(), shortName, MAX_PATH);
-  ASSERT_FALSE(std::wstring(shortName).ends_with(kGood1)) << "no short name to give";
-  const auto quoted = [](const std::wstring& path) { return L"\"" + path + L"\""; };
-  const std::wstring converted = L" Сконвертирован";
-  const struct {
-    std::wstring arguments;
-    std::vector<std::wstring> rows;  // name and result, or the warning
-  } cases[] = {
-      {quoted(folder + L"\\") + L" " + quoted(fifth), {kGood1 + converted, kGood2 + converted, good5 + converted}},
-      {std::wstring(shortName) + L" " + quoted(fifth), {kGood1 + converted, good5 + converted}},
-      {quoted(L"..\\Входящие\\*.XML"), {kGood1 + converted, kGood2 + converted}},
-      {quoted(first) + L" " + quoted(folder) + L" " + quoted(first), {kGood1 + converted, kGood2 + converted}},
-      {quoted(empty) + L" " + quoted(fifth), {good5 + converted, L"Пусто 1 Отклонён: В папке нет файлов XML"}},
-      {quoted(empty) + L" " + quoted(otherEmpty + L"\\"),
-       {L"В этих папках нет файлов XML:\r\n" + empty + L"\r\n" + otherEmpty}},
+  ASSERT_LT(GetShortPathNameW(first.c_str(), shortName, MAX_PATH), first.size()) << "no short name to give";
+  const std::wstring both = kGood1 + L" Сконвертирован\n" + kGood2 + L" Сконвертирован\n";
+  const std::pair<std::vector<std::wstring>, std::wstring> cases[] = {
+      {{in + L"\\"}, both},
+      {{shortName, second}, both},
+      {{L"..\\Входящие\\*.XML"}, both},
+      {{first, in, first}, both},
+      {{empty, second}, kGood2 + L" Сконвертирован\nПусто 1 Отклонён: В папке нет файлов XML\n"},
+      {{empty, otherEmpty + L"\\"}, L"В этих папках нет файлов XML:\r\n" + empty + L"\r\n" + otherEmpty},
   };
   WritePaths(InputDirectory(), OutputDirectory());
-  for (const auto& c : cases) {
-    StartWithCommandLine(c.arguments);
-    if (c.rows.front().starts_with(L"В этих папках")) {
-      ExpectWarning(c.rows.front(), BUTTONCONVERT);
+  for (const auto& [arguments, told] : cases) {
+    Start({}, {}, arguments);
+    if (told.starts_with(L"В этих")) {
+      ExpectWarning(told, BUTTONCONVERT);
     } else {
       const BatchReport report = ReadReport();
-      std::wstring rows, expected;
+      std::wstring rows;
       for (std::size_t row = 1; row < report.rows.size(); ++row) {
         rows += report.rows[row][0] + L" " + report.rows[row][2] + L"\n";
       }
-      for (const std::wstring& row : c.rows) expected += row + L"\n";
-      EXPECT_EQ(Utf8(rows), Utf8(expected)) << Utf8(c.arguments);
+      EXPECT_EQ(Utf8(rows), Utf8(told)) << Utf8(arguments.front());
     }
     EXPECT_EQ(Exit(), 0u);
   }

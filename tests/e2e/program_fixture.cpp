@@ -46,13 +46,6 @@ driver::Window ProgramTest::Start(const std::wstring& currentDirectory,
   return main_;
 }
 
-driver::Window ProgramTest::StartWithCommandLine(const std::wstring& arguments) {
-  process_.emplace(
-      driver::Process::LaunchCommandLine(appDirectory_ + L"\\vexilate.exe", L" " + arguments, workDirectory_));
-  main_ = process_->WaitForWindow(driver::kDialogClass, kMainTitle);
-  return main_;
-}
-
 int ProgramTest::FocusedControl() const {
   const driver::Window focused = process_->FocusedControl();
   if (!focused || focused.Parent() != main_) return 0;

@@ -55,8 +55,6 @@ class ProgramTest : public ::testing::Test {
   driver::Window Start(const std::wstring& currentDirectory = {},
                        const std::vector<driver::EnvironmentVariable>& environment = {},
                        const std::vector<std::wstring>& arguments = {});
-  // Starts it in the work directory with this text after its name on the command line.
-  driver::Window StartWithCommandLine(const std::wstring& arguments);
   // From now on the program is the one in this directory (an installed one), with its settings.
   void RunFrom(const std::wstring& directory) { appDirectory_ = directory; }
   driver::Process& Program() { return *process_; }
