@@ -144,9 +144,9 @@ void ConvertDroppedFiles(const std::vector<Text>& paths) {
   if (refusal == kNotAnXmlFile || refusal == kNoSuchFile) {
     return Warn(Concat({kDroppedNotConvertible, plan.front().inputName, u"|", refusal}), ui::control::BUTTONCONVERT);
   }
-  if (inputs.front().path.size() > FILEIN.kSize)
-    return Warn(PathTooLongMessage(FILEIN.kSize), ui::control::BUTTONCONVERT);
-  FILEIN = inputs.front().path;
+  const Text& chosen = inputs.front().path;
+  if (chosen.size() > FILEIN.kSize) return Warn(PathTooLongMessage(FILEIN.kSize), ui::control::BUTTONCONVERT);
+  FILEIN = chosen;
   ConvertChosenFile();
 }
 
