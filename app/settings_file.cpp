@@ -23,8 +23,9 @@ Text UserSettingsFile() {
   return data.empty() ? Text() : Concat({data, u"\\", kUserFolder, u"\\", kSettingsFileName});
 }
 
-// The system's "access denied" and "write protected": the place is not this user's to write.
-bool Refused(std::uint32_t error) { return error == 5 || error == 19; }
+// The system's "access denied" and "write protected": the place is not this user's to write;
+// or what is there cannot be kept as settings text and must not be rewritten.
+bool Refused(std::uint32_t error) { return error == 5 || error == 19 || error == kNotASettingsFile; }
 
 // From now on the user's own file is written; the one beside the executable gives defaults.
 void UseUserFile(const Text& userFile) {
@@ -54,8 +55,12 @@ void ChooseSettingsFile() {
   const Text userFile = UserSettingsFile();
   if (userFile.empty()) return;
   // A user file exists only because a save beside the executable was refused before: the
-  // system's answer to whether the place can be written is not always the file system's.
-  if (!CanWriteFile(beside) || (!IsFile(beside) && IsFile(userFile))) UseUserFile(userFile);
+  // system's answer to whether the place can be written is not always the file system's. A
+  // damaged file beside it keeps refusing, and the choice is in the user's file.
+  if (!CanWriteFile(beside) || SettingsFileProblem(beside) == kNotASettingsFile ||
+      (!IsFile(beside) && IsFile(userFile))) {
+    UseUserFile(userFile);
+  }
 }
 
 Text ReadSetting(TextView key) {

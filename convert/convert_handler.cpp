@@ -106,20 +106,37 @@ void ConvertDroppedFiles(const std::vector<Text>& paths) {
     ~Unused() { EndWorkerStartedAhead(); }
   } unused;
 
-  // A directory brings the XML files directly in it, and always as a batch.
+  // A directory brings the XML files directly in it, and always as a batch; a name with
+  // wildcards (from the command line) the files it matches, as cmd's commands take it. Every
+  // path by its long names, so that a short name is checked as the file's own.
   std::vector<BatchInput> inputs;
   bool fromDirectory = false;
-  for (const Text& path : paths) {
-    if (!IsDirectory(path)) {
-      inputs.push_back({path, false, !IsFile(path)});
-      continue;
-    }
-    fromDirectory = true;
-    for (const Text& file : FilesIn(path)) {
-      if (IsXmlName(file)) inputs.push_back({file, false, false});
+  for (const Text& given : paths) {
+    std::vector<Text> matching = NamesAPattern(given) ? FilesMatching(given) : std::vector<Text>{};
+    if (matching.empty()) matching.push_back(given);
+    for (const Text& path : matching) {
+      const Text full = LongPath(path);
+      if (!IsDirectory(full)) {
+        inputs.push_back({full, false, !IsFile(full)});
+        continue;
+      }
+      fromDirectory = true;
+      const Text directory = DirectoryPath(full);
+      const std::size_t before = inputs.size();
+      for (const Text& file : FilesIn(directory)) {
+        if (IsXmlName(file)) inputs.push_back({file, false, false});
+      }
+      if (inputs.size() == before) inputs.push_back({directory, true, false, true});
     }
   }
-  if (inputs.empty()) return Warn(Concat({kNoXmlFilesIn, u"|", paths.front()}), ui::control::BUTTONCONVERT);
+  inputs = WithoutRepeats(std::move(inputs));
+  std::vector<Text> withoutXmlFiles;
+  for (const BatchInput& input : inputs) {
+    if (input.withoutXmlFiles) withoutXmlFiles.push_back(input.path);
+  }
+  if (withoutXmlFiles.size() == inputs.size()) {
+    return Warn(NoXmlFilesMessage(withoutXmlFiles), ui::control::BUTTONCONVERT);
+  }
   if (inputs.size() > 1 || fromDirectory) return StartBatch(inputs, true);
 
   const std::vector<BatchItem> plan = PlanBatch(inputs, true);
@@ -127,8 +144,9 @@ void ConvertDroppedFiles(const std::vector<Text>& paths) {
   if (refusal == kNotAnXmlFile || refusal == kNoSuchFile) {
     return Warn(Concat({kDroppedNotConvertible, plan.front().inputName, u"|", refusal}), ui::control::BUTTONCONVERT);
   }
-  if (paths.front().size() > FILEIN.kSize) return Warn(PathTooLongMessage(FILEIN.kSize), ui::control::BUTTONCONVERT);
-  FILEIN = paths.front();
+  const Text& chosen = inputs.front().path;
+  if (chosen.size() > FILEIN.kSize) return Warn(PathTooLongMessage(FILEIN.kSize), ui::control::BUTTONCONVERT);
+  FILEIN = chosen;
   ConvertChosenFile();
 }
 

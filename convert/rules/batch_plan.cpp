@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/name_fields.h"
@@ -23,9 +24,31 @@ rt::Text Folded(rt::TextView text) {
   return folded;
 }
 
+// The name a row shows; a drive's root by its path.
+rt::Text RowName(rt::TextView path) {
+  const rt::Text name = FileNamePart(path);
+  return name.empty() ? rt::Text(path) : name;
+}
+
 }  // namespace
 
+rt::Text DirectoryPath(rt::TextView path) {
+  while (path.size() > 3 && (path.ends_with(u'\\') || path.ends_with(u'/'))) path.remove_suffix(1);
+  return rt::Text(path);
+}
+
 bool IsXmlName(rt::TextView name) { return Folded(name).ends_with(u".XML"); }
+
+bool NamesAPattern(rt::TextView path) { return FileNamePart(path).find_first_of(u"*?") != rt::Text::npos; }
+
+std::vector<BatchInput> WithoutRepeats(std::vector<BatchInput> inputs) {
+  std::set<rt::Text> seen;
+  std::vector<BatchInput> kept;
+  for (BatchInput& input : inputs) {
+    if (seen.insert(Folded(input.path)).second) kept.push_back(std::move(input));
+  }
+  return kept;
+}
 
 std::vector<BatchItem> PlanBatch(std::span<const BatchInput> inputs, bool requireXml) {
   std::vector<const BatchInput*> ordered;
@@ -38,9 +61,11 @@ std::vector<BatchItem> PlanBatch(std::span<const BatchInput> inputs, bool requir
   std::vector<BatchItem> plan;
   std::map<rt::Text, rt::Text> outputs;  // output name -> the input name that has it
   for (const BatchInput* input : ordered) {
-    BatchItem item{input->path, FileNamePart(input->path), {}, false, {}};
+    BatchItem item{input->path, RowName(input->path), {}, false, {}};
     if (input->missing) {
       item.refusal = kNoSuchFile;
+    } else if (input->withoutXmlFiles) {
+      item.refusal = kNoXmlFiles;
     } else if (input->isDirectory) {
       item.refusal = kNotAFile;
     } else if (requireXml && !IsXmlName(item.inputName)) {

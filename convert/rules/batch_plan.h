@@ -11,9 +11,10 @@
 namespace convert {
 
 struct BatchInput {
-  rt::Text path;             // full path, as chosen or dropped
-  bool isDirectory = false;  // only a drop brings directories
-  bool missing = false;      // a path given on the command line that names nothing
+  rt::Text path;                 // full path, as chosen or dropped
+  bool isDirectory = false;      // only a drop brings directories
+  bool missing = false;          // a path given on the command line that names nothing
+  bool withoutXmlFiles = false;  // a directory dropped or given that holds no XML file
 };
 
 struct BatchItem {
@@ -26,6 +27,17 @@ struct BatchItem {
 
 // Whether the name ends in ".XML", in any case.
 bool IsXmlName(rt::TextView name);
+
+// A directory's full path without separators at its end ("%~dp0" of a script has one), but a
+// drive's root: the same directory is the same text, and its name is its last part.
+rt::Text DirectoryPath(rt::TextView path);
+
+// Whether the path's name part holds a wildcard ("*" or "?"): a pattern from the command line.
+bool NamesAPattern(rt::TextView path);
+
+// The inputs in their order, each path once (compared as Windows compares names): a file given
+// twice, or given beside its folder, is converted once.
+std::vector<BatchInput> WithoutRepeats(std::vector<BatchInput> inputs);
 
 // `requireXml`: a drop may bring anything, the dialog lists "*.XML" but lets the user type
 // any name, which the one-file path accepts too.

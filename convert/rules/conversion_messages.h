@@ -1,6 +1,8 @@
 // Every text the conversion shows or hands on: message boxes, the file dialog and the launch.
 #pragma once
 
+#include <span>
+
 #include "runtime/text/number_text.h"
 #include "runtime/text/text_value.h"
 
@@ -32,8 +34,11 @@ inline constexpr char16_t kStopBatchQuestion[] = u"Идёт конвертаци
 inline constexpr char16_t kNotAFile[] = u"Это папка, а не файл";
 inline constexpr char16_t kNotAnXmlFile[] = u"Это не файл XML";
 inline constexpr char16_t kNoSuchFile[] = u"Такого файла нет";
-// A directory given or dropped that holds no XML file; its path follows on a line of its own.
+// A directory given or dropped that holds no XML file: its row in a batch, or when nothing else
+// was given, the message with its path on a line of its own (each path, for several).
+inline constexpr char16_t kNoXmlFiles[] = u"В папке нет файлов XML";
 inline constexpr char16_t kNoXmlFilesIn[] = u"В папке нет файлов XML:";
+inline constexpr char16_t kNoXmlFilesInAny[] = u"В этих папках нет файлов XML:";
 inline constexpr char16_t kSameOutputAs[] = u"Имя выходного файла совпадает с именем для файла ";
 inline constexpr char16_t kDroppedNotConvertible[] = u"Файл нельзя конвертировать: ";
 
@@ -102,6 +107,13 @@ inline rt::Text LaunchFailedMessage(rt::TextView systemDescription) {
   systemDescription = rt::TrimmedRight(systemDescription);
   if (systemDescription.empty()) return kLaunchFailed;
   return rt::Concat({kLaunchFailed, rt::TextView(&kLineBreak, 1), systemDescription});
+}
+
+// The directories given or dropped, none of which holds an XML file, each on its own line.
+inline rt::Text NoXmlFilesMessage(std::span<const rt::Text> directories) {
+  rt::Text text = directories.size() == 1 ? kNoXmlFilesIn : kNoXmlFilesInAny;
+  for (const rt::Text& directory : directories) text += rt::Concat({rt::TextView(&kLineBreak, 1), directory});
+  return text;
 }
 
 // The reason without the full stop the system's description ends in, then where the result is.

@@ -22,7 +22,15 @@ bool IsFile(TextView path);
 // The full paths of the files directly in the directory (not of its directories), in no order.
 std::vector<Text> FilesIn(TextView directory);
 
+// The full paths of the files (not directories) whose names match the last part of the full
+// path, wildcards and all, as cmd's commands match them; in no order.
+std::vector<Text> FilesMatching(TextView pattern);
+
 // The path made full against the current directory; the path itself when it cannot be.
 Text FullPath(TextView path);
+
+// The path of something that exists with every part by its long name (a short 8.3 name such as
+// "ABCD~OBH.XML" gives way); the path itself when it names nothing.
+Text LongPath(TextView path);
 
 }  // namespace rt

@@ -33,11 +33,15 @@ bool IsDirectory(TextView path) {
 bool IsFile(TextView path) { return LastWriteTime(path).has_value(); }
 
 std::vector<Text> FilesIn(TextView directory) {
-  const Text folder =
-      directory.ends_with(u'\\') || directory.ends_with(u'/') ? Text(directory) : Concat({directory, u"\\"});
+  return FilesMatching(directory.ends_with(u'\\') || directory.ends_with(u'/') ? Concat({directory, u"*"})
+                                                                               : Concat({directory, u"\\*"}));
+}
+
+std::vector<Text> FilesMatching(TextView pattern) {
+  const Text folder(pattern.substr(0, pattern.find_last_of(u"\\/") + 1));
   std::vector<Text> files;
   WIN32_FIND_DATAW found{};
-  const HANDLE search = FindFirstFileW(Wide(folder + u"*"), &found);
+  const HANDLE search = FindFirstFileW(Wide(Text(pattern)), &found);
   if (search == INVALID_HANDLE_VALUE) return files;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(folder + FromWide(found.cFileName));
@@ -54,6 +58,16 @@ Text FullPath(TextView path) {
   const DWORD length = GetFullPathNameW(Wide(name), size, full.data(), nullptr);
   if (length == 0 || length >= size) return name;
   return FromWide(full.c_str(), length);
+}
+
+Text LongPath(TextView path) {
+  const Text name(path);
+  const DWORD size = GetLongPathNameW(Wide(name), nullptr, 0);
+  if (size == 0) return name;
+  std::wstring longName(size, L'\0');
+  const DWORD length = GetLongPathNameW(Wide(name), longName.data(), size);
+  if (length == 0 || length >= size) return name;
+  return FromWide(longName.c_str(), length);
 }
 
 }  // namespace rt

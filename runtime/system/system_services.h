@@ -34,12 +34,21 @@ Text CurrentDirectory();
 // directory; on success clears the last error.
 void ChangeDirectory(TextView path);
 
+// The system's "file or directory is corrupt": what a file that is there but cannot be used as
+// settings text (binary, a NUL byte, larger than 1 MiB, a directory) is told as.
+inline constexpr std::uint32_t kNotASettingsFile = 1392;
+
+// Why the settings file cannot be used: kNotASettingsFile, or the system's error code when it
+// cannot be read; 0 when it can, or when it is missing (it will be created).
+std::uint32_t SettingsFileProblem(TextView file);
+
 // Reads an entry of a settings file in the ANSI code page; the default when the file,
-// section or entry is missing, or the file is not a settings file (binary, huge).
+// section or entry is missing, or the file cannot be used.
 Text GETINI(TextView section, TextView entry, TextView defaultValue, TextView file);
 
-// Writes an entry, keeping every other line of the file; a file that is not a settings file is
-// left untouched. The system's error code when the file could not be written, 0 otherwise.
+// Writes an entry, keeping every other line of the file; a file that cannot be used is left
+// untouched. The error code when the file could not be written (SettingsFileProblem's first),
+// 0 otherwise.
 std::uint32_t SETINI(TextView section, TextView entry, TextView value, TextView file);
 
 // Expands the path to a full one and splits it; returns the flags of what it holds.

@@ -20,32 +20,35 @@ constexpr ULONGLONG kSettingsFileLimit = 1024 * 1024;
 
 Text Cut(TextView text, std::size_t limit) { return CLIP(text).substr(0, limit); }
 
-// A settings file is used only when it is absent (it will be created) or looks like text:
-// the profile functions would otherwise rewrite a foreign or damaged file and lose it.
-bool SettingsFileIsUsable(const Text& file) {
-  WIN32_FILE_ATTRIBUTE_DATA info{};
-  if (!GetFileAttributesExW(Wide(file), GetFileExInfoStandard, &info)) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-  }
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-  const ULONGLONG size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  if (size > kSettingsFileLimit) return false;
-
-  const OwnedHandle handle(CreateFileW(Wide(file), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!handle) return false;
-  std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-  DWORD read = 0;
-  const bool ok =
-      bytes.empty() || ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  if (!ok) return false;
-  bytes.resize(read);
-  const bool unicode = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
-  return unicode || std::find(bytes.begin(), bytes.end(), 0) == bytes.end();
-}
+static_assert(kNotASettingsFile == ERROR_FILE_CORRUPT);
 
 }  // namespace
+
+// The profile functions would rewrite a foreign or damaged file and lose it: only a file that is
+// absent or looks like text is used.
+std::uint32_t SettingsFileProblem(TextView file) {
+  const Text name(file);
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  if (!GetFileAttributesExW(Wide(name), GetFileExInfoStandard, &info)) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : error;
+  }
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kNotASettingsFile;
+  const ULONGLONG size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  if (size > kSettingsFileLimit) return kNotASettingsFile;
+
+  const OwnedHandle handle(CreateFileW(Wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) return GetLastError();
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+  DWORD read = 0;
+  if (!bytes.empty() && !ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+    return GetLastError();
+  }
+  bytes.resize(read);
+  const bool unicode = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+  return unicode || std::find(bytes.begin(), bytes.end(), 0) == bytes.end() ? 0 : kNotASettingsFile;
+}
 
 void InitRuntime() { g_instance = GetModuleHandleW(nullptr); }
 
@@ -90,7 +93,7 @@ Text GETINI(TextView section, TextView entry, TextView defaultValue, TextView fi
   wchar_t buffer[kValueLimit + 1] = {};
   if (fileText.empty()) {
     GetProfileStringW(Wide(sectionText), Wide(entryText), Wide(defaultText), buffer, kValueLimit + 1);
-  } else if (SettingsFileIsUsable(fileText)) {
+  } else if (SettingsFileProblem(fileText) == 0) {
     GetPrivateProfileStringW(Wide(sectionText), Wide(entryText), Wide(defaultText), buffer, kValueLimit + 1,
                              Wide(fileText));
   } else {
@@ -107,7 +110,9 @@ std::uint32_t SETINI(TextView section, TextView entry, TextView value, TextView 
   BOOL written = TRUE;
   if (fileText.empty()) {
     written = WriteProfileStringW(Wide(sectionText), Wide(entryText), Wide(valueText));
-  } else if (SettingsFileIsUsable(fileText)) {
+  } else if (const std::uint32_t problem = SettingsFileProblem(fileText); problem != 0) {
+    return problem;
+  } else {
     written = WritePrivateProfileStringW(Wide(sectionText), Wide(entryText), Wide(valueText), Wide(fileText));
   }
   if (written) return 0;

@@ -29,7 +29,12 @@ std::vector<Text> CommandLineArguments(TextView line) {
       }
       if (i < line.size() && line[i] == u'"') {
         argument.append(backslashes / 2, u'\\');
-        if (backslashes % 2 == 1) {
+        if (backslashes % 2 == 1 && quoted && (i + 1 == line.size() || IsBlank(line[i + 1]))) {
+          // A quoted folder that ends in its separator ("%~dp0" in a script): a path holds no
+          // quote, so this one closes the part.
+          argument += u'\\';
+          quoted = false;
+        } else if (backslashes % 2 == 1) {
           argument += u'"';
         } else if (quoted && i + 1 < line.size() && line[i + 1] == u'"') {
           argument += u'"';

@@ -275,5 +275,40 @@ TEST_F(ConversionBatch, DroppedDirectoryAndFiles) {
   EXPECT_EQ(driver::ReadTextFile(dropped + L"\\00000100.001"), driver::ReadTextFile(good));
 }
 
+// Paths on the command line as scripts and people write them: a folder that ends in "\", a short
+// name, a wildcard, a file given twice or beside its folder, folders without XML files. Each
+// file is converted once and by its long name; every such folder is named.
+TEST_F(ConversionBatch, PathsOnTheCommandLine) {
+  const std::wstring in = Path(L"Входящие"), empty = Path(L"Пусто 1"), otherEmpty = Path(L"Пусто 2");
+  const std::wstring first = CreateInputFile(in, kGood1), second = CreateInputFile(in, kGood2);
+  for (const std::wstring& directory : {empty, otherEmpty}) driver::MakeDirectories(directory);
+  wchar_t shortName[MAX_PATH] = L"";
+  ASSERT_LT(GetShortPathNameW(first.c_str(), shortName, MAX_PATH), first.size()) << "no short name to give";
+  const std::wstring both = kGood1 + L" Сконвертирован\n" + kGood2 + L" Сконвертирован\n";
+  const std::pair<std::vector<std::wstring>, std::wstring> cases[] = {
+      {{in + L"\\"}, both},
+      {{shortName, second}, both},
+      {{L"..\\Входящие\\*.XML"}, both},
+      {{first, in, first}, both},
+      {{empty, second}, kGood2 + L" Сконвертирован\nПусто 1 Отклонён: В папке нет файлов XML\n"},
+      {{empty, otherEmpty + L"\\"}, L"В этих папках нет файлов XML:\r\n" + empty + L"\r\n" + otherEmpty},
+  };
+  WritePaths(InputDirectory(), OutputDirectory());
+  for (const auto& [arguments, told] : cases) {
+    Start({}, {}, arguments);
+    if (told.starts_with(L"В этих")) {
+      ExpectWarning(told, BUTTONCONVERT);
+    } else {
+      const BatchReport report = ReadReport();
+      std::wstring rows;
+      for (std::size_t row = 1; row < report.rows.size(); ++row) {
+        rows += report.rows[row][0] + L" " + report.rows[row][2] + L"\n";
+      }
+      EXPECT_EQ(Utf8(rows), Utf8(told)) << Utf8(arguments.front());
+    }
+    EXPECT_EQ(Exit(), 0u);
+  }
+}
+
 }  // namespace
 }  // namespace e2e

@@ -123,8 +123,10 @@ class InstallerTest : public ConversionTest {
     }
   }
 
-  // The package of this build, and one of a newer version made from the same build.
+  // The package of this build, and one of a newer version made from a copy of its executable
+  // that carries that version.
   static std::wstring Package() { return Variable(L"VEXILATE_INSTALLER"); }
+  static std::wstring NewerProgram() { return Variable(L"VEXILATE_NEWER_PROGRAM"); }
   static std::wstring NewerPackage() { return Variable(L"VEXILATE_NEWER_INSTALLER"); }
 
   // msiexec with these arguments, not waited for.
@@ -252,6 +254,43 @@ TEST_F(InstallerTest, InstallsForEveryoneIntoProgramFiles) {
   EXPECT_TRUE(driver::FileExists(InstalledProgram()));
   ASSERT_EQ(Uninstall(), 0u);
   EXPECT_FALSE(driver::FileExists(AllUsersDirectory())) << "the program's directory is left";
+}
+
+// An installation for the user and one for everyone are not mixed: the second is refused, saying
+// what to do, and the first stays. No account gets a Send To entry from one for everyone.
+TEST_F(InstallerTest, RefusesToSwitchBetweenForTheUserAndForEveryone) {
+  const struct {
+    std::vector<std::wstring> first, second;
+    std::wstring directory, told;
+  } cases[] = {
+      {{}, {L"/i", Package(), L"ALLUSERS=1"}, PerUserDirectory(), L"для этого пользователя. Чтобы установить её"},
+      {{L"ALLUSERS=1"}, {L"/i", Package()}, AllUsersDirectory(), L"для всех пользователей: устанавливать её себе не"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(Install(Package(), c.first), 0u);
+    driver::Process msiexec = Msiexec(c.second);  // with its own window, as after a double-click
+    const driver::Window message = msiexec.WaitForWindow(
+        [](const driver::Window& window) { return window.ClassName() == driver::kDialogClass; }, L"a message");
+    std::wstring text;
+    for (const driver::ChildInfo& child : message.Children()) text += child.text + L"\n";
+    EXPECT_NE(text.find(c.told), std::wstring::npos) << driver::ToUtf8(text);
+    message.Child(IDOK).Click();
+    EXPECT_EQ(msiexec.WaitForExit(kInstallTimeout), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+    EXPECT_TRUE(driver::SamePath(InstallDirectory(), c.directory)) << "the first installation stays";
+    EXPECT_NE(driver::FileExists(ShortcutFile(CSIDL_SENDTO)), !c.first.empty()) << "Send To for the user only";
+    ASSERT_EQ(Uninstall(), 0u);
+  }
+}
+
+// A newer package puts its own executable in place, for the user and for everyone.
+TEST_F(InstallerTest, UpgradeInstallsTheNewerExecutable) {
+  for (const std::vector<std::wstring>& properties : {std::vector<std::wstring>{}, {L"ALLUSERS=1"}}) {
+    ASSERT_EQ(Install(Package(), properties), 0u);
+    ASSERT_EQ(Install(NewerPackage(), properties), 0u);
+    EXPECT_TRUE(driver::ReadTextFile(InstalledProgram()) == driver::ReadTextFile(NewerProgram()))
+        << "not the newer executable";
+    ASSERT_EQ(Uninstall(), 0u);
+  }
 }
 
 // Send To, a shortcut with arguments or a script: files are converted as if dropped on the window,

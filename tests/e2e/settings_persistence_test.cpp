@@ -87,6 +87,23 @@ TEST_F(SettingsPersistence, OtherSectionsKeysAndCommentsSurviveAWrite) {
                 L"Last=2\r\n"));
 }
 
+// A settings file that cannot be used as text (a NUL byte left by a crash) is never rewritten:
+// the choice is kept in the user's own file and is back after a restart.
+TEST_F(SettingsPersistence, ChoiceBesideADamagedFileIsKeptInTheUsersOwn) {
+  const std::string damaged("[Paths]\r\nPathIn=C:\\\0\r\n", 20);
+  const std::vector<driver::EnvironmentVariable> appData{{L"APPDATA", Path(L"AppData")}};
+  const std::wstring output = Path(L"Выход");
+  for (const std::wstring& directory : {appData[0].value, output}) driver::MakeDirectories(directory);
+  WriteSettings(damaged);
+  Start({}, appData);
+  LookUp(BUTTONLOOKUPPATHOUT, output);
+  ASSERT_EQ(Exit(), 0u) << "no message";
+  Start({}, appData);
+  ExpectShows(PATHOUT, output + L"\\");
+  EXPECT_NE(driver::ReadTextFile(appData[0].value + L"\\Vexilate\\Vexilate.INI").find("PathOut="), std::string::npos);
+  ExpectSettings(damaged);
+}
+
 struct StoredValue {
   const char* name;
   std::wstring value;

@@ -17,6 +17,9 @@ TEST(CommandLineArguments, ReadAsWindowsProgramsReadThem) {
        {u"C:\\Мои документы\\a b.XML", u"C:\\in\\c.XML"}},
       // Send To and shortcuts quote a path ending in a backslash with the backslash doubled.
       {u"v.exe \"C:\\in dir\\\\\" next", {u"C:\\in dir\\", u"next"}},
+      // Scripts quote it with one ("%~dp0"), at the end or before the next argument.
+      {u"v.exe \"C:\\Входящие\\\" \"C:\\in\\a.XML\"", {u"C:\\Входящие\\", u"C:\\in\\a.XML"}},
+      {u"v.exe \"C:\\in dir\\\\\\\"", {u"C:\\in dir\\\\"}},
       {u"v.exe C:\\in\\ \"\"", {u"C:\\in\\", u""}},
       {u"v.exe a\\\\\\\"b \"c\"\"d\" e\"f g\"h", {u"a\\\"b", u"c\"d", u"ef gh"}},
       {u"v.exe \"unclosed to the end ", {u"unclosed to the end "}},
