@@ -1,0 +1,36 @@
+#include "convert/rules/journal_line.h"
+
+#include <gtest/gtest.h>
+
+namespace convert {
+namespace {
+
+// Written and read back: ";", quotes, line breaks and Cyrillic in fields; a header, empty lines,
+// a line cut short in the middle (the next one on its own line) and at the end are skipped.
+TEST(Journal, ReadsBackWhatItWritesAndSkipsWhatIsCutShort) {
+  const JournalEntry entries[] = {
+      {JournalTime(2026, 12, 8, 9, 5, 3), u"C:\\Вход;Я\\a \"b\".XML", 1234, u"2026-12-07 23:59:59",
+       u"C:\\OUT\\00432112.345", JournalMethod::BuiltIn, JournalResult::Failed, u"Ошибка; строка 3\r\nвторая"},
+      {u"2026-12-08 09:15:04", u"C:\\IN\\b.XML", 0, u"2026-12-08 09:00:00", u"", JournalMethod::Processor,
+       JournalResult::Refused, u""},
+  };
+  EXPECT_EQ(JournalLine(entries[0]),
+            "2026-12-08 09:05:03;\"C:\\Вход;Я\\a \"\"b\"\".XML\";1234;2026-12-07 23:59:59;C:\\OUT\\00432112.345;"
+            "встроенный;ошибка;\"Ошибка; строка 3  вторая\"\r\n");
+  EXPECT_EQ(JournalStart(), "\xEF\xBB\xBFВремя;Входной файл;Размер;Изменён;Выходной файл;Способ;Итог;Причина\r\n");
+  const std::string cut = JournalLine(entries[1]).substr(0, 30);
+  const std::string journal = JournalStart() + JournalLine(entries[0]) + cut + "\r\n\r\n" + JournalLine(entries[1]) +
+                              JournalLine(entries[0]).substr(0, 60);
+  const std::vector<JournalEntry> read = ReadJournal(journal);
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].inputPath, entries[0].inputPath);
+  EXPECT_EQ(read[0].size, 1234u);
+  EXPECT_EQ(read[0].reason, u"Ошибка; строка 3  вторая");
+  EXPECT_EQ(read[0].result, JournalResult::Failed);
+  EXPECT_EQ(read[1].outputPath, u"");
+  EXPECT_EQ(read[1].method, JournalMethod::Processor);
+  EXPECT_EQ(read[1].result, JournalResult::Refused);
+}
+
+}  // namespace
+}  // namespace convert
