@@ -16,6 +16,8 @@ class StopSignal {
   StopSignal& operator=(const StopSignal&) = delete;
 
   void Set();
+  // Armed again, for the next piece of work.
+  void Reset();
   bool IsSet() const { return set_.load(); }
   // An event object that becomes signalled when it is set; 0 when none could be made.
   HandleValue Event() const { return event_; }
@@ -23,6 +25,19 @@ class StopSignal {
  private:
   std::atomic<bool> set_{false};
   HandleValue event_ = 0;
+};
+
+// Sets a stop signal once a time has passed, unless it goes first: a limit on a piece of work
+// that nobody is there to stop.
+class StopDeadline {
+ public:
+  StopDeadline(StopSignal& stop, unsigned milliseconds);
+  ~StopDeadline();
+  StopDeadline(const StopDeadline&) = delete;
+  StopDeadline& operator=(const StopDeadline&) = delete;
+
+ private:
+  HandleValue timer_ = 0;
 };
 
 }  // namespace rt

@@ -14,4 +14,27 @@ void StopSignal::Set() {
   if (event_) SetEvent(reinterpret_cast<HANDLE>(event_));
 }
 
+void StopSignal::Reset() {
+  if (event_) ResetEvent(reinterpret_cast<HANDLE>(event_));
+  set_.store(false);
+}
+
+namespace {
+
+void CALLBACK SetWhenDue(void* stop, BOOLEAN) { static_cast<StopSignal*>(stop)->Set(); }
+
+}  // namespace
+
+StopDeadline::StopDeadline(StopSignal& stop, unsigned milliseconds) {
+  HANDLE timer = nullptr;
+  if (CreateTimerQueueTimer(&timer, nullptr, &SetWhenDue, &stop, milliseconds, 0, WT_EXECUTEONLYONCE)) {
+    timer_ = reinterpret_cast<HandleValue>(timer);
+  }
+}
+
+// Waits for a callback under way, so that the signal is not set after this is gone.
+StopDeadline::~StopDeadline() {
+  if (timer_) DeleteTimerQueueTimer(nullptr, reinterpret_cast<HANDLE>(timer_), INVALID_HANDLE_VALUE);
+}
+
 }  // namespace rt
