@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "convert/conversion_journal.h"
 #include "convert/hidden_conversion.h"
 #include "convert/result_placement.h"
 #include "convert/rules/batch_report.h"
 #include "convert/rules/conversion_messages.h"
+#include "convert/rules/journal_results.h"
 #include "convert/rules/launch_parameters.h"
 #include "convert/worker_ahead.h"
 #include "runtime/dialogs/progress_window.h"
@@ -41,6 +43,7 @@ struct Batch {
   rt::WorkerProcess workerAhead;       // its worker, when one was started ahead
   rt::Text outputDirectory;            // as it was when the batch started
   rt::Text workDirectory;
+  rt::Text journalPath;  // as it was when the batch started
   rt::HandleValue window = 0;
 
   rt::StopSignal stop;      // Cancel, or "Yes" at close
@@ -108,7 +111,28 @@ class BuiltInFiles {
   std::size_t told_ = 0;           // positions whose outcome has been taken
 };
 
+// A row of the report as the journal keeps it; `entry` holds the input's facts.
+JournalEntry RowEntry(const Batch& batch, std::size_t index, JournalEntry entry) {
+  const FileReport& report = batch.reports[index];
+  entry.outputPath = batch.outputPaths[index];
+  entry.result = JournalResultOf(report.result);
+  entry.reason = JournalReasonOf(report);
+  return entry;
+}
+
+// The rows of the plan that are as they were planned: refused, or (after a stop) not converted.
+void JournalRowsAsPlanned(const Batch& batch, FileResult result) {
+  std::vector<JournalEntry> entries;
+  for (std::size_t index = 0; index < batch.plan.size(); ++index) {
+    if (batch.reports[index].result != result) continue;
+    entries.push_back(
+        RowEntry(batch, index, JournalEntryFor(batch.plan[index].inputPath, JournalMethodFor(batch.program))));
+  }
+  Journal(batch.journalPath, entries, batch.window);
+}
+
 void Work(Batch& batch) {
+  JournalRowsAsPlanned(batch, FileResult::Refused);
   rt::RemoveLeftTemporaries(batch.outputDirectory);
   // Without the processor the program converts itself.
   std::optional<BuiltInFiles> builtIn;
@@ -122,13 +146,19 @@ void Work(Batch& batch) {
       ++batch.current;
     }
     rt::PostTaskEnded(batch.window);
+    JournalEntry entry = JournalEntryFor(batch.plan[index].inputPath, JournalMethodFor(batch.program));
     FileReport report =
         builtIn ? builtIn->Convert(position) : ConvertHidden(hidden, batch.plan[index], batch.outputPaths[index]);
-    std::lock_guard guard(batch.lock);
-    batch.reports[index] = std::move(report);
-    ++batch.done;
+    {
+      std::lock_guard guard(batch.lock);
+      batch.reports[index] = std::move(report);
+      ++batch.done;
+    }
+    entry = RowEntry(batch, index, std::move(entry));
+    Journal(batch.journalPath, {&entry, 1}, batch.window);
   }
   builtIn.reset();
+  JournalRowsAsPlanned(batch, FileResult::NotConverted);
   {
     std::lock_guard guard(batch.lock);
     batch.finished = true;
@@ -164,6 +194,7 @@ void StartBatch(std::span<const BatchInput> inputs, bool requireXml) {
   batch->plan = PlanBatch(inputs, requireXml);
   batch->outputDirectory = rt::CLIP(app::PATHOUT);
   batch->workDirectory = rt::CLIP(app::GLO_PATH);
+  batch->journalPath = JournalPath();
   batch->program = rt::FindProgram(kProcessorProgram);
   batch->stylesheetPath = rt::FullPath(kStylesheet);
   if (batch->program.empty()) batch->workerAhead = TakeWorkerStartedAhead();
@@ -210,6 +241,7 @@ void BatchMoved() {
   const std::unique_ptr<Batch> ended = EndBatch();
   Report(*ended);
   rt::SelectControl(ui::control::BUTTONCONVERT, 0, 0);
+  TellJournalProblem();
 }
 
 void StopBatchForClosing() {

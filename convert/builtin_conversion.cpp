@@ -67,7 +67,7 @@ void StartBuiltInConversion(StartedConversion conversion, rt::Text inputPath, rt
                               workerAhead = TakeWorkerStartedAhead()]() mutable {
     rt::TransformOutcome outcome =
         Convert(inputPath, stylesheetPath, conversion.outputPath, state.stop, std::move(workerAhead));
-    if (!outcome.stopped) {
+    {
       const std::lock_guard guard(g_lock);
       g_ended.push_back({std::move(conversion), std::move(outcome)});
     }

@@ -22,7 +22,7 @@ void StartBuiltInConversion(StartedConversion conversion, rt::Text inputPath, rt
 // Whether one of them has not ended yet.
 bool BuiltInRunning();
 
-// The built-in conversions that have ended since the last call.
+// The built-in conversions that have ended since the last call, those stopped at close included.
 std::vector<BuiltInEnd> TakeEndedBuiltInConversions();
 
 // The program is closing: ends every one still running at once, an earlier output kept, and

@@ -2,18 +2,23 @@
 
 #include "convert/batch_conversion.h"
 #include "convert/builtin_conversion.h"
+#include "convert/conversion_journal.h"
+#include "convert/conversion_watch.h"
 #include "convert/rules/conversion_messages.h"
 #include "runtime/window/dialog_services.h"
 
 namespace convert {
 
 bool MayCloseDuringConversion() {
-  if (!BatchRunning() && !BuiltInRunning()) return true;
-  const rt::LONG answer =
-      rt::ShowMessage(kStopBatchQuestion, kMessageCaption, rt::kWarningIcon, u"6", rt::BUTTON_NO, 1);
-  if (answer != rt::BUTTON_YES) return false;
-  StopBatchForClosing();
-  StopBuiltInConversions();
+  if (BatchRunning() || BuiltInRunning()) {
+    const rt::LONG answer =
+        rt::ShowMessage(kStopBatchQuestion, kMessageCaption, rt::kWarningIcon, u"6", rt::BUTTON_NO, 1);
+    if (answer != rt::BUTTON_YES) return false;
+    StopBatchForClosing();
+    StopBuiltInConversions();
+  }
+  JournalConversionsAtClose();
+  WriteJournalAtClose();
   return true;
 }
 

@@ -1,11 +1,14 @@
 #include "convert/conversion_watch.h"
 
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "convert/builtin_conversion.h"
+#include "convert/conversion_journal.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_outcome.h"
+#include "convert/rules/journal_results.h"
 #include "runtime/process/process_watch.h"
 #include "runtime/system/file_facts.h"
 #include "runtime/window/dialog_services.h"
@@ -18,6 +21,43 @@ std::map<rt::LONG, StartedConversion> g_running;  // by watch number
 // Processors that end within this of each other are told in one message.
 constexpr std::chrono::milliseconds kEndingTogether{80};
 
+// The processors that have ended: their failures' lines for the user.
+std::vector<rt::Text> TakeProcessorEnds(std::chrono::milliseconds together) {
+  std::vector<rt::Text> failures;
+  for (const rt::EndedProcess& ended : rt::TakeEndedProcesses(together)) {
+    const auto found = g_running.find(ended.watch);
+    if (found == g_running.end()) continue;
+    StartedConversion& conversion = found->second;
+    const Outcome outcome =
+        JudgeOutcome({ended.exitCode, rt::LastWriteTime(conversion.outputPath)}, conversion.launchTime);
+    if (outcome == Outcome::Succeeded) {
+      JournalEnd(std::move(conversion), JournalResult::Converted, {});
+    } else {
+      failures.push_back(FailureLine(conversion.inputName, outcome, ended.exitCode, conversion.outputPath));
+      const rt::Text reason = FailureReason(outcome, ended.exitCode, conversion.outputPath);
+      JournalEnd(std::move(conversion), JournalResult::Failed, reason);
+    }
+    g_running.erase(found);
+  }
+  return failures;
+}
+
+// The built-in conversions that have ended: their lines for the user, failures and successes.
+void TakeBuiltInEnds(std::vector<rt::Text>& failures, std::vector<rt::Text>& converted) {
+  for (BuiltInEnd& ended : TakeEndedBuiltInConversions()) {
+    const rt::TransformOutcome& outcome = ended.outcome;
+    if (outcome.stopped) {
+      JournalEnd(std::move(ended.conversion), JournalResult::Stopped, outcome.reason);
+    } else if (outcome.succeeded) {
+      converted.push_back(ConvertedLine(ended.conversion.inputName, ended.conversion.outputPath));
+      JournalEnd(std::move(ended.conversion), JournalResult::Converted, outcome.reason);
+    } else {
+      failures.push_back(FailureLine(ended.conversion.inputName, outcome.reason));
+      JournalEnd(std::move(ended.conversion), JournalResult::Failed, outcome.reason);
+    }
+  }
+}
+
 }  // namespace
 
 void WatchConversion(rt::HandleValue process, StartedConversion conversion) {
@@ -26,29 +66,29 @@ void WatchConversion(rt::HandleValue process, StartedConversion conversion) {
 }
 
 void ConversionsEnded() {
-  std::vector<rt::Text> failures;
-  for (const rt::EndedProcess& ended : rt::TakeEndedProcesses(kEndingTogether)) {
-    const auto found = g_running.find(ended.watch);
-    if (found == g_running.end()) continue;
-    const StartedConversion& conversion = found->second;
-    const Outcome outcome =
-        JudgeOutcome({ended.exitCode, rt::LastWriteTime(conversion.outputPath)}, conversion.launchTime);
-    if (outcome != Outcome::Succeeded) {
-      failures.push_back(FailureLine(conversion.inputName, outcome, ended.exitCode, conversion.outputPath));
-    }
-    g_running.erase(found);
-  }
-  std::vector<rt::Text> converted;
-  for (const BuiltInEnd& ended : TakeEndedBuiltInConversions()) {
-    if (ended.outcome.succeeded) {
-      converted.push_back(ConvertedLine(ended.conversion.inputName, ended.conversion.outputPath));
-    } else {
-      failures.push_back(FailureLine(ended.conversion.inputName, ended.outcome.reason));
-    }
-  }
+  std::vector<rt::Text> failures = TakeProcessorEnds(kEndingTogether), converted;
+  TakeBuiltInEnds(failures, converted);
   if (!failures.empty()) rt::ShowMessage(MessageLines(failures), kMessageCaption, rt::kWarningIcon, u"", 0, 1);
   if (!converted.empty()) rt::ShowMessage(MessageLines(converted), kConvertedCaption, rt::kInformationIcon, u"", 0, 1);
   if (!failures.empty() || !converted.empty()) rt::SelectControl(ui::control::BUTTONCONVERT, 0, 0);
+  TellJournalProblem();
+}
+
+void JournalEnd(StartedConversion conversion, JournalResult result, rt::TextView reason) {
+  JournalEntry& entry = conversion.journal;
+  entry.outputPath = std::move(conversion.outputPath);
+  entry.result = result;
+  entry.reason = OneLine(reason);
+  Journal(JournalPath(), {&entry, 1}, rt::WindowHandle());
+}
+
+void JournalConversionsAtClose() {
+  std::vector<rt::Text> unsaid;  // nobody is left to read them
+  TakeProcessorEnds(std::chrono::milliseconds{0});
+  TakeBuiltInEnds(unsaid, unsaid);
+  for (auto& [watch, conversion] : std::exchange(g_running, {})) {
+    JournalEnd(std::move(conversion), JournalResult::Launched, {});
+  }
 }
 
 }  // namespace convert

@@ -5,9 +5,11 @@
 #include "app/globals.h"
 #include "convert/batch_conversion.h"
 #include "convert/builtin_conversion.h"
+#include "convert/conversion_journal.h"
 #include "convert/conversion_watch.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_rules.h"
+#include "convert/rules/journal_results.h"
 #include "convert/worker_ahead.h"
 #include "runtime/process/hidden_process.h"
 #include "runtime/process/program_launch.h"
@@ -28,6 +30,15 @@ void Warn(TextView text, LONG focus) {
   SelectControl(focus, 0, 0);
 }
 
+// A file the program will not convert is journaled, then told.
+void Refuse(const Text& inputPath, TextView reason, TextView told) {
+  JournalEntry entry = JournalEntryFor(inputPath, JournalMethodFor(FindProgram(kProcessorProgram)));
+  entry.result = JournalResult::Refused;
+  entry.reason = reason;
+  Journal(JournalPath(), {&entry, 1}, WindowHandle());
+  Warn(told, ui::control::BUTTONCONVERT);
+}
+
 // The one-file road from a chosen FILEIN on: its name, the checks, the launch. The current
 // directory is GLO_PATH.
 void ConvertChosenFile() {
@@ -39,9 +50,9 @@ void ConvertChosenFile() {
   DCK2 = fields.DCK2;
   switch (CheckNameFields(fields)) {
     case NameProblem::RegistrationNumber:
-      return Warn(kNoRegistrationNumber, ui::control::BUTTONCONVERT);
+      return Refuse(CLIP(FILEIN), kNoRegistrationNumber, kNoRegistrationNumber);
     case NameProblem::BatchNumber:
-      return Warn(kWrongBatchNumber, ui::control::BUTTONCONVERT);
+      return Refuse(CLIP(FILEIN), kWrongBatchNumber, kWrongBatchNumber);
     case NameProblem::None:
       break;
   }
@@ -53,13 +64,17 @@ void ConvertChosenFile() {
   APP = program;
   PRM = ParameterText(FILEIN, PATHOUT, FILEOUT);
   // Resolved now, against the directory the processor starts in.
-  StartedConversion started{FileNamePart(FILEIN), FullPath(OutputPath(PATHOUT, FILEOUT)), FileTimeNow()};
+  StartedConversion started{FileNamePart(FILEIN), FullPath(OutputPath(PATHOUT, FILEOUT)), FileTimeNow(),
+                            JournalEntryFor(CLIP(FILEIN), JournalMethodFor(program))};
   if (program.empty()) {
     // The stylesheet is read where the processor would have read it: the start directory.
     return StartBuiltInConversion(std::move(started), CLIP(FILEIN), FullPath(kStylesheet));
   }
   const LaunchResult launch = LaunchProgram(HWND, ACTION, program, PRM, DIRECT, kShowMaximized);
-  if (!launch.started) return Warn(LaunchFailedMessage(launch.errorText), ui::control::BUTTONCONVERT);
+  if (!launch.started) {
+    JournalEnd(std::move(started), JournalResult::Failed, LaunchFailedMessage(launch.errorText));
+    return Warn(LaunchFailedMessage(launch.errorText), ui::control::BUTTONCONVERT);
+  }
   WatchConversion(launch.process, std::move(started));
 }
 
@@ -142,7 +157,8 @@ void ConvertDroppedFiles(const std::vector<Text>& paths) {
   const std::vector<BatchItem> plan = PlanBatch(inputs, true);
   const Text& refusal = plan.front().refusal;
   if (refusal == kNotAnXmlFile || refusal == kNoSuchFile) {
-    return Warn(Concat({kDroppedNotConvertible, plan.front().inputName, u"|", refusal}), ui::control::BUTTONCONVERT);
+    return Refuse(inputs.front().path, refusal,
+                  Concat({kDroppedNotConvertible, plan.front().inputName, u"|", refusal}));
   }
   const Text& chosen = inputs.front().path;
   if (chosen.size() > FILEIN.kSize) return Warn(PathTooLongMessage(FILEIN.kSize), ui::control::BUTTONCONVERT);

@@ -93,6 +93,9 @@ inline constexpr char16_t kResultKeptIn[] = u". Результат сохран�
 // The name it is kept under: the output's, followed by this.
 inline constexpr char16_t kKeptResultSuffix[] = u".new";
 
+// The journal of conversions cannot be written: "<kJournalNotWritten><path>|<the system's reason>".
+inline constexpr char16_t kJournalNotWritten[] = u"Не удалось записать журнал конвертаций ";
+
 // Separates lines in a message box text.
 inline constexpr char16_t kLineBreak = u'|';
 

@@ -16,6 +16,20 @@ std::int64_t FileTimeNow();
 // When the file was last written; none when there is no such file (or it is a directory).
 std::optional<std::int64_t> LastWriteTime(TextView path);
 
+struct FileFacts {
+  std::uint64_t size = 0;  // in bytes
+  std::int64_t lastWriteTime = 0;
+};
+
+// The file's size and last write time; none when there is no such file (or it is a directory).
+std::optional<FileFacts> FactsOf(TextView path);
+
+// A file time as this computer's clock showed it then (its time zone and daylight saving rules).
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+LocalTime LocalTimeOf(std::int64_t fileTime);
+
 bool IsDirectory(TextView path);
 bool IsFile(TextView path);
 

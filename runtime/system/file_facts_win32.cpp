@@ -17,11 +17,26 @@ std::int64_t FileTimeNow() {
 }
 
 std::optional<std::int64_t> LastWriteTime(TextView path) {
+  const std::optional<FileFacts> facts = FactsOf(path);
+  return facts ? std::optional(facts->lastWriteTime) : std::nullopt;
+}
+
+std::optional<FileFacts> FactsOf(TextView path) {
   const Text name(path);
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(Wide(name), GetFileExInfoStandard, &data)) return std::nullopt;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
-  return FromFileTime(data.ftLastWriteTime);
+  return FileFacts{(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                   FromFileTime(data.ftLastWriteTime)};
+}
+
+LocalTime LocalTimeOf(std::int64_t fileTime) {
+  const auto bits = static_cast<std::uint64_t>(fileTime);
+  const FILETIME time{static_cast<DWORD>(bits), static_cast<DWORD>(bits >> 32)};
+  SYSTEMTIME universal{}, local{};
+  if (!FileTimeToSystemTime(&time, &universal)) return {};
+  if (!SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) local = universal;
+  return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 
 bool IsDirectory(TextView path) {

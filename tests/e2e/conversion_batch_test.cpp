@@ -4,10 +4,12 @@
 
 #include <algorithm>
 
+#include "convert/rules/journal_line.h"
 #include "runtime/system/win32_api.h"
 #include "runtime/text/temporary_name.h"
 #include "tests/driver/file_drag.h"
 #include "tests/e2e/conversion_fixture.h"
+#include "tests/wine/test_paths.h"
 
 namespace e2e {
 namespace {
@@ -249,6 +251,52 @@ TEST_F(ConversionBatch, HeldOutputAndLeftTemporaries) {
   std::sort(stayed.begin(), stayed.end());
   std::sort(left.begin() + 1, left.end());
   EXPECT_EQ(stayed, std::vector<std::wstring>(left.begin() + 1, left.end()));
+}
+
+// Every row of a batch is journaled beside the settings file, with the input's facts: refused by
+// its name, converted, failed, stopped and not converted after Cancel. A path with ";" and "Я" is
+// quoted and reads back as it was; the inputs' last write time, long ago, is given in local time.
+TEST_F(ConversionBatch, EveryRowIsJournaled) {
+  const std::wstring in = Path(L"Вход;Я"), stopped = DocumentName(L"000005", L"00005", L"00000"),
+                     later = DocumentName(L"000006", L"00006", L"00000");
+  SYSTEMTIME then{2025, 3, 2, 4, 5, 6, 7, 0}, local{};
+  FILETIME past{};
+  SystemTimeToFileTime(&then, &past);
+  SystemTimeToTzSpecificLocalTime(nullptr, &then, &local);
+  for (const auto& name : {kGood1, kFailing, kBadBatch, stopped, later}) {
+    HANDLE input =
+        CreateFileW(CreateInputFile(in, name).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(input, nullptr, nullptr, &past);
+    CloseHandle(input);
+  }
+  TellProcessor({{L"000004", 2, 0, false, L"", L"Ошибка разбора\r\nвторая строка"},
+                 {L"000005", 0, driver::kForever, true, L"", L""}});
+  WritePaths(in, OutputDirectory());
+  Start();
+  PickFiles({kGood1, kFailing, kBadBatch, stopped, later});
+  driver::WaitForLaunchRecords(WorkDirectory() + L"\\" + driver::kLaunchRecordFile, 3);
+  Program().WaitForWindow(driver::kDialogClass, L"Конвертация файлов").Child(IDCANCEL).Click();
+  ReadReport();
+
+  const std::string journal = driver::ReadTextFile(AppDirectory() + L"\\Vexilate-journal.csv");
+  const rt::Text modified =
+      convert::JournalTime(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
+  const std::wstring size = std::to_wstring(driver::ReadTextFile(in + L"\\" + kGood1).size()), out = OutputDirectory();
+  const std::string facts = Utf8(L";" + size + L";") + vxtest::Utf8(modified) + ";";
+  const std::wstring expected[][3] = {
+      {kBadBatch, L";msxsl.exe;отклонён;", L"В выбранном файле неверно номер пачки организации/подразделения"},
+      {kGood1, out + L"00000100.001;msxsl.exe;сконвертирован;", L""},
+      {kFailing, out + L"00000400.004;msxsl.exe;ошибка;", L"msxsl.exe завершился с кодом 2. Ошибка разбора"},
+      {stopped, out + L"00000500.005;msxsl.exe;остановлен;", L"конвертация файла прервана, выходной файл не изменён"},
+      {later, out + L"00000600.006;msxsl.exe;не сконвертирован;", L"конвертация остановлена"}};
+  const std::vector<convert::JournalEntry> entries = convert::ReadJournal(journal);
+  ASSERT_EQ(entries.size(), std::size(expected));
+  for (std::size_t line = 0; line < entries.size(); ++line) {
+    const auto& [name, result, reason] = expected[line];
+    EXPECT_EQ(vxtest::Utf8(entries[line].inputPath), Utf8(in + L"\\" + name));
+    const std::string written = Utf8(L";\"" + in + L"\\" + name + L"\"") + facts + Utf8(result + reason) + "\r\n";
+    EXPECT_NE(journal.find(written), std::string::npos) << written << " in\n" << journal;
+  }
 }
 
 // Dropped from another program: a directory on the output entry is taken as if looked up, then

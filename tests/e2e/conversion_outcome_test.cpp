@@ -159,5 +159,31 @@ TEST_F(ConversionEnd, ClosingLeavesTheProcessorRunning) {
   EXPECT_EQ(driver::ReadTextFile(output), driver::ReadTextFile(file)) << "the output written after the program ended";
 }
 
+// A processor still running when the program closes is journaled as launched. A journal that
+// cannot be written stops no conversion and is told once, with its path and the system's reason.
+TEST_F(ConversionEnd, JournalAtCloseAndAJournalThatCannotBeWritten) {
+  const std::wstring file = CreateInputFile(InputDirectory(), kFirstName);
+  const std::wstring journal = AppDirectory() + L"\\Vexilate-journal.csv";
+  TellProcessor({{L"*", 0, driver::kForever, true, L"", L""}});
+  WritePaths(InputDirectory(), OutputDirectory());
+  Start();
+  Convert(file);
+  EXPECT_EQ(Exit(), 0u);
+  EXPECT_TRUE(driver::ReadTextFile(journal).ends_with("\\OUT\\00432112.345;msxsl.exe;запущен;\r\n"));
+
+  DeleteFileW(journal.c_str());
+  driver::MakeDirectories(journal);  // in its place, a folder
+  TellProcessor({});
+  Start();
+  WaitForProcessorEnd(Convert(file));
+  const driver::MessageDialog message = driver::WaitForMessageDialog(Program().Id(), kWarningCaption);
+  const std::wstring told = L"Не удалось записать журнал конвертаций " + journal + L"\r\n";
+  EXPECT_EQ(Utf8(message.text.substr(0, told.size())), Utf8(told));
+  EXPECT_GT(message.text.size(), told.size()) << "the system's reason on the second line";
+  driver::PressMessageButton(message, 1);
+  WaitForProcessorEnd(Convert(file));  // conversions go on
+  ExpectNoMessage();
+}
+
 }  // namespace
 }  // namespace e2e

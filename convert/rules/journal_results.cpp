@@ -1,0 +1,47 @@
+#include "convert/rules/journal_results.h"
+
+#include "convert/rules/conversion_messages.h"
+
+namespace convert {
+
+JournalMethod JournalMethodFor(rt::TextView processor) {
+  return processor.empty() ? JournalMethod::BuiltIn : JournalMethod::Processor;
+}
+
+JournalResult JournalResultOf(FileResult result) {
+  switch (result) {
+    case FileResult::Converted:
+      return JournalResult::Converted;
+    case FileResult::Refused:
+      return JournalResult::Refused;
+    case FileResult::Failed:
+      return JournalResult::Failed;
+    case FileResult::NotConverted:
+      return JournalResult::NotConverted;
+    case FileResult::Stopped:
+      return JournalResult::Stopped;
+  }
+  return JournalResult::Failed;
+}
+
+rt::Text JournalReasonOf(const FileReport& file) {
+  if (file.result == FileResult::Converted) return OneLine(file.reason);
+  // Every other row's words begin with the result's own: "Ошибка: ", "Не сконвертирован: ".
+  const rt::Text words = ResultWords({{}, {}, file.result, OneLine(file.reason), FirstLine(file.captured)});
+  const std::size_t label = words.find(u": ");
+  return label == rt::Text::npos ? words : words.substr(label + 2);
+}
+
+rt::Text OneLine(rt::TextView message) {
+  rt::Text line;
+  for (const char16_t c : message) {
+    if (c == kLineBreak) {
+      line += u": ";
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
+}  // namespace convert

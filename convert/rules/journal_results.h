@@ -1,0 +1,22 @@
+// What the journal says of a conversion that reached a result: the word of the result and the
+// reason on one line, from a row of a batch's report or from what one file's message says.
+#pragma once
+
+#include "convert/rules/batch_report.h"
+#include "convert/rules/journal_line.h"
+
+namespace convert {
+
+// Through the processor found, or built in when none was.
+JournalMethod JournalMethodFor(rt::TextView processor);
+
+JournalResult JournalResultOf(FileResult result);
+
+// The reason as the report's row shows it, without the result's own word: for a failure with the
+// first line of the processor's text.
+rt::Text JournalReasonOf(const FileReport& file);
+
+// A message's lines as one: "Не удалось запустить msxsl.exe: <the system's reason>".
+rt::Text OneLine(rt::TextView message);
+
+}  // namespace convert
