@@ -21,13 +21,6 @@ namespace {
 using namespace rt;
 using namespace app;
 
-// Every failure is told the same way: a system-modal warning with one OK button, then the
-// focus goes where the user should act next.
-void Warn(TextView text, LONG focus) {
-  ShowMessage(text, kMessageCaption, kWarningIcon, u"", 0, 1);
-  SelectControl(focus, 0, 0);
-}
-
 // The one-file road from a chosen FILEIN on: its name, the checks, the launch. The current
 // directory is GLO_PATH.
 void ConvertChosenFile() {
@@ -70,6 +63,11 @@ std::vector<BatchInput> AsBatch(const std::vector<Text>& paths) {
 }
 
 }  // namespace
+
+void Warn(TextView text, LONG focus) {
+  ShowMessage(text, kMessageCaption, kWarningIcon, u"", 0, 1);
+  SelectControl(focus, 0, 0);
+}
 
 void ConvertHandler() {
   if (BatchRunning()) return Warn(kBatchInProgress, ui::control::BUTTONCONVERT);
