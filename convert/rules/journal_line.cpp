@@ -93,36 +93,31 @@ void AppendField(std::string& line, rt::TextView field) {
 // `unquoted`; false when the line is not CSV (an unclosed quote) or has another number of fields.
 bool SplitFields(std::string_view line, std::array<std::string_view, kColumns.size()>& fields,
                  std::array<std::string, kColumns.size()>& unquoted) {
-  std::size_t count = 0;
-  for (std::size_t start = 0;; ++count) {
+  for (std::size_t count = 0, start = 0;; ++count) {
     if (count == fields.size()) return false;
     std::size_t end = start;
     while (end < line.size() && line[end] != ';' && line[end] != '"') ++end;
-    if (end == line.size()) end = std::string_view::npos;
-    if (end == std::string_view::npos || line[end] == ';') {
-      fields[count] = line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-      if (end == std::string_view::npos) return count + 1 == fields.size();
-      start = end + 1;
-      continue;
-    }
-    std::string& copy = unquoted[count];
-    copy.assign(line.substr(start, end - start));
-    bool quoted = false;
-    std::size_t i = end;
-    for (; i < line.size() && (quoted || line[i] != ';'); ++i) {
-      if (line[i] != '"') {
-        copy.push_back(line[i]);
-      } else if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-        copy.push_back('"');
-        ++i;
-      } else {
-        quoted = !quoted;
+    if (end < line.size() && line[end] == '"') {
+      std::string& copy = unquoted[count];
+      copy.assign(line.substr(start, end - start));
+      bool quoted = false;
+      for (; end < line.size() && (quoted || line[end] != ';'); ++end) {
+        if (line[end] != '"') {
+          copy.push_back(line[end]);
+        } else if (quoted && end + 1 < line.size() && line[end + 1] == '"') {
+          copy.push_back('"');
+          ++end;
+        } else {
+          quoted = !quoted;
+        }
       }
+      if (quoted) return false;
+      fields[count] = copy;
+    } else {
+      fields[count] = line.substr(start, end - start);
     }
-    if (quoted) return false;
-    fields[count] = copy;
-    if (i == line.size()) return count + 1 == fields.size();
-    start = i + 1;
+    if (end == line.size()) return count + 1 == fields.size();
+    start = end + 1;
   }
 }
 

@@ -34,6 +34,7 @@ class ListSource {
   virtual ListUpdate Update() = 0;
   virtual void Narrow(bool narrowed) = 0;
   virtual std::size_t RowCount() const = 0;
+  // Asked for each cell the list draws: a source that reads its rows keeps the last one read.
   virtual std::vector<Text> Cells(std::size_t row) const = 0;  // a text per column
   virtual RowStatus Status(std::size_t row) const = 0;
   virtual Text Summary() const = 0;

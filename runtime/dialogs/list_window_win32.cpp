@@ -98,7 +98,6 @@ class ListWindow {
   void Reload() {
     HWND list = List();
     shown_ = source_->RowCount();
-    cachedRow_ = kNoRow;
     SendMessageW(list, LVM_SETITEMCOUNT, shown_, 0);
     // No row has the focus either: the first key pressed in the list selects one.
     SetState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -130,7 +129,6 @@ class ListWindow {
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     shown_ = count;
-    cachedRow_ = kNoRow;
     SetDlgItemTextW(handle, kSummaryId, Wide(source_->Summary()));
   }
 
@@ -162,18 +160,15 @@ class ListWindow {
     source_->Act(static_cast<std::size_t>(row));
   }
 
-  // The list asks for what it draws; the cells of one row are asked for once.
-  void GiveItem(LVITEMW& item) {
+  // The list asks for what it draws, a cell at a time.
+  void GiveItem(LVITEMW& item) const {
     const auto row = static_cast<std::size_t>(item.iItem);
     if (item.iItem < 0 || row >= source_->RowCount()) return;
     if (item.mask & LVIF_IMAGE) item.iImage = StatusIconIndex(source_->Status(row));
     if (!(item.mask & LVIF_TEXT) || item.cchTextMax <= 0) return;
-    if (row != cachedRow_) {
-      cached_ = source_->Cells(row);
-      cachedRow_ = row;
-    }
+    const std::vector<Text> cells = source_->Cells(row);
     const auto column = static_cast<std::size_t>(item.iSubItem);
-    const Text& text = column < cached_.size() ? cached_[column] : Text();
+    const TextView text = column < cells.size() ? TextView(cells[column]) : TextView();
     const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
     std::copy_n(text.data(), length, reinterpret_cast<char16_t*>(item.pszText));
     item.pszText[length] = L'\0';
@@ -215,13 +210,10 @@ class ListWindow {
     }
   }
 
-  static constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
   ListWindowDefinition definition_;
   std::unique_ptr<ListSource> source_;
   SIZE minimum_{};
   std::size_t shown_ = 0;  // rows the list holds
-  std::size_t cachedRow_ = kNoRow;
-  std::vector<Text> cached_;
 };
 
 ListWindow* g_open = nullptr;
