@@ -10,6 +10,7 @@ rt::STRING<kPathField> FILEOUT;
 rt::STRING<256> GLO_STNAMEINIFILE;
 rt::STRING<256> GLO_STDEFAULTINIFILE;
 std::vector<rt::Text> FILESGIVEN;
+bool CONVERTNEW = false;
 
 rt::LONG REGNUMB = 0;
 rt::LONG DCK1 = 0;
@@ -27,6 +28,7 @@ void InitGlobals() {
   GLO_STNAMEINIFILE = u"";
   GLO_STDEFAULTINIFILE = u"";
   FILESGIVEN.clear();
+  CONVERTNEW = false;
   REGNUMB = DCK1 = DCK2 = I = 0;
   HWND = 0;
   ACTION = u"OPEN";

@@ -19,6 +19,7 @@ extern rt::STRING<256> GLO_STNAMEINIFILE;  // full path of the settings file the
 // read while that file does not exist yet (an administrator's defaults). Empty otherwise.
 extern rt::STRING<256> GLO_STDEFAULTINIFILE;
 extern std::vector<rt::Text> FILESGIVEN;  // full paths from the command line, until the window has them
+extern bool CONVERTNEW;                   // `/new` was given and its new files are not converted yet
 
 extern rt::LONG REGNUMB;
 extern rt::LONG DCK1;

@@ -4,6 +4,7 @@
 #include "app/settings_file.h"
 #include "runtime/system/file_facts.h"
 #include "runtime/system/system_services.h"
+#include "runtime/text/command_line.h"
 #include "ui/main_window.h"
 
 namespace app {
@@ -20,7 +21,13 @@ void _main() {
   FormSettingsFilePath();
   ChooseSettingsFile();
   // Made full against the directory the program was started in, before anything moves it.
-  for (const rt::Text& path : rt::ProgramArguments()) FILESGIVEN.push_back(rt::FullPath(path));
+  for (const rt::Text& argument : rt::ProgramArguments()) {
+    if (rt::IsSwitch(argument, kNewFilesSwitch)) {
+      CONVERTNEW = true;
+    } else {
+      FILESGIVEN.push_back(rt::FullPath(argument));
+    }
+  }
   ui::MAIN();
 }
 

@@ -7,6 +7,8 @@
 namespace app {
 
 inline constexpr char16_t kSettingsFileName[] = u"Vexilate.INI";
+// Converts the new files of the input directory at start, without a question (a desktop shortcut).
+inline constexpr char16_t kNewFilesSwitch[] = u"new";
 
 // The drive and directory that hold the running executable, ending in its separator.
 rt::Text GETEXECDIR();
@@ -14,8 +16,8 @@ rt::Text GETEXECDIR();
 // Sets GLO_STNAMEINIFILE to the executable's directory followed by the settings file's name.
 void FormSettingsFilePath();
 
-// The main routine: forms the settings-file path and chooses the file, takes the files given on
-// the command line, then runs the main window until it closes.
+// The main routine: forms the settings-file path and chooses the file, takes the files and the
+// switch given on the command line, then runs the main window until it closes.
 void _main();
 
 }  // namespace app

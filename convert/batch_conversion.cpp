@@ -166,11 +166,27 @@ void Work(Batch& batch) {
   rt::PostTaskEnded(batch.window);
 }
 
+rt::RowStatus StatusOf(FileResult result) {
+  switch (result) {
+    case FileResult::Converted:
+      return rt::RowStatus::Converted;
+    case FileResult::Refused:
+      return rt::RowStatus::Refused;
+    case FileResult::Failed:
+      return rt::RowStatus::Failed;
+    case FileResult::NotConverted:
+    case FileResult::Stopped:
+      break;
+  }
+  return rt::RowStatus::NotConverted;
+}
+
 void Report(const Batch& batch) {
   rt::ReportContent content;
   content.summary = SummaryLine(CountResults(batch.reports));
   for (const FileReport& file : batch.reports) {
     content.rows.push_back({file.inputName, file.outputName, ResultWords(file)});
+    content.statuses.push_back(StatusOf(file.result));
     content.details.push_back(DetailsText(file, kCaptureLimit));
   }
   content.table = ReportTable(batch.reports);

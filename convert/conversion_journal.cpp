@@ -3,8 +3,8 @@
 #include <mutex>
 #include <optional>
 
-#include "app/globals.h"
 #include "convert/batch_conversion.h"
+#include "convert/journal_file.h"
 #include "convert/rules/conversion_messages.h"
 #include "runtime/process/process_watch.h"
 #include "runtime/system/file_facts.h"
@@ -34,11 +34,6 @@ rt::LineAppender& Appender() {
   return appender;
 }
 
-rt::Text TimeText(std::int64_t fileTime) {
-  const rt::LocalTime time = rt::LocalTimeOf(fileTime);
-  return JournalTime(time.year, time.month, time.day, time.hour, time.minute, time.second);
-}
-
 // True when it is the first.
 bool Remember(rt::TextView path, std::uint32_t error) {
   const std::lock_guard guard(g_lock);
@@ -49,25 +44,20 @@ bool Remember(rt::TextView path, std::uint32_t error) {
 
 }  // namespace
 
-rt::Text JournalPath() {
-  const rt::Text settings = rt::CLIP(app::GLO_STNAMEINIFILE);
-  return rt::Concat({rt::TextView(settings).substr(0, settings.find_last_of(u"\\/") + 1), kJournalFileName});
-}
-
 JournalEntry JournalEntryFor(rt::TextView inputPath, JournalMethod method) {
   JournalEntry entry;
   entry.inputPath = rt::Text(inputPath);
   entry.method = method;
   if (const std::optional<rt::FileFacts> facts = rt::FactsOf(inputPath)) {
     entry.size = facts->size;
-    entry.modified = TimeText(facts->lastWriteTime);
+    entry.modified = JournalFileTime(facts->lastWriteTime);
   }
   return entry;
 }
 
 void Journal(rt::TextView path, std::span<JournalEntry> entries, rt::HandleValue window) {
   if (entries.empty()) return;
-  const rt::Text now = TimeText(rt::FileTimeNow());
+  const rt::Text now = JournalFileTime(rt::FileTimeNow());
   std::string lines;
   for (JournalEntry& entry : entries) {
     entry.time = now;

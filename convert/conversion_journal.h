@@ -6,13 +6,11 @@
 
 #include <span>
 
+#include "convert/journal_file.h"
 #include "convert/rules/journal_line.h"
 #include "runtime/system/system_services.h"
 
 namespace convert {
-
-// Where the journal is: beside the settings file the program writes. On the window's thread.
-rt::Text JournalPath();
 
 // An entry for the input as it is now: its full path, size and last write time.
 JournalEntry JournalEntryFor(rt::TextView inputPath, JournalMethod method);

@@ -23,13 +23,6 @@ namespace {
 using namespace rt;
 using namespace app;
 
-// Every failure is told the same way: a system-modal warning with one OK button, then the
-// focus goes where the user should act next.
-void Warn(TextView text, LONG focus) {
-  ShowMessage(text, kMessageCaption, kWarningIcon, u"", 0, 1);
-  SelectControl(focus, 0, 0);
-}
-
 // A file the program will not convert is journaled, then told.
 void Refuse(const Text& inputPath, TextView reason, TextView told) {
   JournalEntry entry = JournalEntryFor(inputPath, JournalMethodFor(FindProgram(kProcessorProgram)));
@@ -85,6 +78,11 @@ std::vector<BatchInput> AsBatch(const std::vector<Text>& paths) {
 }
 
 }  // namespace
+
+void Warn(TextView text, LONG focus) {
+  ShowMessage(text, kMessageCaption, kWarningIcon, u"", 0, 1);
+  SelectControl(focus, 0, 0);
+}
 
 void ConvertHandler() {
   if (BatchRunning()) return Warn(kBatchInProgress, ui::control::BUTTONCONVERT);

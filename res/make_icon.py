@@ -4,7 +4,9 @@
 The icon is a build input of the executable and is committed; run this script
 after changing the pixel maps and commit both files. Standard library only.
 
-Usage: make_icon.py [--source FILE] [--output FILE] [--check]
+Usage: make_icon.py [--source FILE] [--output FILE] [--image N] [--check]
+  --image  only the Nth image of the source (from 1): one source holds the
+           small status icons, one icon file each.
   --check  build in memory and fail when the output file differs from it.
 
 Each image becomes a 256-colour (8 bits per pixel) BMP-encoded icon entry with
@@ -133,10 +135,15 @@ def main(argv):
     parser = argparse.ArgumentParser(description="Builds the program's icon from its pixel maps.")
     parser.add_argument("--source", type=pathlib.Path, default=HERE / "vexilate-icon.txt")
     parser.add_argument("--output", type=pathlib.Path, default=HERE / "vexilate.ico")
+    parser.add_argument("--image", type=int, help="only this image of the source, counted from 1")
     parser.add_argument("--check", action="store_true", help="fail when the output is not up to date")
     args = parser.parse_args(argv)
     try:
         legend, images = parse_source(args.source.read_text(encoding="utf-8"))
+        if args.image is not None:
+            if not 1 <= args.image <= len(images):
+                raise SourceError(f"there is no image {args.image} among {len(images)}")
+            images = [images[args.image - 1]]
     except SourceError as error:
         print(f"{args.source}: {error}", file=sys.stderr)
         return 1

@@ -8,6 +8,8 @@
 #include "convert/close_query.h"
 #include "convert/conversion_watch.h"
 #include "convert/convert_handler.h"
+#include "convert/journal_window.h"
+#include "convert/new_files_handler.h"
 #include "runtime/system/file_facts.h"
 #include "runtime/window/dialog_services.h"
 #include "runtime/window/file_drop.h"
@@ -46,6 +48,14 @@ void FilesDropped(LONG control) {
     return;
   }
   convert::ConvertDroppedFiles(paths);
+}
+
+// `/new`: what is new is converted without a question once the files given beside it have been
+// taken and no batch runs.
+void ConvertNewWhenFree() {
+  if (!app::CONVERTNEW || convert::BatchRunning()) return;
+  app::CONVERTNEW = false;
+  convert::ConvertNewFiles(false);
 }
 
 class MainProcedure {
@@ -92,8 +102,12 @@ class MainProcedure {
         // Once the window shows: starting does not wait for OLE.
         AcceptDroppedFiles();
         // Files given on the command line are taken as files dropped on the window.
-        if (!app::FILESGIVEN.empty()) DropFiles(std::exchange(app::FILESGIVEN, {}));
         SelectControl(control::BUTTONLOOKUPPATHIN, 0, 0);
+        if (!app::FILESGIVEN.empty()) {
+          DropFiles(std::exchange(app::FILESGIVEN, {}));
+        } else {
+          ConvertNewWhenFree();
+        }
         break;
       case EVENT_GainFocus:
         if (WINDOWINITIALIZED == 0) {
@@ -104,10 +118,12 @@ class MainProcedure {
         break;
       case EVENT_Dropped:
         FilesDropped(FIELD());
+        ConvertNewWhenFree();
         break;
       case EVENT_TaskEnded:
         convert::ConversionsEnded();
         convert::BatchMoved();
+        ConvertNewWhenFree();
         break;
       case EVENT_Rejected:
         Beep(150, 16);
@@ -130,6 +146,12 @@ class MainProcedure {
         break;
       case control::BUTTONCONVERT:
         convert::ConvertHandler();
+        break;
+      case control::BUTTONNEWFILES:
+        convert::ConvertNewFiles(true);
+        break;
+      case control::BUTTONJOURNAL:
+        convert::ShowJournal();
         break;
       default:
         break;  // the entries need nothing; Exit closes through its standard action

@@ -18,6 +18,12 @@ constexpr rt::ControlDefinition kControls[] = {
     {control::BUTTONCONVERT, ControlKind::Button, "?BUTTONCONVERT", u"Конвертация", 109, 74, 125, 28, std::nullopt},
     {control::BUTTONEXIT, ControlKind::Button, "?BUTTONEXIT", u"Выход", 336, 102, kDefault, 14, std::nullopt,
      rt::kStandardClose},
+    // In the window's free space, either side of Convert. Tab keeps to the six above; these are
+    // pressed from the keyboard by their letters (Alt+Н, Alt+Ж).
+    {control::BUTTONNEWFILES, ControlKind::Button, "?BUTTONNEWFILES", u"&Новые файлы", 4, 74, 101, 28, std::nullopt, 0,
+     false},
+    {control::BUTTONJOURNAL, ControlKind::Button, "?BUTTONJOURNAL", u"&Журнал", 238, 74, 94, 28, std::nullopt, 0,
+     false},
 };
 
 constexpr rt::WindowDefinition kMainWindow{

@@ -13,6 +13,8 @@ inline constexpr rt::LONG BUTTONLOOKUPPATHOUT = 3;
 inline constexpr rt::LONG PATHOUT = 4;
 inline constexpr rt::LONG BUTTONCONVERT = 5;
 inline constexpr rt::LONG BUTTONEXIT = 6;
+inline constexpr rt::LONG BUTTONNEWFILES = 7;
+inline constexpr rt::LONG BUTTONJOURNAL = 8;
 }  // namespace control
 
 // The title keeps its 50 blanks: the version mark stands at the far end of the title bar.

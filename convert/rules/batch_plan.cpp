@@ -17,13 +17,6 @@ char16_t Upper(char16_t c) {
   return c;
 }
 
-// Names compare as Windows compares file names: without regard to case.
-rt::Text Folded(rt::TextView text) {
-  rt::Text folded(text);
-  std::transform(folded.begin(), folded.end(), folded.begin(), Upper);
-  return folded;
-}
-
 // The name a row shows; a drive's root by its path.
 rt::Text RowName(rt::TextView path) {
   const rt::Text name = FileNamePart(path);
@@ -32,12 +25,20 @@ rt::Text RowName(rt::TextView path) {
 
 }  // namespace
 
+rt::Text FoldedName(rt::TextView name) {
+  rt::Text folded(name);
+  FoldInPlace(folded);
+  return folded;
+}
+
+void FoldInPlace(rt::Text& name) { std::transform(name.begin(), name.end(), name.begin(), Upper); }
+
 rt::Text DirectoryPath(rt::TextView path) {
   while (path.size() > 3 && (path.ends_with(u'\\') || path.ends_with(u'/'))) path.remove_suffix(1);
   return rt::Text(path);
 }
 
-bool IsXmlName(rt::TextView name) { return Folded(name).ends_with(u".XML"); }
+bool IsXmlName(rt::TextView name) { return FoldedName(name).ends_with(u".XML"); }
 
 bool NamesAPattern(rt::TextView path) { return FileNamePart(path).find_first_of(u"*?") != rt::Text::npos; }
 
@@ -45,7 +46,7 @@ std::vector<BatchInput> WithoutRepeats(std::vector<BatchInput> inputs) {
   std::set<rt::Text> seen;
   std::vector<BatchInput> kept;
   for (BatchInput& input : inputs) {
-    if (seen.insert(Folded(input.path)).second) kept.push_back(std::move(input));
+    if (seen.insert(FoldedName(input.path)).second) kept.push_back(std::move(input));
   }
   return kept;
 }
@@ -54,8 +55,8 @@ std::vector<BatchItem> PlanBatch(std::span<const BatchInput> inputs, bool requir
   std::vector<const BatchInput*> ordered;
   for (const BatchInput& input : inputs) ordered.push_back(&input);
   std::stable_sort(ordered.begin(), ordered.end(), [](const BatchInput* a, const BatchInput* b) {
-    const rt::Text nameA = Folded(FileNamePart(a->path)), nameB = Folded(FileNamePart(b->path));
-    return nameA != nameB ? nameA < nameB : Folded(a->path) < Folded(b->path);
+    const rt::Text nameA = FoldedName(FileNamePart(a->path)), nameB = FoldedName(FileNamePart(b->path));
+    return nameA != nameB ? nameA < nameB : FoldedName(a->path) < FoldedName(b->path);
   });
 
   std::vector<BatchItem> plan;
@@ -81,10 +82,10 @@ std::vector<BatchItem> PlanBatch(std::span<const BatchInput> inputs, bool requir
           break;
         case NameProblem::None:
           item.outputName = OutputName(fields);
-          if (const auto taken = outputs.find(Folded(item.outputName)); taken != outputs.end()) {
+          if (const auto taken = outputs.find(FoldedName(item.outputName)); taken != outputs.end()) {
             item.refusal = rt::Concat({kSameOutputAs, taken->second});
           } else {
-            outputs.emplace(Folded(item.outputName), item.inputName);
+            outputs.emplace(FoldedName(item.outputName), item.inputName);
             item.accepted = true;
           }
           break;

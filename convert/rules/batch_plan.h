@@ -28,6 +28,10 @@ struct BatchItem {
 // Whether the name ends in ".XML", in any case.
 bool IsXmlName(rt::TextView name);
 
+// A name or path as Windows compares it: its letters without case.
+rt::Text FoldedName(rt::TextView name);
+void FoldInPlace(rt::Text& name);
+
 // A directory's full path without separators at its end ("%~dp0" of a script has one), but a
 // drive's root: the same directory is the same text, and its name is its last part.
 rt::Text DirectoryPath(rt::TextView path);

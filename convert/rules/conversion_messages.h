@@ -69,6 +69,24 @@ inline constexpr char16_t kResultStopped[] = u"Остановлен: конве�
 inline constexpr char16_t kOutputCut[] = u"… (вывод обрезан: показаны первые ";
 inline constexpr char16_t kOutputCutUnit[] = u" КБ)";
 
+// «Новые файлы»: the XML files of the input directory the journal has no conversion of.
+inline constexpr char16_t kNewFilesCaption[] = u"Новые файлы";
+inline constexpr char16_t kNoNewFiles[] = u"Новых файлов нет";
+inline constexpr char16_t kNewFilesCount[] = u"Новых файлов: ";
+inline constexpr char16_t kConvertThem[] = u". Конвертировать?";
+inline constexpr char16_t kNoInputDirectory[] = u"Нет папки с входными файлами: ";
+inline constexpr char16_t kJournalNotRead[] = u"Не удалось прочитать журнал ";
+
+// The journal's window.
+inline constexpr char16_t kJournalTitle[] = u"Журнал конвертаций";
+inline constexpr char16_t kJournalFailedOnly[] = u"Только неудачные";
+inline constexpr char16_t kJournalOpenFolder[] = u"Открыть папку";
+inline constexpr char16_t kJournalColumnTime[] = u"Время";
+inline constexpr char16_t kJournalColumnResult[] = u"Итог";
+inline constexpr char16_t kJournalColumnReason[] = u"Причина";
+inline constexpr char16_t kJournalEntries[] = u"Записей: ";
+inline constexpr char16_t kJournalFailedShown[] = u", неудачных: ";
+
 // The built-in conversion's success: nobody sees a console window close.
 inline constexpr char16_t kConvertedCaption[] = u"Конвертация";
 inline constexpr char16_t kConvertedFile[] = u"Файл ";
@@ -110,6 +128,11 @@ inline rt::Text LaunchFailedMessage(rt::TextView systemDescription) {
   systemDescription = rt::TrimmedRight(systemDescription);
   if (systemDescription.empty()) return kLaunchFailed;
   return rt::Concat({kLaunchFailed, rt::TextView(&kLineBreak, 1), systemDescription});
+}
+
+// «Новых файлов: 3. Конвертировать?»
+inline rt::Text NewFilesQuestion(std::size_t count) {
+  return rt::Concat({kNewFilesCount, rt::DecimalText(count), kConvertThem});
 }
 
 // The directories given or dropped, none of which holds an XML file, each on its own line.

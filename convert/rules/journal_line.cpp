@@ -40,31 +40,37 @@ void AppendUtf8(std::string& out, rt::TextView text) {
   }
 }
 
-// UTF-8 to text; nothing when the bytes are not UTF-8.
+// UTF-8 to text, into the text's own room; false when the bytes are not UTF-8.
 bool FromUtf8(std::string_view bytes, rt::Text& text) {
-  text.clear();
+  text.resize(bytes.size());  // never more units than bytes
+  std::size_t out = 0;
   for (std::size_t i = 0; i < bytes.size();) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
-    const std::size_t length = lead < 0x80                   ? 1
-                               : lead >= 0xF0 && lead < 0xF5 ? 4
-                               : lead >= 0xE0                ? 3
-                               : lead >= 0xC2                ? 2
+    if (lead < 0x80) {
+      text[out++] = lead;
+      ++i;
+      continue;
+    }
+    const std::size_t length = lead >= 0xF0 && lead < 0xF5   ? 4
+                               : lead >= 0xE0 && lead < 0xF0 ? 3
+                               : lead >= 0xC2 && lead < 0xE0 ? 2
                                                              : 0;
     if (length == 0 || i + length > bytes.size()) return false;
-    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    char32_t c = lead & (0x7F >> length);
     for (std::size_t k = 1; k < length; ++k) {
       const auto next = static_cast<unsigned char>(bytes[i + k]);
       if ((next & 0xC0) != 0x80) return false;
       c = c << 6 | (next & 0x3F);
     }
     if (c >= 0x10000) {
-      text.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-      text.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+      text[out++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      text[out++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
     } else {
-      text.push_back(static_cast<char16_t>(c));
+      text[out++] = static_cast<char16_t>(c);
     }
     i += length;
   }
+  text.resize(out);
   return true;
 }
 
@@ -83,44 +89,58 @@ void AppendField(std::string& line, rt::TextView field) {
   line.push_back('"');
 }
 
-// The fields of a line; false when it is not CSV (an unclosed quote).
-bool SplitFields(std::string_view line, std::vector<std::string>& fields) {
-  fields.assign(1, std::string());
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (quoted) {
-      if (c != '"') {
-        fields.back().push_back(c);
-      } else if (i + 1 < line.size() && line[i + 1] == '"') {
-        fields.back().push_back('"');
-        ++i;
-      } else {
-        quoted = false;
+// The fields of a line, each the line's own bytes or, when it holds a quote, its unquoted copy in
+// `unquoted`; false when the line is not CSV (an unclosed quote) or has another number of fields.
+bool SplitFields(std::string_view line, std::array<std::string_view, kColumns.size()>& fields,
+                 std::array<std::string, kColumns.size()>& unquoted) {
+  for (std::size_t count = 0, start = 0;; ++count) {
+    if (count == fields.size()) return false;
+    std::size_t end = start;
+    while (end < line.size() && line[end] != ';' && line[end] != '"') ++end;
+    if (end < line.size() && line[end] == '"') {
+      std::string& copy = unquoted[count];
+      copy.assign(line.substr(start, end - start));
+      bool quoted = false;
+      for (; end < line.size() && (quoted || line[end] != ';'); ++end) {
+        if (line[end] != '"') {
+          copy.push_back(line[end]);
+        } else if (quoted && end + 1 < line.size() && line[end + 1] == '"') {
+          copy.push_back('"');
+          ++end;
+        } else {
+          quoted = !quoted;
+        }
       }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ';') {
-      fields.emplace_back();
+      if (quoted) return false;
+      fields[count] = copy;
     } else {
-      fields.back().push_back(c);
+      fields[count] = line.substr(start, end - start);
     }
+    if (end == line.size()) return count + 1 == fields.size();
+    start = end + 1;
   }
-  return !quoted;
 }
 
 // "YYYY-MM-DD HH:MM:SS"
-bool IsTime(rt::TextView text) {
-  constexpr rt::TextView kForm = u"0000-00-00 00:00:00";
+bool IsTime(std::string_view text) {
+  constexpr std::string_view kForm = "0000-00-00 00:00:00";
   if (text.size() != kForm.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (kForm[i] == u'0' ? text[i] < u'0' || text[i] > u'9' : text[i] != kForm[i]) return false;
+    if (kForm[i] == '0' ? text[i] < '0' || text[i] > '9' : text[i] != kForm[i]) return false;
   }
   return true;
 }
 
+// The words as the journal's bytes hold them.
+template <std::size_t N>
+std::array<std::string, N> InUtf8(const std::array<rt::TextView, N>& words) {
+  std::array<std::string, N> bytes;
+  for (std::size_t i = 0; i < N; ++i) AppendUtf8(bytes[i], words[i]);
+  return bytes;
+}
+
 template <typename Enum, std::size_t N>
-bool WordsOf(const std::array<rt::TextView, N>& words, rt::TextView text, Enum& value) {
+bool WordsOf(const std::array<std::string, N>& words, std::string_view text, Enum& value) {
   for (std::size_t i = 0; i < N; ++i) {
     if (words[i] == text) {
       value = static_cast<Enum>(i);
@@ -155,35 +175,32 @@ std::string JournalLine(const JournalEntry& entry) {
   return line + "\r\n";
 }
 
+bool ReadJournalLine(std::string_view line, JournalEntry& entry) {
+  static const std::array<std::string, kMethods.size()> methods = InUtf8(kMethods);
+  static const std::array<std::string, kResults.size()> results = InUtf8(kResults);
+  std::array<std::string_view, kColumns.size()> fields;
+  std::array<std::string, kColumns.size()> unquoted;  // empty unless a field is quoted
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  if (!SplitFields(line, fields, unquoted) || !IsTime(fields[0]) || !WordsOf(methods, fields[5], entry.method) ||
+      !WordsOf(results, fields[6], entry.result) || fields[2].empty() ||
+      fields[2].find_first_not_of("0123456789") != std::string_view::npos) {
+    return false;
+  }
+  entry.size = 0;
+  for (const char digit : fields[2]) entry.size = entry.size * 10 + static_cast<std::uint64_t>(digit - '0');
+  return FromUtf8(fields[0], entry.time) && FromUtf8(fields[1], entry.inputPath) &&
+         FromUtf8(fields[3], entry.modified) && FromUtf8(fields[4], entry.outputPath) &&
+         FromUtf8(fields[7], entry.reason);
+}
+
 std::vector<JournalEntry> ReadJournal(std::string_view bytes) {
   std::vector<JournalEntry> entries;
   if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
-  std::vector<std::string> fields;
-  std::vector<rt::Text> texts(kColumns.size());
-  while (!bytes.empty()) {
-    const std::size_t end = bytes.find('\n');
-    if (end == std::string_view::npos) break;  // the last line, cut short
-    std::string_view line = bytes.substr(0, end);
-    bytes.remove_prefix(end + 1);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (!SplitFields(line, fields) || fields.size() != kColumns.size()) continue;
-    bool read = true;
-    for (std::size_t i = 0; i < fields.size() && read; ++i) read = FromUtf8(fields[i], texts[i]);
-    JournalEntry entry;
-    if (!read || !IsTime(texts[0]) || !WordsOf(kMethods, texts[5], entry.method) ||
-        !WordsOf(kResults, texts[6], entry.result) || texts[2].empty() ||
-        texts[2].find_first_not_of(u"0123456789") != rt::Text::npos) {
-      continue;
-    }
-    entry.time = texts[0];
-    entry.inputPath = texts[1];
-    for (const char16_t digit : texts[2]) entry.size = entry.size * 10 + static_cast<std::uint64_t>(digit - u'0');
-    entry.modified = texts[3];
-    entry.outputPath = texts[4];
-    entry.reason = texts[7];
-    entries.push_back(std::move(entry));
+  JournalEntry entry;
+  for (std::size_t end; (end = bytes.find('\n')) != std::string_view::npos; bytes.remove_prefix(end + 1)) {
+    if (ReadJournalLine(bytes.substr(0, end), entry)) entries.push_back(entry);
   }
-  return entries;
+  return entries;  // what follows the last line end is a line cut short
 }
 
 rt::Text JournalTime(int year, int month, int day, int hour, int minute, int second) {

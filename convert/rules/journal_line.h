@@ -43,6 +43,10 @@ std::string JournalLine(const JournalEntry& entry);
 // and lines cut short or not of this form are skipped.
 std::vector<JournalEntry> ReadJournal(std::string_view bytes);
 
+// One line of them, without its line end: false when it is no entry. The entry's texts keep their
+// room from one line to the next, so that a long journal is read without allocating for each line.
+bool ReadJournalLine(std::string_view line, JournalEntry& entry);
+
 // "2026-12-08 09:15:03" from its parts.
 rt::Text JournalTime(int year, int month, int day, int hour, int minute, int second);
 

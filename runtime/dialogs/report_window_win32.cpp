@@ -1,6 +1,8 @@
 #include <algorithm>
 
+#include "runtime/dialogs/clipboard_win32.h"
 #include "runtime/dialogs/report_window.h"
+#include "runtime/dialogs/status_icons_win32.h"
 #include "runtime/system/win32_api.h"
 #include "runtime/window/dialog_template_win32.h"
 #include "runtime/window/window_state_win32.h"
@@ -25,22 +27,6 @@ struct Report {
   const ReportContent& content;
   SIZE minimum{};
 };
-
-void PutOnClipboard(HWND owner, const Text& text) {
-  if (!OpenClipboard(owner)) return;
-  EmptyClipboard();
-  const std::size_t bytes = (text.size() + 1) * sizeof(char16_t);
-  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    if (void* target = GlobalLock(memory)) {
-      std::copy_n(text.c_str(), text.size() + 1, static_cast<char16_t*>(target));
-      GlobalUnlock(memory);
-      if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-    } else {
-      GlobalFree(memory);
-    }
-  }
-  CloseClipboard();
-}
 
 // Summary on top, the list filling the middle, the selected row's text and the buttons below.
 void Layout(HWND dialog) {
@@ -67,6 +53,7 @@ void Layout(HWND dialog) {
 void Fill(HWND dialog, const Report& report) {
   HWND list = GetDlgItem(dialog, kListId);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(StatusIcons()));
   int index = 0;
   for (const ReportColumn& column : report.definition.columns) {
     RECT width{0, 0, column.width, 0};
@@ -91,6 +78,10 @@ void Fill(HWND dialog, const Report& report) {
       item.iItem = row;
       item.iSubItem = static_cast<int>(cell);
       item.pszText = reinterpret_cast<wchar_t*>(text.data());
+      if (cell == 0 && static_cast<std::size_t>(row) < report.content.statuses.size()) {
+        item.mask |= LVIF_IMAGE;
+        item.iImage = StatusIconIndex(report.content.statuses[static_cast<std::size_t>(row)]);
+      }
       SendMessageW(list, cell == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, cell == 0 ? 0 : static_cast<WPARAM>(row),
                    reinterpret_cast<LPARAM>(&item));
     }
@@ -162,9 +153,10 @@ void ShowReport(const ReportDefinition& definition, const ReportContent& content
   DialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME | DS_CENTER,
                         definition.title, kWidth, kHeight, u"MS Shell Dlg", 8, FW_NORMAL);
   dialog.AddControl(kSummaryId, ControlClass::Static, SS_LEFT | WS_VISIBLE, u"", 0, 0, 1, 1);
-  dialog.AddControl(kListId, u"SysListView32",
-                    WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, u"", 0, 0, 1,
-                    1);
+  dialog.AddControl(
+      kListId, u"SysListView32",
+      WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS, u"",
+      0, 0, 1, 1);
   dialog.AddControl(kDetailsId, ControlClass::Edit,
                     WS_VISIBLE | WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, u"",
                     0, 0, 1, 1);

@@ -1,4 +1,4 @@
-// Starting another program through the shell, as double-clicking it would.
+// Starting another program through the shell, as double-clicking it would; Explorer on a file.
 #pragma once
 
 #include "runtime/system/system_error.h"
@@ -20,5 +20,9 @@ struct LaunchResult {
 // back to the caller.
 LaunchResult LaunchProgram(HandleValue owner, TextView verb, TextView file, TextView parameters, TextView directory,
                            LONG show);
+
+// Opens Explorer on the folder that holds the file, the file selected; on a directory, opens it.
+// False when Explorer could not be started.
+bool ShowInExplorer(HandleValue owner, TextView path, bool isDirectory);
 
 }  // namespace rt

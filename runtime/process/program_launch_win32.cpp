@@ -29,4 +29,12 @@ LaunchResult LaunchProgram(HandleValue owner, TextView verb, TextView file, Text
   return {false, 0, error, SystemErrorText(error)};
 }
 
+bool ShowInExplorer(HandleValue owner, TextView path, bool isDirectory) {
+  const Text quoted = Concat({u"\"", path, u"\""});
+  const LaunchResult launch = LaunchProgram(owner, u"open", u"explorer.exe",
+                                            isDirectory ? quoted : Concat({u"/select,", quoted}), u"", SW_SHOWNORMAL);
+  if (launch.process) CloseHandle(reinterpret_cast<HANDLE>(launch.process));
+  return launch.started;
+}
+
 }  // namespace rt

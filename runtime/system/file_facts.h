@@ -36,6 +36,15 @@ bool IsFile(TextView path);
 // The full paths of the files directly in the directory (not of its directories), in no order.
 std::vector<Text> FilesIn(TextView directory);
 
+struct ListedFile {
+  Text path;  // full
+  std::uint64_t size = 0;
+  std::int64_t lastWriteTime = 0;  // the platform's file time
+};
+
+// The same files with their sizes and last write times, as one listing of the directory gives them.
+std::vector<ListedFile> ListFilesIn(TextView directory);
+
 // The full paths of the files (not directories) whose names match the last part of the full
 // path, wildcards and all, as cmd's commands match them; in no order.
 std::vector<Text> FilesMatching(TextView pattern);

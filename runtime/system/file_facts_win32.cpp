@@ -52,6 +52,24 @@ std::vector<Text> FilesIn(TextView directory) {
                                                                                : Concat({directory, u"\\*"}));
 }
 
+std::vector<ListedFile> ListFilesIn(TextView directory) {
+  const bool separated = directory.ends_with(u'\\') || directory.ends_with(u'/');
+  const Text folder = separated ? Text(directory) : Concat({directory, u"\\"});
+  std::vector<ListedFile> files;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileExW(Wide(folder + u"*"), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    files.push_back({folder + FromWide(found.cFileName),
+                     (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
+                     FromFileTime(found.ftLastWriteTime)});
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return files;
+}
+
 std::vector<Text> FilesMatching(TextView pattern) {
   const Text folder(pattern.substr(0, pattern.find_last_of(u"\\/") + 1));
   std::vector<Text> files;

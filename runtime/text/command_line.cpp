@@ -1,9 +1,13 @@
 #include "runtime/text/command_line.h"
 
+#include <algorithm>
+
 namespace rt {
 namespace {
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+char16_t LowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
 
 }  // namespace
 
@@ -50,6 +54,12 @@ std::vector<Text> CommandLineArguments(TextView line) {
     }
     arguments.push_back(std::move(argument));
   }
+}
+
+bool IsSwitch(TextView argument, TextView name) {
+  if (argument.size() != name.size() + 1 || (argument[0] != u'/' && argument[0] != u'-')) return false;
+  return std::equal(name.begin(), name.end(), argument.begin() + 1,
+                    [](char16_t a, char16_t b) { return LowerAscii(a) == LowerAscii(b); });
 }
 
 }  // namespace rt

@@ -15,4 +15,7 @@ namespace rt {
 // backslashes and close it: "C:\In\" is the folder C:\In\, and what follows still counts.
 std::vector<Text> CommandLineArguments(TextView commandLine);
 
+// Whether the argument is the switch of this name: "/" or "-" and the name, letters without case.
+bool IsSwitch(TextView argument, TextView name);
+
 }  // namespace rt

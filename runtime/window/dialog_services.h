@@ -58,6 +58,7 @@ struct ControlDefinition {
   int x, y, width, height;
   std::optional<Colour> textColour;
   LONG standardAction = 0;  // kStandardClose or 0
+  bool tabStop = true;      // false: reached by the mouse and its letter (an "&" in the caption) only
 };
 
 struct FontDefinition {

@@ -51,8 +51,8 @@ Window::Window(const WindowDefinition& definition, std::initializer_list<FieldSp
   for (const auto& control : controls_) {
     const ControlDefinition& c = control.definition;
     const bool button = c.kind == ControlKind::Button;
-    const DWORD controlStyle =
-        WS_VISIBLE | WS_TABSTOP | (button ? DWORD{BS_PUSHBUTTON} : DWORD{WS_BORDER | ES_AUTOHSCROLL});
+    const DWORD controlStyle = WS_VISIBLE | (c.tabStop ? DWORD{WS_TABSTOP} : 0) |
+                               (button ? DWORD{BS_PUSHBUTTON} : DWORD{WS_BORDER | ES_AUTOHSCROLL});
     // A default width is settled once the font is known (Initialise).
     const int width = c.width == kDefault ? 1 : c.width;
     const int height = c.height == kDefault ? 14 : c.height;

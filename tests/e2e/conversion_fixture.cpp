@@ -146,10 +146,15 @@ void ConversionTest::PickFiles(const std::vector<std::wstring>& names) const {
 
 ConversionTest::BatchReport ConversionTest::ReadReport(driver::Timeout timeout) {
   const driver::Window report = Program().WaitForWindow(driver::kDialogClass, L"Отчёт о конвертации", timeout);
-  BatchReport read{report.Child(100).Text(), {}, report.Child(102).Text()};
+  BatchReport read{report.Child(100).Text(), CopiedTable(report), report.Child(102).Text()};
+  driver::PressAndWaitUntilGone(report, IDOK);
+  return read;
+}
+
+std::vector<std::vector<std::wstring>> ConversionTest::CopiedTable(const driver::Window& window) {
   std::wstring table;
   for (int attempt = 0; attempt < 50 && table.empty(); ++attempt) {
-    report.Child(103).Click();
+    window.Child(103).Click();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     if (!OpenClipboard(nullptr)) continue;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
@@ -161,6 +166,7 @@ ConversionTest::BatchReport ConversionTest::ReadReport(driver::Timeout timeout) 
     EmptyClipboard();
     CloseClipboard();
   }
+  std::vector<std::vector<std::wstring>> rows;
   for (std::size_t start = 0; start < table.size();) {
     std::size_t end = table.find(L"\r\n", start);
     if (end == std::wstring::npos) end = table.size();
@@ -172,11 +178,10 @@ ConversionTest::BatchReport ConversionTest::ReadReport(driver::Timeout timeout) 
       if (tab == std::wstring::npos) break;
       from = tab + 1;
     }
-    read.rows.push_back(cells);
+    rows.push_back(cells);
     start = end + 2;
   }
-  driver::PressAndWaitUntilGone(report, IDOK);
-  return read;
+  return rows;
 }
 
 driver::LaunchRecord ConversionTest::NextRecord() {

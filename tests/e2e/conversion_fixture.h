@@ -88,6 +88,8 @@ class ConversionTest : public ProgramTest {
     std::wstring firstDetails;  // the full text under the list for the first row, selected at first
   };
   BatchReport ReadReport(driver::Timeout timeout = driver::Timeout{60'000});
+  // Presses the window's "Копировать" (control 103) and reads the clipboard: a row of cells each.
+  static std::vector<std::vector<std::wstring>> CopiedTable(const driver::Window& window);
   // Picks the file and waits for the processor to record its start.
   driver::LaunchRecord Convert(const std::wstring& path);
 

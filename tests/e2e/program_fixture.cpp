@@ -50,7 +50,7 @@ int ProgramTest::FocusedControl() const {
   const driver::Window focused = process_->FocusedControl();
   if (!focused || focused.Parent() != main_) return 0;
   const int id = focused.Id();
-  return id > kControlIdBase && id <= kControlIdBase + BUTTONEXIT ? id - kControlIdBase : 0;
+  return id > kControlIdBase && id <= kControlIdBase + BUTTONJOURNAL ? id - kControlIdBase : 0;
 }
 
 void ProgramTest::ExpectFocusOn(int number) const {

@@ -32,6 +32,8 @@ enum Control : int {
   PATHOUT = 4,
   BUTTONCONVERT = 5,
   BUTTONEXIT = 6,
+  BUTTONNEWFILES = 7,
+  BUTTONJOURNAL = 8,
 };
 inline constexpr int kControlIdBase = 1000;
 

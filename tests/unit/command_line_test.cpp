@@ -31,5 +31,11 @@ TEST(CommandLineArguments, ReadAsWindowsProgramsReadThem) {
   }
 }
 
+TEST(CommandLineArguments, SwitchesByEitherMarkInAnyCase) {
+  for (const TextView argument : {u"/new", u"-NEW", u"/New"}) EXPECT_TRUE(IsSwitch(argument, u"new"));
+  for (const TextView argument : {u"new", u"/news", u"\\new", u"C:\\new", u"/"})
+    EXPECT_FALSE(IsSwitch(argument, u"new"));
+}
+
 }  // namespace
 }  // namespace rt

@@ -1,0 +1,193 @@
+// The journal read by the product, beside the same steps with no journal at all, alternately in the
+// same run, over 2,000 input files of which 1,000 were converted:
+//
+//   1. «Новые файлы» from the click until the question shows, with a journal of 100,000 lines
+//      (target: at most 300 ms), and the program's memory then beside the journal's size
+//      (target: growth at most the journal's size);
+//   2. «Журнал» from the click until its window shows (target: at most 500 ms);
+//   3. start-up with the journal beside the program: it is not read at start.
+//
+//   journal_bench [lines] [rounds]     (defaults: 100000, 5)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/batch_names.h"
+#include "bench/bench_child.h"
+#include "bench/bench_figures.h"
+#include "bench/conversion_layout.h"
+#include "bench/dialog_program.h"
+#include "convert/rules/journal_line.h"
+#include "tests/driver/driver_error.h"
+#include "tests/driver/file_dialogs.h"
+#include "tests/driver/message_dialog.h"
+#include "tests/driver/utf8_text.h"
+
+namespace {
+
+using bench::Clock;
+using bench::MillisecondsSince;
+
+constexpr int kInputFiles = 2000;
+constexpr int kNewFilesButton = 1007;
+constexpr int kJournalButton = 1008;
+constexpr DWORD kShowTimeoutMs = 20000;
+
+rt::Text AsText(const std::wstring& text) { return rt::Text(text.begin(), text.end()); }
+
+// A journal of `lines` lines: the first half of the input files converted as they are now, the
+// rest of the lines about files elsewhere, with every result.
+std::string MakeJournal(const std::wstring& input, int lines) {
+  std::string journal = convert::JournalStart();
+  for (int n = 1; n <= lines; ++n) {
+    convert::JournalEntry entry{u"2026-12-08 09:15:03",
+                                u"",
+                                1234,
+                                u"2026-12-07 23:59:59",
+                                u"C:\\OUT\\00000100.001",
+                                convert::JournalMethod::Processor,
+                                static_cast<convert::JournalResult>(n % 6),
+                                u""};
+    if (n <= kInputFiles / 2) {
+      const std::wstring path = input + L"\\" + bench::BatchName(n);
+      WIN32_FILE_ATTRIBUTE_DATA file{};
+      GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file);
+      SYSTEMTIME universal{}, local{};
+      FileTimeToSystemTime(&file.ftLastWriteTime, &universal);
+      SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local);
+      entry.inputPath = AsText(path);
+      entry.size = file.nFileSizeLow;
+      entry.modified =
+          convert::JournalTime(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
+      entry.result = convert::JournalResult::Converted;
+    } else {
+      entry.inputPath = AsText(L"C:\\Архив\\" + bench::BatchName(n));
+      entry.reason = u"msxsl.exe завершился с кодом 2. Ошибка разбора таблицы стилей";
+    }
+    journal += convert::JournalLine(entry);
+  }
+  return journal;
+}
+
+HWND WaitForVisible(DWORD processId, const wchar_t* title, Clock::time_point start) {
+  for (;;) {
+    HWND found = FindWindowW(driver::kDialogClass, title);
+    DWORD owner = 0;
+    if (found) GetWindowThreadProcessId(found, &owner);
+    if (found && owner == processId && IsWindowVisible(found)) return found;
+    if (MillisecondsSince(start) > kShowTimeoutMs) throw driver::DriverError(L"Nothing titled " + std::wstring(title));
+    Sleep(1);
+  }
+}
+
+struct Figures {
+  std::vector<double> question, window, start;
+};
+
+class Bench {
+ public:
+  explicit Bench(int lines) {
+    for (int n = 1; n <= kInputFiles; ++n) {
+      driver::WriteTextFile(layout_.InputDirectory() + L"\\" + bench::BatchName(n), "<?xml version=\"1.0\"?><d/>");
+    }
+    const std::string journal = MakeJournal(layout_.InputDirectory(), lines);
+    journalBytes_ = journal.size();
+    driver::WriteTextFile(Stored(), journal);
+  }
+
+  // One round with the journal in place or not: the question, the window, a start.
+  void Round(bool withJournal, Figures& figures) {
+    MoveFileExW((withJournal ? Stored() : Journal()).c_str(), (withJournal ? Journal() : Stored()).c_str(), 0);
+    bench::DialogProgram product("vexilate.exe", layout_.Product(), layout_.ProductDirectory(), kNewFilesButton);
+    product.Settle();
+    const bench::MemoryFigures before = product.Memory();
+    Clock::time_point start = Clock::now();
+    product.window().Child(kNewFilesButton).Click();
+    const driver::Window question(WaitForVisible(product.processId(), L"Новые файлы", start));
+    figures.question.push_back(MillisecondsSince(start));
+    const bench::MemoryFigures during = product.Memory();
+    privateGrowth_ = static_cast<double>(during.privateUsage) - static_cast<double>(before.privateUsage);
+    peakGrowth_ = static_cast<double>(during.peakWorkingSet) - static_cast<double>(before.peakWorkingSet);
+    questionText_ = driver::ReadMessageDialog(question).text;
+    driver::PressMessageButton(driver::ReadMessageDialog(question), 4);  // No
+    product.Settle();
+
+    start = Clock::now();
+    product.window().Child(kJournalButton).Click();
+    const driver::Window window(WaitForVisible(product.processId(), L"Журнал конвертаций", start));
+    figures.window.push_back(MillisecondsSince(start));
+    product.Settle();
+    driver::PressAndWaitUntilGone(window, IDCANCEL);
+    product.Close();
+
+    bench::ChildProcess started(layout_.Product(), layout_.ProductDirectory());
+    figures.start.push_back(started.WaitUntilShown(kShowTimeoutMs));
+    started.Close(5000);
+  }
+
+  double JournalBytes() const { return static_cast<double>(journalBytes_); }
+  double PrivateGrowth() const { return privateGrowth_; }
+  double PeakGrowth() const { return peakGrowth_; }
+  const std::wstring& QuestionText() const { return questionText_; }
+
+ private:
+  std::wstring Journal() const { return layout_.ProductDirectory() + L"\\Vexilate-journal.csv"; }
+  std::wstring Stored() const { return layout_.ProductDirectory() + L"\\journal.stored"; }
+
+  bench::ConversionLayout layout_;
+  std::size_t journalBytes_ = 0;
+  double privateGrowth_ = 0, peakGrowth_ = 0;
+  std::wstring questionText_;
+};
+
+void Print(const char* what, const std::vector<double>& measured, const std::vector<double>& baseline,
+           const char* target) {
+  std::printf("%s: median %s ms (worst %s ms), without a journal %s ms, ratio %s; %s\n", what,
+              bench::Fixed(bench::Median(measured), 1).c_str(), bench::Fixed(bench::Worst(measured), 1).c_str(),
+              bench::Fixed(bench::Median(baseline), 1).c_str(),
+              bench::RatioText(bench::Median(measured), bench::Median(baseline)).c_str(), target);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int lines = argc > 1 ? std::atoi(argv[1]) : 100000;
+  const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
+  if (lines < kInputFiles || rounds < 1) {
+    std::fprintf(stderr, "usage: journal_bench [lines, at least %d] [rounds]\n", kInputFiles);
+    return 2;
+  }
+  try {
+    Bench bench(lines);
+    Figures with, without;
+    bench.Round(true, with);  // warm-up
+    bench.Round(false, without);
+    with = without = {};
+    double privateGrowth = 0, peakGrowth = 0;
+    for (int round = 0; round < rounds; ++round) {
+      bench.Round(false, without);
+      bench.Round(true, with);
+      privateGrowth = std::max(privateGrowth, bench.PrivateGrowth());
+      peakGrowth = std::max(peakGrowth, bench.PeakGrowth());
+    }
+    std::printf("%d input files, %d of them converted; a journal of %d lines, %s\n", kInputFiles, kInputFiles / 2,
+                lines, bench::Mebibytes(bench.JournalBytes()).c_str());
+    std::printf("the question asked: %s\n", driver::ToUtf8(bench.QuestionText()).c_str());
+    Print("«Новые файлы» until the question", with.question, without.question, "target at most 300 ms");
+    std::printf(
+        "memory of the program while it asks, beside before the click: private %s more, peak working set %s "
+        "more; the journal is %s (target: growth at most the journal's size)\n",
+        bench::Mebibytes(privateGrowth).c_str(), bench::Mebibytes(peakGrowth).c_str(),
+        bench::Mebibytes(bench.JournalBytes()).c_str());
+    Print("«Журнал» until its window shows", with.window, without.window, "target at most 500 ms");
+    Print("start-up with the journal beside the program", with.start, without.start, "target: the same");
+    return 0;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "journal_bench: %s\n", error.what());
+    return 1;
+  }
+}

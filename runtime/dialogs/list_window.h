@@ -1,0 +1,51 @@
+// A window of its own, beside the current window, for a list of many rows, each asked of its source
+// only when it shows (a virtual list) and drawn with its status icon. Above the list a check box
+// that narrows the rows and a line of counts; below it a button for the selected row (also Enter
+// and a double click), Copy and Close. It can be resized, closes with Escape, and asks its source
+// twice a second for rows added since.
+#pragma once
+
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "runtime/dialogs/report_window.h"
+#include "runtime/dialogs/row_status.h"
+#include "runtime/text/text_value.h"
+
+namespace rt {
+
+struct ListWindowDefinition {
+  TextView title;
+  TextView iconResource;   // an icon resource of the executable, for its title bar and the taskbar
+  TextView narrowCaption;  // the check box
+  TextView actionCaption;  // what the selected row's button does
+  TextView copyCaption;
+  TextView closeCaption;
+  std::span<const ReportColumn> columns;
+};
+
+// What has become of the rows since they were last asked for.
+enum class ListUpdate { Same, AddedOnTop, Replaced };
+
+class ListSource {
+ public:
+  virtual ~ListSource() = default;
+  virtual ListUpdate Update() = 0;
+  virtual void Narrow(bool narrowed) = 0;
+  virtual std::size_t RowCount() const = 0;
+  // Asked for each cell the list draws: a source that reads its rows keeps the last one read.
+  virtual std::vector<Text> Cells(std::size_t row) const = 0;  // a text per column
+  virtual RowStatus Status(std::size_t row) const = 0;
+  virtual Text Summary() const = 0;
+  // The rows, every row when none is given, as the clipboard gets them.
+  virtual Text Table(std::span<const std::size_t> rows) const = 0;
+  virtual void Act(std::size_t row) = 0;
+};
+
+// Opens the window with the source's rows, a window of the taskbar's own that the current window
+// can be brought in front of; when one is open already, it is brought to the front instead and the
+// source is not needed.
+void OpenListWindow(const ListWindowDefinition& definition, std::unique_ptr<ListSource> source);
+
+}  // namespace rt

@@ -1,0 +1,300 @@
+#include <algorithm>
+#include <utility>
+
+#include "runtime/dialogs/clipboard_win32.h"
+#include "runtime/dialogs/list_window.h"
+#include "runtime/dialogs/status_icons_win32.h"
+#include "runtime/system/win32_api.h"
+#include "runtime/window/dialog_template_win32.h"
+#include "runtime/window/window_state_win32.h"
+
+namespace rt {
+namespace {
+
+constexpr int kNarrowId = 100;
+constexpr int kListId = 101;
+constexpr int kActionId = 102;
+constexpr int kCopyId = 103;
+constexpr int kSummaryId = 104;
+constexpr UINT_PTR kUpdateTimer = 1;
+constexpr UINT kUpdateMilliseconds = 500;
+// Dialog units of the first layout; the window then follows its size.
+constexpr short kWidth = 620;
+constexpr short kHeight = 260;
+constexpr short kMargin = 7;
+constexpr short kButtonWidth = 60;
+constexpr short kActionWidth = 74;
+constexpr short kButtonHeight = 14;
+constexpr short kNarrowWidth = 100;
+
+class ListWindow {
+ public:
+  ListWindow(const ListWindowDefinition& definition, std::unique_ptr<ListSource> source)
+      : definition_(definition), source_(std::move(source)) {}
+
+  HWND handle = nullptr;
+
+  static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  HWND List() const { return GetDlgItem(handle, kListId); }
+
+  void Initialise() {
+    RECT window{};
+    GetWindowRect(handle, &window);
+    minimum_ = {(window.right - window.left) / 2, (window.bottom - window.top) / 2};
+    const Text icon(definition_.iconResource);
+    for (const auto& [size, which] : {std::pair{SM_CXICON, ICON_BIG}, std::pair{SM_CXSMICON, ICON_SMALL}}) {
+      const int pixels = GetSystemMetrics(size);
+      SendMessageW(handle, WM_SETICON, static_cast<WPARAM>(which),
+                   reinterpret_cast<LPARAM>(
+                       LoadImageW(GetModuleHandleW(nullptr), Wide(icon), IMAGE_ICON, pixels, pixels, LR_SHARED)));
+    }
+    HWND list = List();
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(StatusIcons()));
+    int index = 0;
+    for (const ReportColumn& column : definition_.columns) {
+      RECT width{0, 0, column.width, 0};
+      MapDialogRect(handle, &width);
+      Text title(column.title);
+      LVCOLUMNW spec{};
+      spec.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+      spec.cx = width.right;
+      spec.pszText = reinterpret_cast<wchar_t*>(title.data());
+      spec.iSubItem = index;
+      SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&spec));
+    }
+    Layout();
+    source_->Update();
+    Reload();
+    SetTimer(handle, kUpdateTimer, kUpdateMilliseconds, nullptr);
+  }
+
+  // The check box and the counts on top, the list filling the middle, the buttons below on the right.
+  void Layout() {
+    RECT client{};
+    GetClientRect(handle, &client);
+    RECT units{kMargin, kButtonHeight, kButtonWidth, kActionWidth};
+    MapDialogRect(handle, &units);
+    RECT narrow{kNarrowWidth, 0, 0, 0};
+    MapDialogRect(handle, &narrow);
+    const int margin = units.left, height = units.top, button = units.right, action = units.bottom;
+    const int buttonsTop = client.bottom - margin - height;
+    const int listTop = 2 * margin + height;
+    auto place = [&](int id, int x, int y, int w, int h) {
+      SetWindowPos(GetDlgItem(handle, id), nullptr, x, y, std::max(w, 1), std::max(h, 1), SWP_NOZORDER);
+    };
+    place(kNarrowId, margin, margin, narrow.left, height);
+    place(kSummaryId, 2 * margin + narrow.left, margin, client.right - 3 * margin - narrow.left, height);
+    place(kListId, margin, listTop, client.right - 2 * margin, buttonsTop - margin - listTop);
+    place(IDCANCEL, client.right - margin - button, buttonsTop, button, height);
+    place(kCopyId, client.right - 2 * (margin + button), buttonsTop, button, height);
+    place(kActionId, client.right - 3 * margin - 2 * button - action, buttonsTop, action, height);
+    InvalidateRect(handle, nullptr, TRUE);
+  }
+
+  // Every row anew: nothing selected, the newest row on top.
+  void Reload() {
+    HWND list = List();
+    shown_ = source_->RowCount();
+    SendMessageW(list, LVM_SETITEMCOUNT, shown_, 0);
+    // No row has the focus either: the first key pressed in the list selects one.
+    SetState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (shown_ > 0) SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
+    InvalidateRect(list, nullptr, TRUE);
+    SetDlgItemTextW(handle, kSummaryId, Wide(source_->Summary()));
+  }
+
+  // Rows added on top push the others down: the selection and the rows in view go with them.
+  void Refresh(ListUpdate update) {
+    const std::size_t count = source_->RowCount();
+    if (update == ListUpdate::Same) return;
+    if (update == ListUpdate::Replaced || count < shown_) return Reload();
+    HWND list = List();
+    const int added = static_cast<int>(count - shown_);
+    const std::vector<std::size_t> selected = Selected();
+    const auto focused = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const auto top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
+    SetState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (const std::size_t row : selected) SetState(static_cast<int>(row) + added, LVIS_SELECTED, LVIS_SELECTED);
+    if (focused >= 0) SetState(focused + added, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (top > 0) {
+      RECT row{LVIR_BOUNDS, 0, 0, 0};
+      SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+      SendMessageW(list, LVM_SCROLL, 0, added * (row.bottom - row.top));
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    shown_ = count;
+    SetDlgItemTextW(handle, kSummaryId, Wide(source_->Summary()));
+  }
+
+  void SetState(int row, UINT state, UINT mask) const {
+    LVITEMW item{};
+    item.state = state;
+    item.stateMask = mask;
+    SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  }
+
+  std::vector<std::size_t> Selected() const {
+    std::vector<std::size_t> rows;
+    HWND list = List();
+    for (auto row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+         row >= 0;
+         row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) {
+      rows.push_back(static_cast<std::size_t>(row));
+    }
+    return rows;
+  }
+
+  void Act() {
+    HWND list = List();
+    const auto row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0) {
+      MessageBeep(MB_OK);
+      return;
+    }
+    source_->Act(static_cast<std::size_t>(row));
+  }
+
+  // The list asks for what it draws, a cell at a time.
+  void GiveItem(LVITEMW& item) const {
+    const auto row = static_cast<std::size_t>(item.iItem);
+    if (item.iItem < 0 || row >= source_->RowCount()) return;
+    if (item.mask & LVIF_IMAGE) item.iImage = StatusIconIndex(source_->Status(row));
+    if (!(item.mask & LVIF_TEXT) || item.cchTextMax <= 0) return;
+    const std::vector<Text> cells = source_->Cells(row);
+    const auto column = static_cast<std::size_t>(item.iSubItem);
+    const TextView text = column < cells.size() ? TextView(cells[column]) : TextView();
+    const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+    std::copy_n(text.data(), length, reinterpret_cast<char16_t*>(item.pszText));
+    item.pszText[length] = L'\0';
+  }
+
+  INT_PTR Notify(const NMHDR& header, LPARAM lParam) {
+    if (header.idFrom != kListId) return FALSE;
+    switch (header.code) {
+      case LVN_GETDISPINFOW:
+        GiveItem(reinterpret_cast<NMLVDISPINFOW*>(lParam)->item);
+        return TRUE;
+      case LVN_ODFINDITEMW:  // typing a row's first letters finds nothing
+        SetWindowLongPtrW(handle, DWLP_MSGRESULT, -1);
+        return TRUE;
+      case NM_DBLCLK:
+        if (reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem >= 0) Act();
+        return TRUE;
+      default:
+        return FALSE;
+    }
+  }
+
+  void Command(int id, int code) {
+    switch (id) {
+      case kNarrowId:
+        if (code != BN_CLICKED) return;
+        source_->Narrow(IsDlgButtonChecked(handle, kNarrowId) == BST_CHECKED);
+        return Reload();
+      case kCopyId:
+        return PutOnClipboard(handle, source_->Table(Selected()));
+      case kActionId:
+      case IDOK:  // Enter
+        return Act();
+      case IDCANCEL:
+        DestroyWindow(handle);
+        return;
+      default:
+        return;
+    }
+  }
+
+  ListWindowDefinition definition_;
+  std::unique_ptr<ListSource> source_;
+  SIZE minimum_{};
+  std::size_t shown_ = 0;  // rows the list holds
+};
+
+ListWindow* g_open = nullptr;
+
+INT_PTR CALLBACK ListWindow::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    reinterpret_cast<ListWindow*>(lParam)->handle = dialog;
+  }
+  auto* self = reinterpret_cast<ListWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (!self) return FALSE;
+  switch (message) {
+    case WM_INITDIALOG:
+      self->Initialise();
+      return TRUE;  // the focus goes to the first control, the list
+    case WM_SIZE:
+      self->Layout();
+      return TRUE;
+    case WM_GETMINMAXINFO:
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {self->minimum_.cx, self->minimum_.cy};
+      return TRUE;
+    case WM_TIMER:
+      if (wParam == kUpdateTimer) self->Refresh(self->source_->Update());
+      return TRUE;
+    case WM_NOTIFY:
+      return self->Notify(*reinterpret_cast<const NMHDR*>(lParam), lParam);
+    case WM_COMMAND:
+      self->Command(LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(dialog);
+      return TRUE;
+    case WM_DESTROY:
+      KillTimer(dialog, kUpdateTimer);
+      RemoveModelessDialog(dialog);
+      SetWindowLongPtrW(dialog, DWLP_USER, 0);
+      g_open = nullptr;
+      delete self;
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void OpenListWindow(const ListWindowDefinition& definition, std::unique_ptr<ListSource> source) {
+  if (g_open) {
+    if (IsIconic(g_open->handle)) ShowWindow(g_open->handle, SW_RESTORE);
+    SetForegroundWindow(g_open->handle);
+    return;
+  }
+  RegisterCommonControls();
+  DialogTemplate dialog(
+      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_CENTER,
+      definition.title, kWidth, kHeight, u"MS Shell Dlg", 8, FW_NORMAL);
+  // The list first, with the focus; Tab goes on to the buttons, then to the check box.
+  dialog.AddControl(
+      kListId, u"SysListView32",
+      WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS, u"",
+      0, 0, 1, 1);
+  dialog.AddControl(kActionId, ControlClass::Button, BS_PUSHBUTTON | WS_VISIBLE | WS_TABSTOP, definition.actionCaption,
+                    0, 0, 1, 1);
+  dialog.AddControl(kCopyId, ControlClass::Button, BS_PUSHBUTTON | WS_VISIBLE | WS_TABSTOP, definition.copyCaption, 0,
+                    0, 1, 1);
+  dialog.AddControl(IDCANCEL, ControlClass::Button, BS_PUSHBUTTON | WS_VISIBLE | WS_TABSTOP, definition.closeCaption, 0,
+                    0, 1, 1);
+  dialog.AddControl(kNarrowId, ControlClass::Button, BS_AUTOCHECKBOX | WS_VISIBLE | WS_TABSTOP,
+                    definition.narrowCaption, 0, 0, 1, 1);
+  dialog.AddControl(kSummaryId, ControlClass::Static, SS_LEFT | SS_CENTERIMAGE | WS_VISIBLE, u"", 0, 0, 1, 1);
+  auto* window = new ListWindow(definition, std::move(source));
+  // Not owned by the current window, which would then always stay behind it.
+  window->handle = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, &ListWindow::Procedure,
+                                              reinterpret_cast<LPARAM>(window));
+  if (!window->handle) {
+    delete window;
+    return;
+  }
+  g_open = window;
+  AddModelessDialog(window->handle);
+  ShowWindow(window->handle, SW_SHOW);
+}
+
+}  // namespace rt

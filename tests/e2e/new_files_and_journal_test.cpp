@@ -1,0 +1,124 @@
+// «Новые файлы», `/new` and «Журнал» against a journal the test writes beside the program: what
+// counts as new, the question and the report; the journal newest first, filtered, copied, and
+// growing while it is open.
+#include <windows.h>
+
+#include "convert/rules/journal_line.h"
+#include "tests/driver/icon_match.h"
+#include "tests/e2e/conversion_fixture.h"
+
+namespace e2e {
+namespace {
+
+using convert::JournalResult;
+
+const std::wstring kOld = DocumentName(L"000001", L"00001", L"00000");
+const std::wstring kChanged = DocumentName(L"000002", L"00002", L"00000");
+const std::wstring kFailed = DocumentName(L"000004", L"00004", L"00000");
+
+rt::Text AsText(const std::wstring& text) { return rt::Text(text.begin(), text.end()); }
+
+class NewFilesAndJournal : public ConversionTest {
+ protected:
+  // A line about the input file as it is now, its time read as the local clock shows it.
+  void Journal(const std::wstring& name, JournalResult result, const std::wstring& time = L"2026-12-08 09:00:00") {
+    const std::wstring path = InputDirectory() + L"\\" + name;
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file);
+    FILETIME local{};
+    SYSTEMTIME at{};
+    FileTimeToLocalFileTime(&file.ftLastWriteTime, &local);
+    FileTimeToSystemTime(&local, &at);
+    const bool output = result != JournalResult::Refused;
+    journal_ +=
+        convert::JournalLine({AsText(time), AsText(path), file.nFileSizeLow,
+                              convert::JournalTime(at.wYear, at.wMonth, at.wDay, at.wHour, at.wMinute, at.wSecond),
+                              output ? AsText(OutputDirectory() + L"00000100.001") : u"",
+                              convert::JournalMethod::Processor, result, output ? u"" : u"Это не файл XML"});
+    driver::WriteTextFile(AppDirectory() + L"\\Vexilate-journal.csv", journal_);
+  }
+
+  // The information message: its text, icon and one OK, after which the focus is on the button.
+  void ExpectInformation(const std::wstring& text) {
+    const driver::MessageDialog message = driver::WaitForMessageDialog(Program().Id(), L"Новые файлы");
+    EXPECT_EQ(Utf8(message.text), Utf8(text));
+    EXPECT_TRUE(driver::CompareWithSystemIcon(message.iconControl, IDI_INFORMATION).matches) << "information icon";
+    ASSERT_EQ(message.buttons.size(), 1u);
+    driver::PressMessageButton(message, 1);
+    ExpectFocusOn(BUTTONNEWFILES);
+  }
+
+  std::string journal_ = convert::JournalStart();
+};
+
+// Converted and unchanged is not new; changed since, or failed, is; a file in a subfolder does not
+// count. «Да» converts them as a batch; `/new` without asking.
+TEST_F(NewFilesAndJournal, NewFilesAreThoseNotConvertedAsTheyAreNow) {
+  for (const std::wstring& name : {kOld, kChanged, kFailed}) CreateInputFile(InputDirectory(), name);
+  CreateInputFile(InputDirectory() + L"\\Вложенная", DocumentName(L"000005", L"00005", L"00000"));
+  Journal(kOld, JournalResult::Converted);
+  Journal(kChanged, JournalResult::Converted);
+  Journal(kFailed, JournalResult::Failed);
+  driver::WriteTextFile(InputDirectory() + L"\\" + kChanged,
+                        "<?xml version=\"1.0\"?>\r\n<document>sent again</document>");
+  WritePaths(InputDirectory(), OutputDirectory());
+  Start();
+
+  Press(BUTTONNEWFILES);
+  const driver::MessageDialog question = driver::WaitForMessageDialog(Program().Id(), L"Новые файлы");
+  EXPECT_EQ(Utf8(question.text), Utf8(L"Новых файлов: 2. Конвертировать?"));
+  ASSERT_EQ(question.buttons.size(), 2u);
+  driver::PressMessageButton(question, 2);  // Yes
+  const BatchReport report = ReadReport();
+  ASSERT_EQ(report.rows.size(), 3u);
+  EXPECT_EQ(Utf8(report.rows[1][0] + L" " + report.rows[1][2]), Utf8(kChanged + L" Сконвертирован"));
+  EXPECT_EQ(Utf8(report.rows[2][0] + L" " + report.rows[2][2]), Utf8(kFailed + L" Сконвертирован"));
+
+  Journal(kChanged, JournalResult::Converted);
+  Journal(kFailed, JournalResult::Converted);
+  Press(BUTTONNEWFILES);
+  ExpectInformation(L"Новых файлов нет");
+  TypeInto(PATHOUT, L"");
+  Press(BUTTONNEWFILES);
+  ExpectWarning(kEnterOutputPath, BUTTONLOOKUPPATHOUT);
+  EXPECT_EQ(Exit(), 0u);
+
+  driver::WriteTextFile(InputDirectory() + L"\\" + kOld, "<?xml version=\"1.0\"?>\r\n<document>changed</document>");
+  Start({}, {}, {L"-New"});
+  EXPECT_EQ(ReadReport().rows.size(), 2u) << "the changed file alone, without a question";
+}
+
+// Newest first; «Только неудачные» leaves out the converted rows; Copy takes the selected rows, all
+// when none is; a line written meanwhile shows on top; Escape closes.
+TEST_F(NewFilesAndJournal, JournalWindowNewestFirstFilteredCopiedAndKeptUpToDate) {
+  for (const std::wstring& name : {kOld, kChanged, kFailed}) CreateInputFile(InputDirectory(), name);
+  Journal(kOld, JournalResult::Converted, L"2026-12-08 09:00:00");
+  Journal(kFailed, JournalResult::Refused, L"2026-12-08 09:02:00");
+  Start();
+
+  PutFocusOn(BUTTONCONVERT);
+  driver::TypeText(MainWindow(), L"Ж");  // the button's letter (Wine matches a lower-case Cyrillic one to none)
+  const driver::Window window = Program().WaitForWindow(driver::kDialogClass, L"Журнал конвертаций");
+  const auto rows = [&] {
+    std::wstring text;
+    for (const auto& row : CopiedTable(window)) text += row.at(1) + L" " + row.at(3) + L"\n";
+    return Utf8(text);
+  };
+  EXPECT_EQ(rows(), Utf8(L"Входной файл Итог\n" + kFailed + L" Отклонён\n" + kOld + L" Сконвертирован\n"));
+  window.Child(100).Click();
+  Journal(kChanged, JournalResult::Failed, L"2026-12-08 09:03:00");
+  const std::string failedOnly = Utf8(L"Входной файл Итог\n" + kChanged + L" Ошибка\n" + kFailed + L" Отклонён\n");
+  driver::WaitUntil([&] { return rows() == failedOnly; }, L"the line written meanwhile on top", Program().Id());
+
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(window.handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(window.Child(101).handle()), TRUE,
+                      SMTO_ABORTIFHUNG, 5000, &ignored);
+  driver::PressKeys(window.Child(101), {driver::Key::Home});
+  driver::WaitUntil([&] { return rows() == Utf8(L"Входной файл Итог\n" + kChanged + L" Ошибка\n"); },
+                    L"the selected row alone", Program().Id());
+  driver::PressKeys(window, {driver::Key::Escape});
+  driver::WaitUntilGone(window);
+}
+
+}  // namespace
+}  // namespace e2e
