@@ -10,6 +10,5 @@ int main() {
   const std::vector<rt::Text> arguments = rt::ProgramArguments();
   if (arguments.size() == 1 && arguments.front() == rt::kTransformWorkerSwitch) return rt::ServeTransformations();
   app::InitGlobals();
-  app::_main();
-  return 0;
+  return app::_main();
 }

@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "app/settings_file.h"
+#include "convert/quiet_conversion.h"
 #include "runtime/system/file_facts.h"
 #include "runtime/system/system_services.h"
 #include "runtime/text/command_line.h"
@@ -17,9 +18,16 @@ rt::Text GETEXECDIR() {
 
 void FormSettingsFilePath() { GLO_STNAMEINIFILE = rt::Concat({rt::CLIP(GETEXECDIR()), kSettingsFileName}); }
 
-void _main() {
+int _main() {
   FormSettingsFilePath();
   ChooseSettingsFile();
+  if (const convert::RunRequest request = convert::ReadRunRequest(rt::ProgramArguments()); request.quiet) {
+    rt::NoSystemErrorDialogs();
+    GLO_PATH = rt::CurrentDirectory();
+    PATHIN = ReadSetting(kPathInKey);
+    PATHOUT = ReadSetting(kPathOutKey);
+    return convert::RunQuietly(request);
+  }
   // Made full against the directory the program was started in, before anything moves it.
   for (const rt::Text& argument : rt::ProgramArguments()) {
     if (rt::IsSwitch(argument, kNewFilesSwitch)) {
@@ -29,6 +37,7 @@ void _main() {
     }
   }
   ui::MAIN();
+  return 0;
 }
 
 }  // namespace app

@@ -17,7 +17,8 @@ rt::Text GETEXECDIR();
 void FormSettingsFilePath();
 
 // The main routine: forms the settings-file path and chooses the file, takes the files and the
-// switch given on the command line, then runs the main window until it closes.
-void _main();
+// switch given on the command line, then runs the main window until it closes; or with `/quiet`,
+// converts without a window. Returns the exit code.
+int _main();
 
 }  // namespace app

@@ -42,7 +42,25 @@ bool Remember(rt::TextView path, std::uint32_t error) {
   return true;
 }
 
+rt::Text ProblemText(const Problem& problem) {
+  return rt::Concat({kJournalNotWritten, problem.path, u": ", rt::SystemErrorText(problem.error)});
+}
+
 }  // namespace
+
+rt::Text JournalNotWritable() {
+  const rt::Text path = JournalPath();
+  const std::uint32_t error = Appender().Ready(path);
+  return error == 0 ? rt::Text() : ProblemText({path, error});
+}
+
+rt::Text FinishJournalQuietly(std::chrono::milliseconds patience) {
+  const rt::Text path = JournalPath();
+  const rt::AppendOutcome outcome = Appender().Flush(path, patience);
+  if (outcome.error != 0) Remember(path, outcome.error);
+  const std::lock_guard guard(g_lock);
+  return g_problem ? ProblemText(*g_problem) : rt::Text();
+}
 
 JournalEntry JournalEntryFor(rt::TextView inputPath, JournalMethod method) {
   JournalEntry entry;

@@ -4,6 +4,7 @@
 // written at all is told once in a run, and the conversions go on.
 #pragma once
 
+#include <chrono>
 #include <span>
 
 #include "convert/journal_file.h"
@@ -23,6 +24,14 @@ void Journal(rt::TextView path, std::span<JournalEntry> entries, rt::HandleValue
 // On the window's thread, with no other dialog of the program open: tells, once in a run, that
 // the journal cannot be written, with its path and the system's reason.
 void TellJournalProblem();
+
+// For a run with nobody to tell: why the journal cannot be written now ("<kJournalNotWritten><path>:
+// <the system's reason>"); empty when it can.
+rt::Text JournalNotWritable();
+
+// The end of such a run: writes the lines kept, waiting up to `patience` for a program that holds
+// the journal; why a line of the run could not be written, empty when all were.
+rt::Text FinishJournalQuietly(std::chrono::milliseconds patience);
 
 // When the program closes: writes the lines kept, waiting a little for a program that holds the
 // journal, and tells the user when they cannot be written.

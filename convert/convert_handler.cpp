@@ -7,6 +7,7 @@
 #include "convert/builtin_conversion.h"
 #include "convert/conversion_journal.h"
 #include "convert/conversion_watch.h"
+#include "convert/given_files.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_rules.h"
 #include "convert/rules/journal_results.h"
@@ -119,30 +120,8 @@ void ConvertDroppedFiles(const std::vector<Text>& paths) {
     ~Unused() { EndWorkerStartedAhead(); }
   } unused;
 
-  // A directory brings the XML files directly in it, and always as a batch; a name with
-  // wildcards (from the command line) the files it matches, as cmd's commands take it. Every
-  // path by its long names, so that a short name is checked as the file's own.
-  std::vector<BatchInput> inputs;
-  bool fromDirectory = false;
-  for (const Text& given : paths) {
-    std::vector<Text> matching = NamesAPattern(given) ? FilesMatching(given) : std::vector<Text>{};
-    if (matching.empty()) matching.push_back(given);
-    for (const Text& path : matching) {
-      const Text full = LongPath(path);
-      if (!IsDirectory(full)) {
-        inputs.push_back({full, false, !IsFile(full)});
-        continue;
-      }
-      fromDirectory = true;
-      const Text directory = DirectoryPath(full);
-      const std::size_t before = inputs.size();
-      for (const Text& file : FilesIn(directory)) {
-        if (IsXmlName(file)) inputs.push_back({file, false, false});
-      }
-      if (inputs.size() == before) inputs.push_back({directory, true, false, true});
-    }
-  }
-  inputs = WithoutRepeats(std::move(inputs));
+  const GivenFiles given = GatherGivenFiles(paths);
+  const std::vector<BatchInput>& inputs = given.inputs;
   std::vector<Text> withoutXmlFiles;
   for (const BatchInput& input : inputs) {
     if (input.withoutXmlFiles) withoutXmlFiles.push_back(input.path);
@@ -150,7 +129,7 @@ void ConvertDroppedFiles(const std::vector<Text>& paths) {
   if (withoutXmlFiles.size() == inputs.size()) {
     return Warn(NoXmlFilesMessage(withoutXmlFiles), ui::control::BUTTONCONVERT);
   }
-  if (inputs.size() > 1 || fromDirectory) return StartBatch(inputs, true);
+  if (inputs.size() > 1 || given.fromDirectory) return StartBatch(inputs, true);
 
   const std::vector<BatchItem> plan = PlanBatch(inputs, true);
   const Text& refusal = plan.front().refusal;

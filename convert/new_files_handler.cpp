@@ -40,34 +40,39 @@ std::uint32_t ReadJournalInto(NewFilesSearch& search) {
 
 }  // namespace
 
-void ConvertNewFiles(bool ask) {
-  if (BatchRunning()) return Warn(kBatchInProgress, ui::control::BUTTONNEWFILES);
-  if (!TextIsTrue(CLIP(app::PATHIN))) return Warn(kEnterInputPath, ui::control::BUTTONLOOKUPPATHIN);
-  if (!TextIsTrue(CLIP(app::PATHOUT))) return Warn(kEnterOutputPath, ui::control::BUTTONLOOKUPPATHOUT);
+NewFilesFound FindNewFiles() {
   // By its long names, as the file dialog gives the files in it.
   const Text directory = DirectoryPath(LongPath(FullPath(CLIP(app::PATHIN))));
-  if (!IsDirectory(directory)) {
-    return Warn(Concat({kNoInputDirectory, directory}), ui::control::BUTTONLOOKUPPATHIN);
-  }
+  if (!IsDirectory(directory)) return {{}, Concat({kNoInputDirectory, directory}), true};
   std::vector<InputFile> files;
   for (ListedFile& file : ListFilesIn(directory)) {
     files.push_back({std::move(file.path), file.size, JournalFileTime(file.lastWriteTime)});
   }
   NewFilesSearch search(std::move(files));
   if (const std::uint32_t error = ReadJournalInto(search); error != 0) {
-    return Warn(Concat({kJournalNotRead, JournalPath(), u"|", SystemErrorText(error)}), ui::control::BUTTONNEWFILES);
+    return {{}, Concat({kJournalNotRead, JournalPath(), u"|", SystemErrorText(error)})};
   }
-  const std::vector<Text> found = search.NewFiles();
-  if (found.empty()) {
+  return {search.NewFiles(), {}};
+}
+
+void ConvertNewFiles(bool ask) {
+  if (BatchRunning()) return Warn(kBatchInProgress, ui::control::BUTTONNEWFILES);
+  if (!TextIsTrue(CLIP(app::PATHIN))) return Warn(kEnterInputPath, ui::control::BUTTONLOOKUPPATHIN);
+  if (!TextIsTrue(CLIP(app::PATHOUT))) return Warn(kEnterOutputPath, ui::control::BUTTONLOOKUPPATHOUT);
+  const NewFilesFound found = FindNewFiles();
+  if (!found.problem.empty()) {
+    return Warn(found.problem, found.noInputDirectory ? ui::control::BUTTONLOOKUPPATHIN : ui::control::BUTTONNEWFILES);
+  }
+  if (found.files.empty()) {
     ShowMessage(kNoNewFiles, kNewFilesCaption, kInformationIcon, u"", 0, 1);
     return SelectControl(ui::control::BUTTONNEWFILES, 0, 0);
   }
-  if (ask && ShowMessage(NewFilesQuestion(found.size()), kNewFilesCaption, kInformationIcon, u"6", BUTTON_YES, 1) !=
-                 BUTTON_YES) {
+  if (ask && ShowMessage(NewFilesQuestion(found.files.size()), kNewFilesCaption, kInformationIcon, u"6", BUTTON_YES,
+                         1) != BUTTON_YES) {
     return SelectControl(ui::control::BUTTONNEWFILES, 0, 0);
   }
   std::vector<BatchInput> inputs;
-  for (const Text& path : found) inputs.push_back({path, false});
+  for (const Text& path : found.files) inputs.push_back({path, false});
   StartBatch(inputs, false);
 }
 

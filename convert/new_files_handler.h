@@ -2,7 +2,21 @@
 // the journal has no conversion of, converted as if chosen together in the file dialog.
 #pragma once
 
+#include <vector>
+
+#include "runtime/text/text_value.h"
+
 namespace convert {
+
+struct NewFilesFound {
+  std::vector<rt::Text> files;    // full paths
+  rt::Text problem;               // why they could not be looked for; empty when they were
+  bool noInputDirectory = false;  // the problem is the input directory's
+};
+
+// The XML files directly in the remembered input directory without a conversion of them as they
+// are now in the journal.
+NewFilesFound FindNewFiles();
 
 // `ask`: the number found is asked about first; without it they are converted at once.
 void ConvertNewFiles(bool ask);

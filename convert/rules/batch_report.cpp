@@ -85,7 +85,7 @@ rt::Text ResultWords(const FileReport& file) {
     case FileResult::NotConverted:
       return kResultNotConverted;
     case FileResult::Stopped:
-      return kResultStopped;
+      return file.reason.empty() ? rt::Text(kResultStopped) : rt::Concat({kResultStoppedLabel, file.reason});
   }
   return {};
 }

@@ -65,6 +65,10 @@ inline constexpr char16_t kResultRefused[] = u"Отклонён: ";
 inline constexpr char16_t kResultFailed[] = u"Ошибка: ";
 inline constexpr char16_t kResultNotConverted[] = u"Не сконвертирован: конвертация остановлена";
 inline constexpr char16_t kResultStopped[] = u"Остановлен: конвертация файла прервана, выходной файл не изменён";
+// A file of a quiet run stopped at its time limit: "<kResultStoppedLabel><kTimedOut><seconds><kTimedOutTail>".
+inline constexpr char16_t kResultStoppedLabel[] = u"Остановлен: ";
+inline constexpr char16_t kTimedOut[] = u"не сконвертирован за ";
+inline constexpr char16_t kTimedOutTail[] = u" с (/timeout), выходной файл не изменён";
 // Under the processor's text when there was more of it: "… (вывод обрезан: показаны первые 64 КБ)".
 inline constexpr char16_t kOutputCut[] = u"… (вывод обрезан: показаны первые ";
 inline constexpr char16_t kOutputCutUnit[] = u" КБ)";
@@ -114,6 +118,15 @@ inline constexpr char16_t kKeptResultSuffix[] = u".new";
 // The journal of conversions cannot be written: "<kJournalNotWritten><path>|<the system's reason>".
 inline constexpr char16_t kJournalNotWritten[] = u"Не удалось записать журнал конвертаций ";
 
+// A quiet run that cannot be done: the console's line, and the exit code 2.
+inline constexpr char16_t kRunWrongSwitch[] = u"Неизвестный ключ или ключ без значения: ";
+inline constexpr char16_t kRunNothingAsked[] = u"Не указано, что конвертировать: укажите /new или файлы и папки";
+inline constexpr char16_t kRunNoSuchPath[] = u"Нет такого файла или папки: ";
+inline constexpr char16_t kRunNoInputDirectory[] = u"Не указана папка входных файлов: выберите её в окне программы";
+inline constexpr char16_t kRunNoOutputDirectory[] = u"Не указана папка выходных файлов: выберите её в окне программы";
+inline constexpr char16_t kRunOutputDirectoryMissing[] = u"Нет папки выходных файлов: ";
+inline constexpr char16_t kRunOtherRunGoesOn[] = u"Другой запуск всё ещё конвертирует файлы папки ";
+
 // Separates lines in a message box text.
 inline constexpr char16_t kLineBreak = u'|';
 
@@ -128,6 +141,11 @@ inline rt::Text LaunchFailedMessage(rt::TextView systemDescription) {
   systemDescription = rt::TrimmedRight(systemDescription);
   if (systemDescription.empty()) return kLaunchFailed;
   return rt::Concat({kLaunchFailed, rt::TextView(&kLineBreak, 1), systemDescription});
+}
+
+// A file stopped at its time limit: "не сконвертирован за 600 с (/timeout), выходной файл не изменён".
+inline rt::Text TimedOutReason(unsigned seconds) {
+  return rt::Concat({kTimedOut, rt::DecimalText(seconds), kTimedOutTail});
 }
 
 // «Новых файлов: 3. Конвертировать?»

@@ -26,7 +26,10 @@ VOID CALLBACK ProcessEnded(PVOID, BOOLEAN) {
 
 }  // namespace
 
-void PostTaskEnded(HandleValue window) { PostMessageW(reinterpret_cast<HWND>(window), kTaskEndedMessage, 0, 0); }
+void PostTaskEnded(HandleValue window) {
+  // A run without a window has nobody to tell.
+  if (window) PostMessageW(reinterpret_cast<HWND>(window), kTaskEndedMessage, 0, 0);
+}
 
 LONG WatchProcess(HandleValue process) {
   HANDLE handle = reinterpret_cast<HANDLE>(process);

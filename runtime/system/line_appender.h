@@ -30,6 +30,10 @@ class LineAppender {
   // refuses for another reason than being held are dropped: they would be refused again.
   AppendOutcome Append(TextView path, std::string_view lines);
 
+  // Whether the file can be appended to (made, with its folder, when missing): 0, or the
+  // system's error code. A file another program holds counts as one that can.
+  std::uint32_t Ready(TextView path);
+
   // Writes the lines kept, trying again for up to `patience` while the file is held.
   AppendOutcome Flush(TextView path, std::chrono::milliseconds patience);
 

@@ -91,6 +91,12 @@ AppendOutcome LineAppender::Append(TextView path, std::string_view lines) {
   return WriteKept(Text(path));
 }
 
+std::uint32_t LineAppender::Ready(TextView path) {
+  DWORD error = 0;
+  if (OpenForAppending(Text(path), error) || Held(error)) return 0;
+  return error;
+}
+
 AppendOutcome LineAppender::Flush(TextView path, std::chrono::milliseconds patience) {
   const auto until = std::chrono::steady_clock::now() + patience;
   for (;;) {

@@ -17,6 +17,9 @@ using HandleValue = std::intptr_t;
 
 // Records the running executable's module handle; the first thing the program does.
 void InitRuntime();
+// No system dialog for a drive that is not ready or a program that crashed: a run without a
+// window has nobody to answer it.
+void NoSystemErrorDialogs();
 
 // The module handle recorded by InitRuntime.
 HandleValue InstanceHandle();

@@ -52,6 +52,8 @@ std::uint32_t SettingsFileProblem(TextView file) {
 
 void InitRuntime() { g_instance = GetModuleHandleW(nullptr); }
 
+void NoSystemErrorDialogs() { SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX); }
+
 HandleValue InstanceHandle() { return reinterpret_cast<HandleValue>(g_instance); }
 
 Text ExecutablePath() {

@@ -74,8 +74,8 @@ std::wstring QuoteArgument(const std::wstring& argument) {
 }
 
 Process Process::Launch(const std::wstring& executable, const std::vector<std::wstring>& arguments,
-                        const std::wstring& currentDirectory,
-                        const std::vector<EnvironmentVariable>& extraEnvironment) {
+                        const std::wstring& currentDirectory, const std::vector<EnvironmentVariable>& extraEnvironment,
+                        HANDLE output) {
   std::wstring commandLine = QuoteArgument(executable);
   for (const std::wstring& argument : arguments) commandLine += L" " + QuoteArgument(argument);
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
@@ -84,8 +84,12 @@ Process Process::Launch(const std::wstring& executable, const std::vector<std::w
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  if (output) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output;
+  }
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(executable.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+  if (!CreateProcessW(executable.c_str(), line.data(), nullptr, nullptr, output != nullptr, CREATE_UNICODE_ENVIRONMENT,
                       environment.data(), currentDirectory.c_str(), &startup, &info)) {
     const DWORD error = GetLastError();
     throw DriverError(L"Cannot start " + commandLine + L" in \"" + currentDirectory + L"\" (error " +

@@ -24,10 +24,12 @@ class Process {
  public:
   // Starts the executable (a full Windows path) in `currentDirectory` with the quoted arguments
   // and the test's environment plus (replacing same-named ones) `extraEnvironment`. The
-  // STARTUPINFO is the default one. DriverError when the process cannot be created.
+  // STARTUPINFO is the default one, unless `output` (inheritable) is given: then it is the
+  // standard output and error, as a shell's redirection makes it. DriverError when the process
+  // cannot be created.
   static Process Launch(const std::wstring& executable, const std::vector<std::wstring>& arguments,
                         const std::wstring& currentDirectory,
-                        const std::vector<EnvironmentVariable>& extraEnvironment = {});
+                        const std::vector<EnvironmentVariable>& extraEnvironment = {}, HANDLE output = nullptr);
 
   Process(Process&& other) noexcept;
   Process& operator=(Process&& other) noexcept;

@@ -1,0 +1,176 @@
+#include "convert/batch_work.h"
+
+#include <optional>
+#include <utility>
+
+#include "app/globals.h"
+#include "convert/conversion_journal.h"
+#include "convert/hidden_conversion.h"
+#include "convert/result_placement.h"
+#include "convert/rules/conversion_messages.h"
+#include "convert/rules/journal_results.h"
+#include "convert/rules/launch_parameters.h"
+#include "runtime/process/hidden_process.h"
+#include "runtime/process/process_watch.h"
+#include "runtime/system/file_facts.h"
+#include "runtime/system/output_in_place.h"
+#include "transform/transform_worker.h"
+
+namespace convert {
+namespace {
+
+// The batch's files through the built-in transformation, in a worker that is stopped as the
+// processor is, with the stylesheet compiled once. The next file is always asked for before the
+// last one is put in place, so that the worker never waits for the program.
+class BuiltInFiles {
+ public:
+  explicit BuiltInFiles(BatchWork& batch) : batch_(batch) {
+    worker_.emplace(batch.stop, rt::ExecutablePath(), std::move(batch.workerAhead));
+    compiled_ = worker_->Compile(batch.stylesheetPath);
+  }
+  // The worker ends first; then what it was asked to write and nobody took goes.
+  ~BuiltInFiles() {
+    worker_.reset();
+    for (std::size_t position = told_; position < written_.size(); ++position) rt::RemoveFile(written_[position]);
+  }
+  BuiltInFiles(const BuiltInFiles&) = delete;
+  BuiltInFiles& operator=(const BuiltInFiles&) = delete;
+
+  // The file at this position of the files to convert; positions come in order.
+  FileReport Convert(std::size_t position) {
+    const std::size_t index = batch_.toConvert[position];
+    const BatchItem& item = batch_.plan[index];
+    FileReport report{item.inputName, item.outputName, FileResult::Failed, compiled_.reason, {}};
+    if (compiled_.stopped) report.result = FileResult::Stopped;
+    if (!compiled_.succeeded) return report;
+    while (written_.size() < std::min(position + 2, batch_.toConvert.size())) {
+      const std::size_t asked = batch_.toConvert[written_.size()];
+      written_.push_back(rt::UnusedNameBeside(batch_.outputPaths[asked]));
+      worker_->Queue(batch_.plan[asked].inputPath, written_.back(), batch_.outputPaths[asked]);
+    }
+    const rt::TransformOutcome outcome = worker_->Next();
+    told_ = position + 1;
+    report.reason = outcome.reason;
+    // A result that comes as the user stops is not put in place either: an earlier output stays.
+    if (outcome.stopped || (outcome.succeeded && batch_.stop.IsSet())) {
+      report.result = FileResult::Stopped;
+    } else if (outcome.succeeded) {
+      const Placement placement = PlaceResult(written_[position], batch_.outputPaths[index]);
+      if (placement.placed) report.result = FileResult::Converted;
+      report.reason = placement.reason;
+      return report;
+    }
+    rt::RemoveFile(written_[position]);
+    return report;
+  }
+
+ private:
+  BatchWork& batch_;
+  std::optional<rt::TransformWorker> worker_;
+  rt::TransformOutcome compiled_;
+  std::vector<rt::Text> written_;  // by position: where each file asked for is written
+  std::size_t told_ = 0;           // positions whose outcome has been taken
+};
+
+// A row of the report as the journal keeps it; `entry` holds the input's facts.
+JournalEntry RowEntry(const BatchWork& batch, std::size_t index, JournalEntry entry) {
+  const FileReport& report = batch.reports[index];
+  entry.outputPath = batch.outputPaths[index];
+  entry.result = JournalResultOf(report.result);
+  entry.reason = JournalReasonOf(report);
+  return entry;
+}
+
+// The rows of the plan that are as they were planned: refused, or (after a stop) not converted.
+void JournalRowsAsPlanned(const BatchWork& batch, FileResult result) {
+  std::vector<JournalEntry> entries;
+  for (std::size_t index = 0; index < batch.plan.size(); ++index) {
+    if (batch.reports[index].result != result) continue;
+    entries.push_back(
+        RowEntry(batch, index, JournalEntryFor(batch.plan[index].inputPath, JournalMethodFor(batch.program))));
+  }
+  Journal(batch.journalPath, entries, batch.window);
+  if (!batch.rowEnded) return;
+  for (std::size_t index = 0; index < batch.plan.size(); ++index) {
+    if (batch.reports[index].result == result) batch.rowEnded(batch.reports[index]);
+  }
+}
+
+// One file's conversion, stopped when it takes longer than the batch allows; the stop is then
+// armed again for the next file.
+template <typename Conversion>
+FileReport ConvertWithin(BatchWork& batch, Conversion convert) {
+  if (batch.fileTimeoutMs == 0) return convert();
+  FileReport report;
+  {
+    const rt::StopDeadline deadline(batch.stop, batch.fileTimeoutMs);
+    report = convert();
+  }
+  if (!batch.stop.IsSet()) return report;
+  batch.stop.Reset();
+  if (report.result == FileResult::Stopped) report.reason = TimedOutReason(batch.fileTimeoutMs / 1000);
+  return report;
+}
+
+}  // namespace
+
+void Work(BatchWork& batch) {
+  JournalRowsAsPlanned(batch, FileResult::Refused);
+  rt::RemoveLeftTemporaries(batch.outputDirectory);
+  // Without the processor the program converts itself.
+  std::optional<BuiltInFiles> builtIn;
+  if (batch.program.empty()) builtIn.emplace(batch);
+  const HiddenConversion hidden{batch.program, batch.workDirectory, &batch.stop};
+  for (std::size_t position = 0; position < batch.toConvert.size(); ++position) {
+    if (batch.stop.IsSet()) break;
+    const std::size_t index = batch.toConvert[position];
+    {
+      std::lock_guard guard(batch.lock);
+      ++batch.current;
+    }
+    rt::PostTaskEnded(batch.window);
+    JournalEntry entry = JournalEntryFor(batch.plan[index].inputPath, JournalMethodFor(batch.program));
+    FileReport report = ConvertWithin(batch, [&] {
+      return builtIn ? builtIn->Convert(position) : ConvertHidden(hidden, batch.plan[index], batch.outputPaths[index]);
+    });
+    {
+      std::lock_guard guard(batch.lock);
+      batch.reports[index] = std::move(report);
+      ++batch.done;
+    }
+    entry = RowEntry(batch, index, std::move(entry));
+    Journal(batch.journalPath, {&entry, 1}, batch.window);
+    if (batch.rowEnded) batch.rowEnded(batch.reports[index]);
+  }
+  builtIn.reset();
+  JournalRowsAsPlanned(batch, FileResult::NotConverted);
+  {
+    std::lock_guard guard(batch.lock);
+    batch.finished = true;
+  }
+  rt::PostTaskEnded(batch.window);
+}
+
+void PlanWork(BatchWork& work, std::span<const BatchInput> inputs, bool requireXml) {
+  work.plan = PlanBatch(inputs, requireXml);
+  work.outputDirectory = rt::CLIP(app::PATHOUT);
+  work.workDirectory = rt::CLIP(app::GLO_PATH);
+  work.journalPath = JournalPath();
+  work.program = rt::FindProgram(kProcessorProgram);
+  work.stylesheetPath = rt::FullPath(kStylesheet);
+  work.outputPaths.resize(work.plan.size());
+  for (std::size_t index = 0; index < work.plan.size(); ++index) {
+    const BatchItem& item = work.plan[index];
+    FileReport report{item.inputName, item.outputName, FileResult::NotConverted, {}, {}};
+    if (item.accepted) {
+      work.toConvert.push_back(index);
+      work.outputPaths[index] = rt::FullPath(OutputPath(work.outputDirectory, item.outputName));
+    } else {
+      report.result = FileResult::Refused;
+      report.reason = item.refusal;
+    }
+    work.reports.push_back(std::move(report));
+  }
+}
+
+}  // namespace convert

@@ -1,0 +1,90 @@
+#include "convert/quiet_conversion.h"
+
+#include "app/globals.h"
+#include "convert/batch_work.h"
+#include "convert/conversion_journal.h"
+#include "convert/given_files.h"
+#include "convert/new_files_handler.h"
+#include "convert/rules/conversion_messages.h"
+#include "convert/rules/journal_results.h"
+#include "runtime/process/folder_turns.h"
+#include "runtime/system/console_output.h"
+#include "runtime/system/file_facts.h"
+
+namespace convert {
+namespace {
+
+// Long enough for another copy of the program to finish its write; a spreadsheet that holds the
+// journal longer makes the run one that could not be done.
+constexpr std::chrono::milliseconds kJournalPatience{5000};
+
+// The files to convert, or why the run cannot be done; with the folders whose turn it takes.
+struct QuietInputs {
+  std::vector<BatchInput> inputs;
+  std::vector<rt::Text> folders;
+  rt::Text problem;
+};
+
+QuietInputs GivenInputs(const RunRequest& request, rt::ConsoleOutput& console) {
+  QuietInputs quiet;
+  std::vector<rt::Text> paths;
+  for (const rt::Text& path : request.paths) paths.push_back(rt::FullPath(path));
+  for (BatchInput& input : GatherGivenFiles(paths).inputs) {
+    if (input.missing) return {{}, {}, rt::Concat({kRunNoSuchPath, input.path})};
+    // A folder with nothing to convert is like a day without new files.
+    if (input.withoutXmlFiles) {
+      console.WriteLine(rt::Concat({kNoXmlFilesIn, u" ", input.path}));
+      continue;
+    }
+    quiet.folders.push_back(FoldedName(DirectoryPath(input.path.substr(0, input.path.find_last_of(u"\\/") + 1))));
+    quiet.inputs.push_back(std::move(input));
+  }
+  if (request.newFiles) {
+    quiet.folders.push_back(FoldedName(DirectoryPath(rt::LongPath(rt::FullPath(rt::CLIP(app::PATHIN))))));
+  }
+  return quiet;
+}
+
+}  // namespace
+
+int RunQuietly(const RunRequest& request) {
+  rt::ConsoleOutput console;
+  const auto notDone = [&console](rt::TextView why) {
+    console.WriteLine(why);
+    return kRunNotDone;
+  };
+  if (!request.wrong.empty()) return notDone(rt::Concat({kRunWrongSwitch, request.wrong}));
+  if (!request.newFiles && request.paths.empty()) return notDone(kRunNothingAsked);
+  if (request.newFiles && !rt::TextIsTrue(rt::CLIP(app::PATHIN))) return notDone(kRunNoInputDirectory);
+  if (!rt::TextIsTrue(rt::CLIP(app::PATHOUT))) return notDone(kRunNoOutputDirectory);
+  if (const rt::Text output = rt::FullPath(rt::CLIP(app::PATHOUT)); !rt::IsDirectory(output)) {
+    return notDone(rt::Concat({kRunOutputDirectoryMissing, output}));
+  }
+  QuietInputs quiet = GivenInputs(request, console);
+  if (!quiet.problem.empty()) return notDone(quiet.problem);
+  if (const rt::Text problem = JournalNotWritable(); !problem.empty()) return notDone(problem);
+
+  // Another run for the same folders finishes first: its files are then in the journal, not new.
+  const unsigned timeoutMs = request.timeoutSeconds * 1000;
+  rt::FolderTurns turns;
+  if (rt::Text folder; !turns.Take(quiet.folders, timeoutMs, folder)) {
+    return notDone(rt::Concat({kRunOtherRunGoesOn, folder}));
+  }
+  if (request.newFiles) {
+    const NewFilesFound found = FindNewFiles();
+    if (!found.problem.empty()) return notDone(OneLine(found.problem));
+    if (found.files.empty()) console.WriteLine(kNoNewFiles);
+    for (const rt::Text& path : found.files) quiet.inputs.push_back({path, false});
+  }
+
+  BatchWork work;
+  PlanWork(work, WithoutRepeats(std::move(quiet.inputs)), true);
+  work.fileTimeoutMs = timeoutMs;
+  work.rowEnded = [&console](const FileReport& row) { console.WriteLine(RunLine(row)); };
+  Work(work);
+  if (!work.reports.empty()) console.WriteLine(SummaryLine(CountResults(work.reports)));
+  if (const rt::Text problem = FinishJournalQuietly(kJournalPatience); !problem.empty()) return notDone(problem);
+  return RunExitCode(work.reports);
+}
+
+}  // namespace convert

@@ -1,0 +1,159 @@
+// `vexilate.exe /quiet`, as the Task Scheduler or a script starts it: no window of any program
+// at any moment, a line per file on its output, every file journaled, and an exit code.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "convert/rules/journal_line.h"
+#include "tests/e2e/conversion_fixture.h"
+#include "tests/wine/test_paths.h"
+
+namespace e2e {
+namespace {
+
+const std::wstring kGood1 = DocumentName(L"000001", L"00001", L"00000");
+const std::wstring kGood2 = DocumentName(L"000002", L"00002", L"00000");
+const std::wstring kFailing = DocumentName(L"000004", L"00004", L"00000");
+
+std::vector<std::wstring>* g_shown = nullptr;
+
+// Wine tells another process's windows as they are made, not as they are shown: any top-level
+// window made counts (one already gone too), whether or not it was to be seen.
+void CALLBACK NoteShown(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (object != OBJID_WINDOW || owner == GetCurrentProcessId()) return;
+  if (IsWindow(window) && GetAncestor(window, GA_PARENT) != GetDesktopWindow()) return;
+  wchar_t name[256] = L"(gone)";
+  GetClassNameW(window, name, 256);
+  g_shown->push_back(name);
+}
+
+struct QuietOutcome {
+  DWORD exitCode = 0;
+  std::string output;  // as the redirected output received it
+};
+
+class QuietRun : public ConversionTest {
+ protected:
+  // Starts the copies together, each with its output through a pipe, and waits for them all while
+  // noting every top-level window that any other process makes or shows meanwhile.
+  std::vector<QuietOutcome> Run(const std::vector<std::wstring>& arguments, std::size_t copies = 1) {
+    std::vector<std::wstring> shown;
+    g_shown = &shown;
+    const HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr, NoteShown, 0, 0, WINEVENT_OUTOFCONTEXT);
+    std::vector<QuietOutcome> outcomes(copies);
+    std::vector<driver::Process> runs;
+    std::vector<std::thread> readers;
+    for (QuietOutcome& outcome : outcomes) {
+      SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+      HANDLE read = nullptr, write = nullptr;
+      CreatePipe(&read, &write, &inherit, 0);
+      SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+      runs.push_back(
+          driver::Process::Launch(AppDirectory() + L"\\vexilate.exe", arguments, WorkDirectory(), {}, write));
+      CloseHandle(write);
+      readers.emplace_back([read, &outcome] {
+        char buffer[4096];
+        for (DWORD got = 0; ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0;) {
+          outcome.output.append(buffer, got);
+        }
+        CloseHandle(read);
+      });
+    }
+    for (std::size_t copy = 0; copy < copies; ++copy) {
+      const HANDLE process = runs[copy].Handle();
+      const ULONGLONG until = GetTickCount64() + 60'000;
+      while (MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
+             GetTickCount64() < until) {
+        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
+      }
+      outcomes[copy].exitCode = runs[copy].WaitForExit(driver::Timeout{1});
+    }
+    for (std::thread& reader : readers) reader.join();
+    UnhookWinEvent(hook);
+    EXPECT_TRUE(shown.empty()) << "a window of class " << Utf8(shown.front()) << " was shown";
+    return outcomes;
+  }
+
+  // The journal's results, in the order written.
+  std::vector<convert::JournalResult> JournalResults() const {
+    std::vector<convert::JournalResult> results;
+    const std::string journal = driver::ReadTextFile(AppDirectory() + L"\\Vexilate-journal.csv");
+    for (const convert::JournalEntry& entry : convert::ReadJournal(journal)) results.push_back(entry.result);
+    return results;
+  }
+};
+
+using enum convert::JournalResult;
+
+// Each run's exit code, its lines and its journal: every file converted, one failed, and runs
+// that cannot be done at all.
+TEST_F(QuietRun, ExitCodesLinesAndJournal) {
+  struct Case {
+    std::vector<std::wstring> arguments;
+    bool pathsSet;
+    DWORD exitCode;
+    std::wstring output;
+    std::vector<convert::JournalResult> journal;
+  } const cases[] = {
+      {{L"-QUIET", InputDirectory()},
+       true,
+       0,
+       L"Сконвертирован\t" + kGood1 + L"\t00000100.001\t\r\nСконвертирован\t" + kGood2 +
+           L"\t00000200.002\t\r\nСконвертировано: 2",
+       {Converted, Converted}},
+      {{L"/quiet", L"/New"},
+       true,
+       1,
+       L"Ошибка\t" + kFailing + L"\t00000400.004\tmsxsl.exe завершился с кодом 2",
+       {Converted, Converted, Failed}},
+      {{L"/quiet", L"/new"}, false, 2, L"Не указана папка входных файлов: выберите её в окне программы\r\n", {}},
+      {{L"/quiet", L"/nwe"}, true, 2, L"Неизвестный ключ или ключ без значения: /nwe\r\n", {}},
+      {{L"/quiet", L"НЕТ.XML"}, true, 2, L"Нет такого файла или папки: " + WorkDirectory() + L"\\НЕТ.XML\r\n", {}},
+  };
+  CreateInputFile(Path(L"IN"), kGood1);
+  CreateInputFile(Path(L"IN"), kGood2);
+  TellProcessor({{L"000004", 2, 0, false, L"", L""}});
+  for (const Case& run : cases) {
+    DeleteFileW(SettingsFile().c_str());
+    DeleteFileW((AppDirectory() + L"\\Vexilate-journal.csv").c_str());
+    if (run.pathsSet) WritePaths(InputDirectory(), OutputDirectory());
+    if (run.exitCode == 1) CreateInputFile(InputDirectory(), kFailing);
+    const QuietOutcome outcome = Run(run.arguments).front();
+    const std::string what = Utf8(run.arguments.back());
+    EXPECT_EQ(outcome.exitCode, run.exitCode) << what;
+    EXPECT_NE(outcome.output.find(Utf8(run.output)), std::string::npos) << what << ":\n" << outcome.output;
+    EXPECT_EQ(JournalResults(), run.journal) << what;
+  }
+}
+
+// A processor that never ends is stopped at the time limit: its file is journaled as stopped, the
+// run ends with 1 and leaves no processor behind.
+TEST_F(QuietRun, HangingProcessorStoppedAtTheTimeLimit) {
+  CreateInputFile(InputDirectory(), kGood1);
+  WritePaths(InputDirectory(), OutputDirectory());
+  TellProcessor({{L"*", 0, driver::kForever, true, L"", L""}});
+  const QuietOutcome outcome = Run({L"/quiet", L"/timeout", L"2", L"/new"}).front();
+  EXPECT_EQ(outcome.exitCode, 1u);
+  EXPECT_NE(outcome.output.find(Utf8(L"Остановлен\t" + kGood1 + L"\t00000100.001\tне сконвертирован за 2 с")),
+            std::string::npos)
+      << outcome.output;
+  EXPECT_EQ(JournalResults(), std::vector{Stopped});
+  EXPECT_TRUE(RunningProcessors().empty());
+}
+
+// Two runs started together for the same input directory: the second waits for the first, and
+// then finds nothing new.
+TEST_F(QuietRun, TwoRunsTogetherConvertEachFileOnce) {
+  for (const std::wstring& name : {kGood1, kGood2, kFailing}) CreateInputFile(InputDirectory(), name);
+  WritePaths(InputDirectory(), OutputDirectory());
+  TellProcessor({{L"*", 0, 300, true, L"", L""}});
+  for (const QuietOutcome& outcome : Run({L"/quiet", L"/new"}, 2)) EXPECT_EQ(outcome.exitCode, 0u) << outcome.output;
+  EXPECT_EQ(Records().size(), 3u);
+  EXPECT_EQ(JournalResults(), std::vector(3, Converted));
+}
+
+}  // namespace
+}  // namespace e2e
