@@ -155,5 +155,31 @@ TEST_F(QuietRun, TwoRunsTogetherConvertEachFileOnce) {
   EXPECT_EQ(JournalResults(), std::vector(3, Converted));
 }
 
+// Started from a console window with the DOS code page (cmd's, on a Russian Windows): the lines
+// go to that console, Russian letters as they are.
+TEST_F(QuietRun, LinesOnTheConsoleItWasStartedFrom) {
+  CreateInputFile(InputDirectory(), kGood1);
+  WritePaths(InputDirectory(), OutputDirectory());
+  FreeConsole();
+  ASSERT_TRUE(AllocConsole());
+  SetConsoleOutputCP(866);
+  const driver::Process run =
+      driver::Process::Launch(AppDirectory() + L"\\vexilate.exe", {L"/quiet", L"/new"}, WorkDirectory());
+  EXPECT_EQ(run.WaitForExit(), 0u);
+  const HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+  CONSOLE_SCREEN_BUFFER_INFO buffer{};
+  GetConsoleScreenBufferInfo(screen, &buffer);
+  std::wstring shown(
+      static_cast<std::size_t>(buffer.dwSize.X) * static_cast<std::size_t>(buffer.dwCursorPosition.Y + 1), L' ');
+  DWORD read = 0;
+  ReadConsoleOutputCharacterW(screen, shown.data(), static_cast<DWORD>(shown.size()), {0, 0}, &read);
+  CloseHandle(screen);
+  FreeConsole();
+  for (const std::wstring& text : {std::wstring(L"Сконвертирован "), kGood1, std::wstring(L"Сконвертировано: 1")}) {
+    EXPECT_NE(shown.find(text), std::wstring::npos) << Utf8(text) << " in\n" << Utf8(shown);
+  }
+}
+
 }  // namespace
 }  // namespace e2e
