@@ -1,8 +1,11 @@
 #include "app/start_up.h"
 
+#include <utility>
+
 #include "app/globals.h"
 #include "app/settings_file.h"
 #include "convert/quiet_conversion.h"
+#include "convert/rules/conversion_messages.h"
 #include "runtime/system/file_facts.h"
 #include "runtime/system/system_services.h"
 #include "runtime/text/command_line.h"
@@ -18,15 +21,29 @@ rt::Text GETEXECDIR() {
 
 void FormSettingsFilePath() { GLO_STNAMEINIFILE = rt::Concat({rt::CLIP(GETEXECDIR()), kSettingsFileName}); }
 
+namespace {
+
+int StartQuietRun(convert::RunRequest request) {
+  rt::NoSystemErrorDialogs();
+  for (rt::Text& path : request.paths) path = rt::FullPath(path);
+  // The Task Scheduler starts a program in the system folder: the run then works where the program
+  // lies, as a double-click would, when the stylesheet is there and not here.
+  if (!rt::IsFile(convert::kStylesheet) && rt::IsFile(rt::Concat({GETEXECDIR(), convert::kStylesheet}))) {
+    rt::ChangeDirectory(GETEXECDIR());
+  }
+  GLO_PATH = rt::CurrentDirectory();
+  PATHIN = ReadSetting(kPathInKey);
+  PATHOUT = ReadSetting(kPathOutKey);
+  return convert::RunQuietly(request);
+}
+
+}  // namespace
+
 int _main() {
   FormSettingsFilePath();
   ChooseSettingsFile();
-  if (const convert::RunRequest request = convert::ReadRunRequest(rt::ProgramArguments()); request.quiet) {
-    rt::NoSystemErrorDialogs();
-    GLO_PATH = rt::CurrentDirectory();
-    PATHIN = ReadSetting(kPathInKey);
-    PATHOUT = ReadSetting(kPathOutKey);
-    return convert::RunQuietly(request);
+  if (convert::RunRequest request = convert::ReadRunRequest(rt::ProgramArguments()); request.quiet) {
+    return StartQuietRun(std::move(request));
   }
   // Made full against the directory the program was started in, before anything moves it.
   for (const rt::Text& argument : rt::ProgramArguments()) {

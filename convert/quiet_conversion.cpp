@@ -27,9 +27,7 @@ struct QuietInputs {
 
 QuietInputs GivenInputs(const RunRequest& request, rt::ConsoleOutput& console) {
   QuietInputs quiet;
-  std::vector<rt::Text> paths;
-  for (const rt::Text& path : request.paths) paths.push_back(rt::FullPath(path));
-  for (BatchInput& input : GatherGivenFiles(paths).inputs) {
+  for (BatchInput& input : GatherGivenFiles(request.paths).inputs) {
     if (input.missing) return {{}, {}, rt::Concat({kRunNoSuchPath, input.path})};
     // A folder with nothing to convert is like a day without new files.
     if (input.withoutXmlFiles) {

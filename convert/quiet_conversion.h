@@ -8,8 +8,8 @@
 
 namespace convert {
 
-// With the settings read into the globals and the current directory where the program started;
-// returns the exit code.
+// With the settings read into the globals, the paths made full and the current directory where
+// the run works (its stylesheet and processor); returns the exit code.
 int RunQuietly(const RunRequest& request);
 
 }  // namespace convert

@@ -38,7 +38,8 @@ class QuietRun : public ConversionTest {
  protected:
   // Starts the copies together, each with its output through a pipe, and waits for them all while
   // noting every top-level window that any other process makes or shows meanwhile.
-  std::vector<QuietOutcome> Run(const std::vector<std::wstring>& arguments, std::size_t copies = 1) {
+  std::vector<QuietOutcome> Run(const std::vector<std::wstring>& arguments, std::size_t copies = 1,
+                                const std::wstring& from = {}) {
     std::vector<std::wstring> shown;
     g_shown = &shown;
     const HWINEVENTHOOK hook =
@@ -51,8 +52,8 @@ class QuietRun : public ConversionTest {
       HANDLE read = nullptr, write = nullptr;
       CreatePipe(&read, &write, &inherit, 0);
       SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-      runs.push_back(
-          driver::Process::Launch(AppDirectory() + L"\\vexilate.exe", arguments, WorkDirectory(), {}, write));
+      runs.push_back(driver::Process::Launch(AppDirectory() + L"\\vexilate.exe", arguments,
+                                             from.empty() ? WorkDirectory() : from, {}, write));
       CloseHandle(write);
       readers.emplace_back([read, &outcome] {
         char buffer[4096];
@@ -142,6 +143,21 @@ TEST_F(QuietRun, HangingProcessorStoppedAtTheTimeLimit) {
       << outcome.output;
   EXPECT_EQ(JournalResults(), std::vector{Stopped});
   EXPECT_TRUE(RunningProcessors().empty());
+}
+
+// Started where the stylesheet is not (the Task Scheduler starts in the system folder), the run
+// works where the program lies when the stylesheet is there.
+TEST_F(QuietRun, WorksBesideTheProgramWhenStartedElsewhere) {
+  CreateInputFile(InputDirectory(), kGood1);
+  WritePaths(InputDirectory(), OutputDirectory());
+  PlaceProcessor(AppDirectory());
+  ReadRecordsFrom(AppDirectory());
+  CopyFileW((WorkDirectory() + L"\\" + kStylesheetName).c_str(), (AppDirectory() + L"\\" + kStylesheetName).c_str(),
+            TRUE);
+  EXPECT_EQ(Run({L"/quiet", L"/new"}, 1, InputDirectory()).front().exitCode, 0u);
+  ASSERT_EQ(Records().size(), 1u);
+  EXPECT_EQ(Utf8(Records().front().workingDirectory), Utf8(AppDirectory()));
+  EXPECT_TRUE(Records().front().stylesheetPresent);
 }
 
 // Two runs started together for the same input directory: the second waits for the first, and
