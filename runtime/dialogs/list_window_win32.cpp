@@ -51,20 +51,7 @@ class ListWindow {
                        LoadImageW(GetModuleHandleW(nullptr), Wide(icon), IMAGE_ICON, pixels, pixels, LR_SHARED)));
     }
     HWND list = List();
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(StatusIcons()));
-    int index = 0;
-    for (const ReportColumn& column : definition_.columns) {
-      RECT width{0, 0, column.width, 0};
-      MapDialogRect(handle, &width);
-      Text title(column.title);
-      LVCOLUMNW spec{};
-      spec.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-      spec.cx = width.right;
-      spec.pszText = reinterpret_cast<wchar_t*>(title.data());
-      spec.iSubItem = index;
-      SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&spec));
-    }
+    SetUpStatusList(handle, list, definition_.columns);
     Layout();
     source_->Update();
     Reload();

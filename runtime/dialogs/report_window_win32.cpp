@@ -52,20 +52,7 @@ void Layout(HWND dialog) {
 
 void Fill(HWND dialog, const Report& report) {
   HWND list = GetDlgItem(dialog, kListId);
-  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(StatusIcons()));
-  int index = 0;
-  for (const ReportColumn& column : report.definition.columns) {
-    RECT width{0, 0, column.width, 0};
-    MapDialogRect(dialog, &width);
-    Text title(column.title);
-    LVCOLUMNW spec{};
-    spec.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    spec.cx = width.right;
-    spec.pszText = reinterpret_cast<wchar_t*>(title.data());
-    spec.iSubItem = index;
-    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&spec));
-  }
+  SetUpStatusList(dialog, list, report.definition.columns);
   // Drawn once, when all rows are in.
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LVM_SETITEMCOUNT, report.content.rows.size(), 0);
