@@ -2,6 +2,8 @@
 // counts as new, the question and the report; the journal newest first, filtered, copied, and
 // growing while it is open.
 #include <windows.h>
+//
+#include <commctrl.h>
 
 #include "convert/rules/journal_line.h"
 #include "tests/driver/icon_match.h"
@@ -110,12 +112,18 @@ TEST_F(NewFilesAndJournal, JournalWindowNewestFirstFilteredCopiedAndKeptUpToDate
   const std::string failedOnly = Utf8(L"Входной файл Итог\n" + kChanged + L" Ошибка\n" + kFailed + L" Отклонён\n");
   driver::WaitUntil([&] { return rows() == failedOnly; }, L"the line written meanwhile on top", Program().Id());
 
-  DWORD_PTR ignored = 0;
+  DWORD_PTR selected = 0;
   SendMessageTimeoutW(window.handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(window.Child(101).handle()), TRUE,
-                      SMTO_ABORTIFHUNG, 5000, &ignored);
+                      SMTO_ABORTIFHUNG, 5000, &selected);
   driver::PressKeys(window.Child(101), {driver::Key::Home});
-  driver::WaitUntil([&] { return rows() == Utf8(L"Входной файл Итог\n" + kChanged + L" Ошибка\n"); },
-                    L"the selected row alone", Program().Id());
+  // Before Copy is clicked: the click is a posted message, taken before a key still queued.
+  driver::WaitUntil(
+      [&] {
+        SendMessageTimeoutW(window.Child(101).handle(), LVM_GETSELECTEDCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &selected);
+        return selected == 1;
+      },
+      L"the first row selected by Home", Program().Id());
+  EXPECT_EQ(rows(), Utf8(L"Входной файл Итог\n" + kChanged + L" Ошибка\n")) << "the selected row alone";
   driver::PressKeys(window, {driver::Key::Escape});
   driver::WaitUntilGone(window);
 }
