@@ -9,13 +9,24 @@
 //      1 KiB per file);
 //   4. from Cancel until the report shows, while the processor hangs (target: under 1 s).
 //
+// With --quiet, a quiet run (`vexilate.exe /quiet <folder>`, its lines going nowhere, as from a
+// scheduler) of the files of one folder instead, against the bare program on the same files,
+// the two started alternately, one warm-up each:
+//
+//   5. total time of the quiet run against the bare program's (target: ratio at most 1.00),
+//      both counted from the program's start to its end: the quiet run is a whole command, and
+//      its start-up, settings and journal are part of what it costs; shown beside it, both
+//      counted from the processor's first start, and the part before that.
+//
 //   batch_bench [files per batch] [batches]     (defaults: 200, 5)
+//   batch_bench --quiet [files] [rounds]        (defaults: 200, 5)
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -49,16 +60,26 @@ Clock::time_point FirstStart(const std::wstring& records) {
   return Clock::now();
 }
 
+// A program that starts the processor for many files, from its start and from the processor's
+// first start, both until it has ended.
+struct RunTimes {
+  double fromStart = 0;
+  double fromFirstProcessor = 0;
+  DWORD exitCode = 0;
+  std::size_t processorStarts = 0;
+};
+
 struct BatchFigures {
   double milliseconds = 0;
   double longestAnswer = 0;
 };
 
-class Bench {
+// The product's directory with the stand-in processor and its stylesheet, the input files, and
+// the programs that start the processor for many files without a window.
+class ProcessorRuns {
  public:
-  Bench()
-      : product_("vexilate.exe", layout_.Product(), layout_.ProductDirectory(), bench::kConvertButtonId),
-        records_(layout_.ProductDirectory() + L"\\" + driver::kLaunchRecordFile),
+  ProcessorRuns()
+      : records_(layout_.ProductDirectory() + L"\\" + driver::kLaunchRecordFile),
         rules_(layout_.ProductDirectory() + L"\\" + driver::kBehaviourFile),
         processor_(layout_.ProductDirectory() + L"\\msxsl.exe") {
     if (!CopyFileW(driver::BesideExecutable(L"msxsl.exe").c_str(), processor_.c_str(), FALSE)) {
@@ -67,11 +88,47 @@ class Bench {
     driver::WriteTextFile(layout_.ProductDirectory() + L"\\qRec7to4.xsl", "<xsl:stylesheet version=\"1.0\"/>");
   }
 
-  void MakeFiles(int count) const {
+  void MakeFiles(const std::wstring& directory, int count) const {
+    driver::MakeDirectories(directory);
     for (int n = 1; n <= count; ++n) {
-      driver::WriteTextFile(layout_.InputDirectory() + L"\\" + bench::BatchName(n), "<?xml version=\"1.0\"?><d/>");
+      driver::WriteTextFile(directory + L"\\" + bench::BatchName(n), "<?xml version=\"1.0\"?><d/>");
     }
   }
+  std::wstring InputDirectory() const { return layout_.InputDirectory(); }
+  // A folder of its own, beside the input directory that holds the file too short to convert.
+  std::wstring QuietFolder() const { return layout_.ProductDirectory() + L"\\QUIET"; }
+
+  RunTimes BareBatch(const std::wstring& input, int first, int count) {
+    const std::wstring program = driver::BesideExecutable(L"bare_batch.exe");
+    return Timed(program, L"\"" + processor_ + L"\" \"" + input + L"\" \"" + layout_.ProductDirectory() + L"\\OUT\" " +
+                              std::to_wstring(first) + L" " + std::to_wstring(count));
+  }
+
+  RunTimes QuietRun(const std::wstring& target) { return Timed(layout_.Product(), L"/quiet \"" + target + L"\""); }
+
+ protected:
+  bench::ConversionLayout layout_;
+  std::wstring records_;
+  std::wstring rules_;
+  std::wstring processor_;
+
+ private:
+  // Started in the product's directory with standard output and error going nowhere.
+  RunTimes Timed(const std::wstring& program, const std::wstring& arguments) {
+    DeleteFileW(records_.c_str());
+    bench::ChildProcess run(program, layout_.ProductDirectory(), arguments, bench::ChildOutput::Nowhere);
+    if (!run.started()) throw driver::DriverError(L"Cannot start " + program);
+    const Clock::time_point first = FirstStart(records_);
+    if (!run.Close(INFINITE)) throw driver::DriverError(L"Cannot wait for " + program);
+    RunTimes times{run.MillisecondsSinceStart(), MillisecondsSince(first), run.ExitCode(), 0};
+    times.processorStarts = driver::ReadLaunchRecords(records_).size();
+    return times;
+  }
+};
+
+class Bench : public ProcessorRuns {
+ public:
+  Bench() : product_("vexilate.exe", layout_.Product(), layout_.ProductDirectory(), bench::kConvertButtonId) {}
 
   // One batch of files first..first+count-1 through the file dialog, up to its report.
   BatchFigures ProductBatch(int first, int count) {
@@ -95,27 +152,6 @@ class Bench {
       }
       Sleep(50);
     }
-  }
-
-  double BareBatch(int first, int count) {
-    DeleteFileW(records_.c_str());
-    const std::wstring program = driver::BesideExecutable(L"bare_batch.exe");
-    std::wstring commandLine = L"\"" + program + L"\" \"" + processor_ + L"\" \"" + layout_.InputDirectory() +
-                               L"\" \"" + layout_.ProductDirectory() + L"\\OUT\" " + std::to_wstring(first) + L" " +
-                               std::to_wstring(count);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        layout_.ProductDirectory().c_str(), &startup, &process)) {
-      throw driver::DriverError(L"Cannot start " + program);
-    }
-    const Clock::time_point start = FirstStart(records_);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    const double elapsed = MillisecondsSince(start);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return elapsed;
   }
 
   // Two files whose processor never ends: Cancel pressed once it runs, timed until the report
@@ -151,26 +187,88 @@ class Bench {
   void Close() { product_.Close(); }
 
  private:
-  bench::ConversionLayout layout_;
   bench::DialogProgram product_;
-  std::wstring records_;
-  std::wstring rules_;
-  std::wstring processor_;
 };
+
+std::string Summary(const std::vector<double>& ms) {
+  return "median " + bench::Fixed(bench::Median(ms), 0) + " ms, best " + bench::Fixed(bench::Best(ms), 0) +
+         " ms, worst " + bench::Fixed(bench::Worst(ms), 0) + " ms";
+}
+
+struct QuietFigures {
+  std::vector<double> fromStart, fromFirstProcessor, beforeFirstProcessor;
+  int failures = 0;
+
+  void Add(const RunTimes& times, int files, const char* label) {
+    if (times.exitCode != 0 || times.processorStarts != static_cast<std::size_t>(files)) {
+      std::printf("  %s: exit code %lu, %zu processor starts for %d files\n", label, times.exitCode,
+                  times.processorStarts, files);
+      ++failures;
+    }
+    fromStart.push_back(times.fromStart);
+    fromFirstProcessor.push_back(times.fromFirstProcessor);
+    beforeFirstProcessor.push_back(times.fromStart - times.fromFirstProcessor);
+  }
+};
+
+int QuietBench(int files, int rounds) {
+  ProcessorRuns runs;
+  const std::wstring folder = runs.QuietFolder();
+  runs.MakeFiles(folder, files);
+  // One file each first, so that neither pays for the first load of its program and the journal
+  // is there.
+  runs.BareBatch(folder, 1, 1);
+  runs.QuietRun(folder + L"\\" + bench::BatchName(1));
+  QuietFigures quiet, bare;
+  for (int round = 0; round < rounds; ++round) {
+    // Each goes first in turn, so that neither always follows the other's exit.
+    for (int step = 0; step < 2; ++step) {
+      if ((round + step) % 2 == 0) {
+        quiet.Add(runs.QuietRun(folder), files, "vexilate.exe /quiet");
+      } else {
+        bare.Add(runs.BareBatch(folder, 1, files), files, "bare program");
+      }
+    }
+  }
+  std::printf("a quiet run of %d good files in a folder, %d rounds each, alternately:\n", files, rounds);
+  std::printf("  from the start to the end: vexilate.exe /quiet FOLDER %s\n", Summary(quiet.fromStart).c_str());
+  std::printf("                              bare program             %s\n", Summary(bare.fromStart).c_str());
+  std::printf("  ratio vexilate.exe /quiet / bare program: %s (best %s)\n",
+              bench::RatioText(bench::Median(quiet.fromStart), bench::Median(bare.fromStart)).c_str(),
+              bench::RatioText(bench::Best(quiet.fromStart), bench::Best(bare.fromStart)).c_str());
+  std::printf(
+      "  from the processor's first start to the end: vexilate.exe /quiet median %s ms, bare program %s ms, "
+      "ratio %s\n",
+      bench::Fixed(bench::Median(quiet.fromFirstProcessor), 0).c_str(),
+      bench::Fixed(bench::Median(bare.fromFirstProcessor), 0).c_str(),
+      bench::RatioText(bench::Median(quiet.fromFirstProcessor), bench::Median(bare.fromFirstProcessor)).c_str());
+  std::printf("  before the processor's first start: vexilate.exe /quiet median %s ms, bare program %s ms\n",
+              bench::Fixed(bench::Median(quiet.beforeFirstProcessor), 0).c_str(),
+              bench::Fixed(bench::Median(bare.beforeFirstProcessor), 0).c_str());
+  return quiet.failures + bare.failures == 0 ? 0 : 1;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool quiet = argc > 1 && std::strcmp(argv[1], "--quiet") == 0;
+  if (quiet) {
+    --argc;
+    ++argv;
+  }
   const int perBatch = argc > 1 ? std::atoi(argv[1]) : 200;
   const int batches = argc > 2 ? std::atoi(argv[2]) : 5;
-  if (perBatch <= 0 || batches < 2) {
-    std::fprintf(stderr, "usage: batch_bench [files per batch] [batches, at least 2]\n");
+  if (perBatch <= 0 || batches < (quiet ? 1 : 2)) {
+    std::fprintf(stderr,
+                 "usage: batch_bench [files per batch] [batches, at least 2]\n"
+                 "       batch_bench --quiet [files] [rounds]\n");
     return 2;
   }
   try {
+    if (quiet) return QuietBench(perBatch, batches);
     Bench bench;
-    bench.MakeFiles(perBatch * batches);
-    const double bare = bench.BareBatch(1, perBatch);
+    bench.MakeFiles(bench.InputDirectory(), perBatch * batches);
+    const double bare = bench.BareBatch(bench.InputDirectory(), 1, perBatch).fromFirstProcessor;
     std::vector<double> memory;
     double first = 0, longestAnswer = 0;
     for (int batch = 0; batch < batches; ++batch) {

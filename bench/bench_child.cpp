@@ -46,19 +46,30 @@ double ElapsedMilliseconds(const LARGE_INTEGER& since) {
 }  // namespace
 
 ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& currentDirectory,
-                           const std::wstring& arguments) {
+                           const std::wstring& arguments, ChildOutput output) {
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  const HANDLE nowhere = output == ChildOutput::Nowhere
+                             ? CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                           OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+  if (nowhere != INVALID_HANDLE_VALUE) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = nowhere;
+    startup.hStdError = nowhere;
+  }
   PROCESS_INFORMATION info{};
   GetSystemTimePreciseAsFileTime(&startTime_);
   QueryPerformanceCounter(&startTicks_);
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &info)) {
-    startError_ = GetLastError();
-    return;
-  }
+  const BOOL started =
+      CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, nowhere != INVALID_HANDLE_VALUE, 0, nullptr,
+                     currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &info);
+  if (!started) startError_ = GetLastError();
+  if (nowhere != INVALID_HANDLE_VALUE) CloseHandle(nowhere);
+  if (!started) return;
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   processId_ = info.dwProcessId;
@@ -181,6 +192,12 @@ std::vector<std::wstring> ChildProcess::Modules() const {
     if (GetModuleFileNameExW(process_, module, path, MAX_PATH)) names.emplace_back(path);
   }
   return names;
+}
+
+DWORD ChildProcess::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_) GetExitCodeProcess(process_, &code);
+  return code;
 }
 
 bool ChildProcess::Close(DWORD timeoutMs) {

@@ -16,11 +16,16 @@ struct MemoryFigures {
   std::uint64_t workingSet = 0;      // bytes resident now
 };
 
+// Where a program's standard output and error go: the benchmark's own, or nowhere, as for a
+// program started by a scheduler (a quiet run would otherwise write to the benchmark's console).
+enum class ChildOutput { Inherited, Nowhere };
+
 class ChildProcess {
  public:
   // Starts the program in the given current directory, with the arguments (already quoted)
   // after its name. The start-up clock starts just before CreateProcessW.
-  ChildProcess(const std::wstring& program, const std::wstring& currentDirectory, const std::wstring& arguments = {});
+  ChildProcess(const std::wstring& program, const std::wstring& currentDirectory, const std::wstring& arguments = {},
+               ChildOutput output = ChildOutput::Inherited);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -46,6 +51,9 @@ class ChildProcess {
   std::size_t Handles() const;
   // Full paths of the modules loaded in the program, in load order.
   std::vector<std::wstring> Modules() const;
+
+  // Its exit code once it has ended (STILL_ACTIVE before).
+  DWORD ExitCode() const;
 
   // Asks the window to close and waits; kills the program when it does not end in time.
   // True when it ended by itself.

@@ -1,6 +1,8 @@
 // A file given on the command line: the time from the product's start until the conversion of
 // that file starts, beside the start-up of the product without arguments and of a bare Win32
-// window, all three started in turn in the same directory in the same run.
+// window; and the same file given to a quiet run (`vexilate.exe /quiet FILE`) against the
+// window's start with it (target: ratio at most 1.00, the quiet run makes no window). All four
+// are started in turn in the same directory in the same run.
 //
 //   command_line_bench [rounds] [--verbose]     (default 15 rounds each, after one warm-up each)
 //
@@ -59,12 +61,16 @@ class FileStart {
 
   const bench::ConversionLayout& layout() const { return layout_; }
 
-  void Measure(Figures& figures, bool record) {
+  // A quiet run ends by itself once the file is converted; the window stays.
+  void Measure(Figures& figures, bool record, bool quiet) {
     DeleteFileW(records_.c_str());
     ResetEvent(gate_);
-    bench::ChildProcess product(layout_.Product(), layout_.ProductDirectory(), L"\"" + document_ + L"\"");
+    bench::ChildProcess product(layout_.Product(), layout_.ProductDirectory(),
+                                (quiet ? L"/quiet \"" : L"\"") + document_ + L"\"",
+                                quiet ? bench::ChildOutput::Nowhere : bench::ChildOutput::Inherited);
+    const char* label = quiet ? "vexilate.exe /quiet with a file" : "vexilate.exe with a file";
     if (!product.started()) {
-      return Fail(figures, "cannot be started (error " + std::to_string(product.startError()) + ")");
+      return Fail(figures, label, "cannot be started (error " + std::to_string(product.startError()) + ")");
     }
     double recordMs = -1;
     for (;;) {
@@ -72,7 +78,7 @@ class FileStart {
         recordMs = product.MillisecondsSinceStart();
         break;
       }
-      if (product.MillisecondsSinceStart() > kStartTimeoutMs) return Fail(figures, "started no processor");
+      if (product.MillisecondsSinceStart() > kStartTimeoutMs) return Fail(figures, label, "started no processor");
       Sleep(1);
     }
     const driver::LaunchRecord launch = driver::WaitForLaunchRecords(records_, 1).front();
@@ -84,19 +90,20 @@ class FileStart {
       WaitForSingleObject(processor, kCloseTimeoutMs);
       CloseHandle(processor);
     }
-    if (!known) return Fail(figures, "started a processor whose creation time cannot be read");
+    if (!known) return Fail(figures, label, "started a processor whose creation time cannot be read");
     if (record) {
       figures.milliseconds.push_back(product.MillisecondsUntil(created));
       figures.recordMilliseconds.push_back(recordMs);
     }
-    // The conversion has succeeded and told nothing; the window is there to be closed.
-    product.WaitUntilShown(kStartTimeoutMs);
-    if (!product.Close(kCloseTimeoutMs)) std::printf("  vexilate.exe with a file did not close by itself; ended\n");
+    // The conversion has succeeded and told nothing; a window is there to be closed.
+    if (!quiet) product.WaitUntilShown(kStartTimeoutMs);
+    if (!product.Close(kCloseTimeoutMs)) std::printf("  %s did not close by itself; ended\n", label);
+    if (quiet && product.ExitCode() != 0) Fail(figures, label, "ended with " + std::to_string(product.ExitCode()));
   }
 
  private:
-  void Fail(Figures& figures, const std::string& what) {
-    std::printf("  vexilate.exe with a file %s\n", what.c_str());
+  void Fail(Figures& figures, const char* label, const std::string& what) {
+    std::printf("  %s %s\n", label, what.c_str());
     ++figures.failures;
   }
 
@@ -142,22 +149,24 @@ int main(int argc, char** argv) {
   try {
     FileStart fileStart;
     const std::wstring directory = fileStart.layout().ProductDirectory();
-    Figures withFile, plain, bare;
+    Figures withFile, plain, bare, quiet;
     const auto measure = [&](int which, bool record) {
-      if (which == 0) fileStart.Measure(withFile, record);
+      if (which == 0) fileStart.Measure(withFile, record, false);
       if (which == 1) MeasureShown(fileStart.layout().Product(), directory, plain, record);
       if (which == 2) MeasureShown(fileStart.layout().BareProgram(), directory, bare, record);
+      if (which == 3) fileStart.Measure(quiet, record, true);
     };
-    for (int which = 0; which < 3; ++which) measure(which, false);
+    for (int which = 0; which < 4; ++which) measure(which, false);
     for (int round = 0; round < rounds; ++round) {
-      // Each goes first, second and third in turn, so that none always follows the same exit.
-      for (int step = 0; step < 3; ++step) measure((round + step) % 3, true);
+      // Each goes first, second, third and fourth in turn, so that none always follows the same exit.
+      for (int step = 0; step < 4; ++step) measure((round + step) % 4, true);
       if (verbose) {
         const auto last = [](const Figures& f) {
           return f.milliseconds.empty() ? std::string("-") : bench::Fixed(f.milliseconds.back(), 1);
         };
-        std::printf("round %d: with a file %s ms, vexilate.exe %s ms, bare_window.exe %s ms\n", round + 1,
-                    last(withFile).c_str(), last(plain).c_str(), last(bare).c_str());
+        std::printf(
+            "round %d: with a file %s ms, vexilate.exe %s ms, bare_window.exe %s ms, /quiet with a file %s ms\n",
+            round + 1, last(withFile).c_str(), last(plain).c_str(), last(bare).c_str(), last(quiet).c_str());
       }
     }
 
@@ -175,7 +184,12 @@ int main(int argc, char** argv) {
                 bench::RatioText(bench::Best(withFile.milliseconds), bench::Best(bare.milliseconds)).c_str());
     std::printf("  beyond vexilate.exe's start-up: median %s ms\n",
                 bench::Fixed(bench::Median(withFile.milliseconds) - bench::Median(plain.milliseconds), 1).c_str());
-    return withFile.failures + plain.failures + bare.failures == 0 ? 0 : 1;
+    std::printf("  vexilate.exe /quiet FILE: processor created: %s (its record written: median %s ms)\n",
+                Summary(quiet.milliseconds).c_str(), bench::Fixed(bench::Median(quiet.recordMilliseconds), 1).c_str());
+    std::printf("  ratio vexilate.exe /quiet FILE / vexilate.exe FILE, until the processor is created: %s (best %s)\n",
+                bench::RatioText(bench::Median(quiet.milliseconds), bench::Median(withFile.milliseconds)).c_str(),
+                bench::RatioText(bench::Best(quiet.milliseconds), bench::Best(withFile.milliseconds)).c_str());
+    return withFile.failures + plain.failures + bare.failures + quiet.failures == 0 ? 0 : 1;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "command_line_bench: %s\n", error.what());
     return 1;
