@@ -2,7 +2,7 @@
 // at any moment, a line per file on its output, every file journaled, and an exit code.
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <algorithm>
 
 #include "convert/rules/journal_line.h"
 #include "tests/e2e/conversion_fixture.h"
@@ -16,15 +16,23 @@ const std::wstring kGood2 = DocumentName(L"000002", L"00002", L"00000");
 const std::wstring kFailing = DocumentName(L"000004", L"00004", L"00000");
 
 std::vector<std::wstring>* g_shown = nullptr;
+std::wstring g_root;  // the test's own directory, which holds the program and the processor
 
 // Wine tells another process's windows as they are made, not as they are shown: any top-level
-// window made counts (one already gone too), whether or not it was to be seen.
+// window made by a program of the test counts (one already gone too), whether or not it was to
+// be seen. Wine's own desktop process, which a run may start, does not.
 void CALLBACK NoteShown(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   if (object != OBJID_WINDOW || owner == GetCurrentProcessId()) return;
   if (IsWindow(window) && GetAncestor(window, GA_PARENT) != GetDesktopWindow()) return;
-  wchar_t name[256] = L"(gone)";
+  wchar_t image[MAX_PATH] = L"", name[256] = L"(gone)";
+  DWORD size = MAX_PATH;
+  if (const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner)) {
+    QueryFullProcessImageNameW(process, 0, image, &size);
+    CloseHandle(process);
+  }
+  if (image[0] != L'\0' && !std::wstring(image).starts_with(g_root)) return;
   GetClassNameW(window, name, 256);
   g_shown->push_back(name);
 }
@@ -42,12 +50,13 @@ class QuietRun : public ConversionTest {
                                 const std::wstring& from = {}) {
     std::vector<std::wstring> shown;
     g_shown = &shown;
+    g_root = Path(L"");
     const HWINEVENTHOOK hook =
         SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr, NoteShown, 0, 0, WINEVENT_OUTOFCONTEXT);
     std::vector<QuietOutcome> outcomes(copies);
     std::vector<driver::Process> runs;
-    std::vector<std::thread> readers;
-    for (QuietOutcome& outcome : outcomes) {
+    std::vector<HANDLE> pipes;
+    for (std::size_t copy = 0; copy < copies; ++copy) {
       SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
       HANDLE read = nullptr, write = nullptr;
       CreatePipe(&read, &write, &inherit, 0);
@@ -55,24 +64,31 @@ class QuietRun : public ConversionTest {
       runs.push_back(driver::Process::Launch(AppDirectory() + L"\\vexilate.exe", arguments,
                                              from.empty() ? WorkDirectory() : from, {}, write));
       CloseHandle(write);
-      readers.emplace_back([read, &outcome] {
-        char buffer[4096];
-        for (DWORD got = 0; ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0;) {
-          outcome.output.append(buffer, got);
-        }
-        CloseHandle(read);
-      });
+      pipes.push_back(read);
     }
+    // Read as it comes, and what is left once each has ended: under Wine a process it started
+    // (the desktop's) may keep the pipe open beyond it.
+    const auto drain = [&] {
+      for (std::size_t copy = 0; copy < copies; ++copy) {
+        char buffer[4096];
+        for (DWORD got = 0; PeekNamedPipe(pipes[copy], nullptr, 0, nullptr, &got, nullptr) && got > 0;) {
+          if (!ReadFile(pipes[copy], buffer, std::min<DWORD>(got, sizeof buffer), &got, nullptr)) break;
+          outcomes[copy].output.append(buffer, got);
+        }
+      }
+    };
     for (std::size_t copy = 0; copy < copies; ++copy) {
       const HANDLE process = runs[copy].Handle();
       const ULONGLONG until = GetTickCount64() + 60'000;
       while (MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
              GetTickCount64() < until) {
         for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
+        drain();
       }
       outcomes[copy].exitCode = runs[copy].WaitForExit(driver::Timeout{1});
     }
-    for (std::thread& reader : readers) reader.join();
+    drain();
+    for (const HANDLE pipe : pipes) CloseHandle(pipe);
     UnhookWinEvent(hook);
     EXPECT_TRUE(shown.empty()) << "a window of class " << Utf8(shown.front()) << " was shown";
     return outcomes;
