@@ -21,16 +21,18 @@ std::wstring g_root;  // the test's own directory, which holds the program and t
 // Wine tells another process's windows as they are made, not as they are shown: any top-level
 // window made by a program of the test counts (one already gone too), whether or not it was to
 // be seen. Wine's own desktop process, which a run may start, does not.
-void CALLBACK NoteShown(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (object != OBJID_WINDOW || owner == GetCurrentProcessId()) return;
-  if (IsWindow(window) && GetAncestor(window, GA_PARENT) != GetDesktopWindow()) return;
+void CALLBACK NoteShown(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD thread, DWORD) {
+  if (object != OBJID_WINDOW || (IsWindow(window) && GetAncestor(window, GA_PARENT) != GetDesktopWindow())) return;
   wchar_t image[MAX_PATH] = L"", name[256] = L"(gone)";
   DWORD size = MAX_PATH;
-  if (const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner)) {
-    QueryFullProcessImageNameW(process, 0, image, &size);
-    CloseHandle(process);
+  if (const HANDLE maker = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, thread)) {
+    const DWORD owner = GetProcessIdOfThread(maker);
+    CloseHandle(maker);
+    if (owner == GetCurrentProcessId()) return;
+    if (const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner)) {
+      QueryFullProcessImageNameW(process, 0, image, &size);
+      CloseHandle(process);
+    }
   }
   if (image[0] != L'\0' && !std::wstring(image).starts_with(g_root)) return;
   GetClassNameW(window, name, 256);
@@ -39,7 +41,7 @@ void CALLBACK NoteShown(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DW
 
 struct QuietOutcome {
   DWORD exitCode = 0;
-  std::string output;  // as the redirected output received it
+  std::string output;
 };
 
 class QuietRun : public ConversionTest {
@@ -60,35 +62,28 @@ class QuietRun : public ConversionTest {
       SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
       HANDLE read = nullptr, write = nullptr;
       CreatePipe(&read, &write, &inherit, 0);
-      SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
       runs.push_back(driver::Process::Launch(AppDirectory() + L"\\vexilate.exe", arguments,
                                              from.empty() ? WorkDirectory() : from, {}, write));
       CloseHandle(write);
       pipes.push_back(read);
     }
-    // Read as it comes, and what is left once each has ended: under Wine a process it started
-    // (the desktop's) may keep the pipe open beyond it.
-    const auto drain = [&] {
-      for (std::size_t copy = 0; copy < copies; ++copy) {
-        char buffer[4096];
-        for (DWORD got = 0; PeekNamedPipe(pipes[copy], nullptr, 0, nullptr, &got, nullptr) && got > 0;) {
-          if (!ReadFile(pipes[copy], buffer, std::min<DWORD>(got, sizeof buffer), &got, nullptr)) break;
-          outcomes[copy].output.append(buffer, got);
-        }
-      }
-    };
     for (std::size_t copy = 0; copy < copies; ++copy) {
       const HANDLE process = runs[copy].Handle();
       const ULONGLONG until = GetTickCount64() + 60'000;
       while (MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
              GetTickCount64() < until) {
         for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
-        drain();
       }
       outcomes[copy].exitCode = runs[copy].WaitForExit(driver::Timeout{1});
+      // What it wrote, the pipe holding it all (a few lines); under Wine the desktop's process a
+      // run starts may keep the pipe open beyond it, so the pipe's end is not waited for.
+      char buffer[4096];
+      for (DWORD got = 0; PeekNamedPipe(pipes[copy], nullptr, 0, nullptr, &got, nullptr) && got > 0;) {
+        if (!ReadFile(pipes[copy], buffer, std::min<DWORD>(got, sizeof buffer), &got, nullptr)) break;
+        outcomes[copy].output.append(buffer, got);
+      }
+      CloseHandle(pipes[copy]);
     }
-    drain();
-    for (const HANDLE pipe : pipes) CloseHandle(pipe);
     UnhookWinEvent(hook);
     EXPECT_TRUE(shown.empty()) << "a window of class " << Utf8(shown.front()) << " was shown";
     return outcomes;
