@@ -11,6 +11,7 @@
 #include "convert/hidden_conversion.h"
 #include "convert/rules/batch_report.h"
 #include "convert/rules/conversion_messages.h"
+#include "convert/rules/journal_results.h"
 #include "convert/worker_ahead.h"
 #include "runtime/dialogs/progress_window.h"
 #include "runtime/dialogs/report_window.h"
@@ -32,27 +33,12 @@ struct Batch : BatchWork {
 
 Batch* g_batch = nullptr;
 
-rt::RowStatus StatusOf(FileResult result) {
-  switch (result) {
-    case FileResult::Converted:
-      return rt::RowStatus::Converted;
-    case FileResult::Refused:
-      return rt::RowStatus::Refused;
-    case FileResult::Failed:
-      return rt::RowStatus::Failed;
-    case FileResult::NotConverted:
-    case FileResult::Stopped:
-      break;
-  }
-  return rt::RowStatus::NotConverted;
-}
-
 void Report(const Batch& batch) {
   rt::ReportContent content;
   content.summary = SummaryLine(CountResults(batch.reports));
   for (const FileReport& file : batch.reports) {
     content.rows.push_back({file.inputName, file.outputName, ResultWords(file)});
-    content.statuses.push_back(StatusOf(file.result));
+    content.statuses.push_back(StatusOf(JournalResultOf(file.result)));
     content.details.push_back(DetailsText(file, kCaptureLimit));
   }
   content.table = ReportTable(batch.reports);

@@ -5,6 +5,7 @@
 
 #include "convert/journal_file.h"
 #include "convert/rules/conversion_messages.h"
+#include "convert/rules/journal_results.h"
 #include "convert/rules/journal_view.h"
 #include "runtime/dialogs/list_window.h"
 #include "runtime/process/program_launch.h"
@@ -22,23 +23,6 @@ constexpr rt::ReportColumn kColumns[] = {{kJournalColumnTime, 100},
                                          {kJournalColumnReason, 180}};
 constexpr rt::ListWindowDefinition kJournalWindow{
     kJournalTitle, u"VEXILATE_ICO", kJournalFailedOnly, kJournalOpenFolder, kCopy, kClose, kColumns};
-
-rt::RowStatus StatusOf(JournalResult result) {
-  switch (result) {
-    case JournalResult::Converted:
-      return rt::RowStatus::Converted;
-    case JournalResult::Failed:
-      return rt::RowStatus::Failed;
-    case JournalResult::Refused:
-      return rt::RowStatus::Refused;
-    case JournalResult::Launched:
-      return rt::RowStatus::Running;
-    case JournalResult::Stopped:
-    case JournalResult::NotConverted:
-      break;
-  }
-  return rt::RowStatus::NotConverted;
-}
 
 // The journal file read once, then only what is appended to it; a journal that is not there yet
 // is an empty one, and one held by another program is read once it lets go.

@@ -44,4 +44,21 @@ rt::Text OneLine(rt::TextView message) {
   return line;
 }
 
+rt::RowStatus StatusOf(JournalResult result) {
+  switch (result) {
+    case JournalResult::Converted:
+      return rt::RowStatus::Converted;
+    case JournalResult::Failed:
+      return rt::RowStatus::Failed;
+    case JournalResult::Refused:
+      return rt::RowStatus::Refused;
+    case JournalResult::Launched:
+      return rt::RowStatus::Running;
+    case JournalResult::Stopped:
+    case JournalResult::NotConverted:
+      break;
+  }
+  return rt::RowStatus::NotConverted;
+}
+
 }  // namespace convert

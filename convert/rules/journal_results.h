@@ -4,6 +4,7 @@
 
 #include "convert/rules/batch_report.h"
 #include "convert/rules/journal_line.h"
+#include "runtime/dialogs/row_status.h"
 
 namespace convert {
 
@@ -11,6 +12,9 @@ namespace convert {
 JournalMethod JournalMethodFor(rt::TextView processor);
 
 JournalResult JournalResultOf(FileResult result);
+
+// The small icon of a row with this result, in the journal's window and a batch's report.
+rt::RowStatus StatusOf(JournalResult result);
 
 // The reason as the report's row shows it, without the result's own word: for a failure with the
 // first line of the processor's text.
