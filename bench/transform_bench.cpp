@@ -86,7 +86,6 @@ double InWorker(const rt::Text& stylesheetPath, const rt::Text& directory, const
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
-  const rt::ComThreadScope com;
   if (mode == L"file" && argc == 5) {
     const rt::Text output = T(argv[4]);
     const rt::Text directory = output.substr(0, output.find_last_of(u'\\'));

@@ -3,8 +3,8 @@
 #include "convert/rules/conversion_messages.h"
 #include "runtime/system/output_in_place.h"
 #include "runtime/system/system_error.h"
-#include "transform/documents/module_paths.h"
-#include "transform/documents/xml_transform_reasons.h"
+#include "runtime/text/path_split.h"
+#include "transform/xslt/transform_reasons.h"
 
 namespace convert {
 

@@ -1,6 +1,6 @@
 #include "transform/temporary_output_win32.h"
 
-#include "transform/documents/module_paths.h"
+#include "runtime/text/path_split.h"
 
 namespace rt {
 

@@ -1,5 +1,5 @@
 // The built-in transformation done by a worker: this program started again, hidden, with
-// kTransformWorkerSwitch. Whatever the system XML library does then happens in that process,
+// kTransformWorkerSwitch. Whatever the XSLT library does then happens in that process,
 // so a transformation can be stopped at any moment as the processor can (its process ended),
 // and leaves nothing behind: its written file goes with it.
 #pragma once
@@ -19,7 +19,7 @@ class TransformWorker {
   // A worker started from `program` (this program's executable), stopped by `stop`; one
   // started ahead (StartTransformWorker) is taken over.
   TransformWorker(const StopSignal& stop, Text program, WorkerProcess startedAhead = {});
-  ~TransformWorker();  // the worker ends, and its private copies of the modules go
+  ~TransformWorker();  // the worker ends
   TransformWorker(const TransformWorker&) = delete;
   TransformWorker& operator=(const TransformWorker&) = delete;
 

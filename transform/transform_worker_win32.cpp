@@ -1,13 +1,11 @@
 #include <optional>
 #include <vector>
 
-#include "runtime/com/com_thread_scope.h"
 #include "runtime/system/system_error.h"
+#include "runtime/system/win32_api.h"
 #include "runtime/text/message_frames.h"
-#include "transform/documents/xml_transform_reasons.h"
-#include "transform/stylesheet_modules_win32.h"
 #include "transform/transform_worker.h"
-#include "transform/xml_document_win32.h"
+#include "transform/xslt/transform_reasons.h"
 
 namespace rt {
 namespace {
@@ -25,12 +23,7 @@ TransformWorker::TransformWorker(const StopSignal& stop, Text program, WorkerPro
 
 TransformWorker::~TransformWorker() { Ended(); }
 
-// An ended worker's copies of the modules are its own, so they go with it.
-void TransformWorker::Ended() {
-  const std::uint32_t id = worker_.Id();
-  worker_.End();
-  if (id != 0) RemoveModuleCopiesOf(id);
-}
+void TransformWorker::Ended() { worker_.End(); }
 
 TransformOutcome TransformWorker::Compile(TextView stylesheetPath) {
   stylesheetPath_ = Text(stylesheetPath);
@@ -115,11 +108,6 @@ int ServeTransformations() {
   // A fault in the library ends this process without a dialog; the program tells the user.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   const HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE);
-  const ComThreadScope com(ComThreadScope::Apartment::kMulti);
-  // The library loaded before the first request: a worker started ahead does it while the user
-  // still chooses files.
-  Text unused;
-  NewDocument(msxml::kDomDocument60, unused);
   std::optional<CompiledStylesheet> stylesheet;
   std::string received;
   std::vector<Text> request;

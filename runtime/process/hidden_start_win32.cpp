@@ -7,11 +7,15 @@ namespace {
 // against the unforeseen.
 constexpr DWORD kEndWait = 5000;
 
-OwnedHandle KillingJob() {
+OwnedHandle KillingJob(std::size_t memoryLimit) {
   OwnedHandle job(CreateJobObjectW(nullptr, nullptr));
   if (!job) return job;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (memoryLimit != 0) {
+    limits.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_PROCESS_MEMORY;
+    limits.ProcessMemoryLimit = memoryLimit;
+  }
   if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) job.Reset();
   return job;
 }
@@ -19,9 +23,9 @@ OwnedHandle KillingJob() {
 }  // namespace
 
 HiddenStart StartHidden(TextView program, TextView parameters, TextView directory, HANDLE input, HANDLE output,
-                        HANDLE error) {
+                        HANDLE error, std::size_t memoryLimit) {
   HiddenStart started;
-  started.job = KillingJob();
+  started.job = KillingJob(memoryLimit);
   if (!started.job) {
     started.error = GetLastError();
     return started;

@@ -18,9 +18,10 @@ struct HiddenStart {
 };
 
 // Starts `program` (a full path) with the parameter text in `directory` (empty: the current
-// one), its standard handles those given (inheritable ones; null for none).
+// one), its standard handles those given (inheritable ones; null for none). A memory limit
+// other than 0 bounds what each process of the job may commit.
 HiddenStart StartHidden(TextView program, TextView parameters, TextView directory, HANDLE input, HANDLE output,
-                        HANDLE error);
+                        HANDLE error, std::size_t memoryLimit = 0);
 
 // Ends the job, or the program alone when it is not in one, and waits a moment for its end.
 void EndHidden(const HiddenStart& started, UINT exitCode);

@@ -6,6 +6,9 @@
 namespace rt {
 namespace {
 
+// A hostile file that would take all the machine's memory fails the worker instead; a real
+// conversion, of any input a 32-bit process can hold, stays well below it.
+constexpr std::size_t kWorkerMemoryLimit = std::size_t{1536} << 20;
 constexpr UINT kStoppedExitCode = 0xC000013A;
 // Room for more than one read, which is all that comes between two takes.
 constexpr std::size_t kReceiveRoom = 1024 * 1024;
@@ -43,8 +46,8 @@ bool WorkerProcess::Start(TextView program, TextView parameters, std::uint32_t& 
     systemError = GetLastError();
     return false;
   }
-  pipes->started =
-      StartHidden(program, parameters, {}, requestsRead.get(), pipes->answers.WriteEnd(), pipes->answers.WriteEnd());
+  pipes->started = StartHidden(program, parameters, {}, requestsRead.get(), pipes->answers.WriteEnd(),
+                               pipes->answers.WriteEnd(), kWorkerMemoryLimit);
   if (!pipes->started.process) {
     systemError = pipes->started.error;
     return false;

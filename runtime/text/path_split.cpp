@@ -49,4 +49,13 @@ PathParts SplitFullPath(TextView path) {
   return parts;
 }
 
+// The limit of a directory's path (MAX_PATH less room for an 8.3 name) is the shortest.
+constexpr std::size_t kShortPathLimit = 248;
+
+Text ExtendedLengthPath(TextView fullPath) {
+  if (fullPath.size() < kShortPathLimit || fullPath.starts_with(u"\\\\?\\")) return Text(fullPath);
+  if (fullPath.starts_with(u"\\\\")) return Concat({u"\\\\?\\UNC\\", fullPath.substr(2)});
+  return Concat({u"\\\\?\\", fullPath});
+}
+
 }  // namespace rt

@@ -26,4 +26,8 @@ struct PathParts {
 // parts are cut at 2 (drive) and 255 characters.
 PathParts SplitFullPath(TextView path);
 
+// A full path of 248 characters or more with the "\\?\" prefix that lifts the system's
+// 260-character limit; a shorter one as it is.
+Text ExtendedLengthPath(TextView fullPath);
+
 }  // namespace rt

@@ -43,5 +43,13 @@ TEST(SplitFullPath, LongPartsAreCut) {
   EXPECT_EQ(parts.extension.size(), 255u);
 }
 
+TEST(ExtendedLengthPath, OnlyForLongPaths) {
+  const Text longName(250, u'x');
+  EXPECT_EQ(ExtendedLengthPath(u"C:\\short.xml"), u"C:\\short.xml");
+  EXPECT_EQ(ExtendedLengthPath(u"C:\\" + longName), u"\\\\?\\C:\\" + longName);
+  EXPECT_EQ(ExtendedLengthPath(u"\\\\s\\h\\" + longName), u"\\\\?\\UNC\\s\\h\\" + longName);
+  EXPECT_EQ(ExtendedLengthPath(u"\\\\?\\C:\\" + longName), u"\\\\?\\C:\\" + longName);
+}
+
 }  // namespace
 }  // namespace rt

@@ -1,0 +1,267 @@
+#include "transform/xslt/file_addresses.h"
+
+#include <vector>
+
+namespace rt {
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool IsSeparator(char16_t unit, PathStyle style) {
+  return unit == u'/' || (style == PathStyle::kWindows && unit == u'\\');
+}
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Letters as Windows' file systems compare names, for the scripts offices name folders in.
+char16_t Folded(char16_t unit) {
+  if (unit >= u'a' && unit <= u'z') return static_cast<char16_t>(unit - 32);
+  if (unit >= 0x0430 && unit <= 0x044F) return static_cast<char16_t>(unit - 32);
+  if (unit >= 0x0450 && unit <= 0x045F) return static_cast<char16_t>(unit - 80);
+  if (unit >= 0x00E0 && unit <= 0x00FE && unit != 0x00F7) return static_cast<char16_t>(unit - 32);
+  return unit;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The path's parts with "." and ".." taken out; the root (drive, server and share, or "/")
+// stays as the first part.
+std::vector<Text> PartsOf(TextView path, PathStyle style) {
+  std::vector<Text> parts;
+  std::size_t at = 0;
+  Text root;
+  if (style == PathStyle::kWindows && path.size() >= 2 && IsSeparator(path[0], style) && IsSeparator(path[1], style)) {
+    // Server and share are the root of a network path.
+    std::size_t end = 2;
+    for (int part = 0; part < 2 && end <= path.size(); ++part) {
+      while (end < path.size() && !IsSeparator(path[end], style)) ++end;
+      if (part == 0) ++end;
+    }
+    root = Text(path.substr(0, std::min(end, path.size())));
+    at = end;
+  } else if (style == PathStyle::kWindows && path.size() >= 2 && path[1] == u':') {
+    root = Text(path.substr(0, 2));
+    at = 2;
+  } else {
+    root = u"/";
+  }
+  for (char16_t& unit : root) {
+    if (unit == u'/') unit = style == PathStyle::kWindows ? u'\\' : u'/';
+  }
+  parts.push_back(root);
+  while (at < path.size()) {
+    while (at < path.size() && IsSeparator(path[at], style)) ++at;
+    std::size_t end = at;
+    while (end < path.size() && !IsSeparator(path[end], style)) ++end;
+    const TextView part = path.substr(at, end - at);
+    if (part == u"..") {
+      if (parts.size() > 1) parts.pop_back();
+    } else if (!part.empty() && part != u".") {
+      parts.emplace_back(part);
+    }
+    at = end;
+  }
+  return parts;
+}
+
+bool SamePart(TextView a, TextView b, PathStyle style) {
+  if (style == PathStyle::kPosix) return a == b;
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const char16_t x = a[i] == u'/' ? u'\\' : a[i], y = b[i] == u'/' ? u'\\' : b[i];
+    if (Folded(x) != Folded(y)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string Utf8Of(TextView text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t point = text[i];
+    if (point >= 0xD800 && point <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      point = 0x10000 + ((point - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (point >= 0xD800 && point <= 0xDFFF) {
+      point = kReplacement;
+    }
+    if (point < 0x80) {
+      bytes += static_cast<char>(point);
+    } else if (point < 0x800) {
+      bytes += static_cast<char>(0xC0 | point >> 6);
+      bytes += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+      bytes += static_cast<char>(0xE0 | point >> 12);
+      bytes += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+      bytes += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+      bytes += static_cast<char>(0xF0 | point >> 18);
+      bytes += static_cast<char>(0x80 | (point >> 12 & 0x3F));
+      bytes += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+      bytes += static_cast<char>(0x80 | (point & 0x3F));
+    }
+  }
+  return bytes;
+}
+
+Text TextOfUtf8(std::string_view bytes) {
+  Text text;
+  text.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    const int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+    char32_t point = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+    bool whole = length > 0 && i + static_cast<std::size_t>(length) <= bytes.size();
+    for (int k = 1; whole && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
+      whole = (next & 0xC0) == 0x80;
+      point = point << 6 | (next & 0x3F);
+    }
+    const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : length == 4 ? 0x10000 : 0;
+    if (!whole || point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
+      text += kReplacement;
+      ++i;
+      continue;
+    }
+    i += static_cast<std::size_t>(length);
+    if (point >= 0x10000) {
+      text += static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10));
+      text += static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF));
+    } else {
+      text += static_cast<char16_t>(point);
+    }
+  }
+  return text;
+}
+
+std::string FileUrlOf(TextView fullPath, PathStyle style) {
+  std::string url = "file://";
+  std::string_view path;
+  const std::string bytes = Utf8Of(fullPath);
+  path = bytes;
+  if (style == PathStyle::kWindows && path.starts_with("\\\\")) {
+    path.remove_prefix(2);  // the server is the URL's host
+  } else if (style == PathStyle::kWindows) {
+    url += '/';
+  }
+  constexpr char kHex[] = "0123456789ABCDEF";
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (style == PathStyle::kWindows && c == '\\') {
+      url += '/';
+    } else if (byte >= 0x80 || byte <= 0x20 || c == '#' || c == '%' || c == '?' || c == '"' || c == '<' || c == '>' ||
+               c == '\\' || c == '^' || c == '`' || c == '{' || c == '|' || c == '}' || c == '[' || c == ']' ||
+               byte == 0x7F) {
+      url += '%';
+      url += kHex[byte >> 4];
+      url += kHex[byte & 0xF];
+    } else {
+      url += c;
+    }
+  }
+  return url;
+}
+
+std::optional<Text> PathOfAddress(std::string_view address, PathStyle style) {
+  const bool windows = style == PathStyle::kWindows;
+  std::string bytes;
+  constexpr std::string_view kScheme = "file:";
+  if (address.size() >= kScheme.size() &&
+      std::equal(kScheme.begin(), kScheme.end(), address.begin(), [](char a, char b) { return a == (b | 0x20); })) {
+    std::string_view rest = address.substr(kScheme.size());
+    std::string host;
+    if (rest.starts_with("//")) {
+      rest.remove_prefix(2);
+      const std::size_t slash = rest.find('/');
+      host = std::string(rest.substr(0, slash));
+      rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+      for (char& c : host) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+      if (host == "localhost") host.clear();
+    }
+    if (!rest.starts_with('/')) return std::nullopt;
+    if (rest.find_first_of("?#") != std::string_view::npos) return std::nullopt;
+    // Escapes are undone; one that would hide a NUL or a separator makes no path.
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+      if (rest[i] != '%') {
+        bytes += rest[i];
+        continue;
+      }
+      const int high = i + 2 < rest.size() ? HexValue(rest[i + 1]) : -1;
+      const int low = i + 2 < rest.size() ? HexValue(rest[i + 2]) : -1;
+      if (high < 0 || low < 0) return std::nullopt;
+      const char c = static_cast<char>(high * 16 + low);
+      if (c == '\0' || c == '/' || (windows && c == '\\')) return std::nullopt;
+      bytes += c;
+      i += 2;
+    }
+    if (!host.empty()) {
+      if (!windows) return std::nullopt;
+      bytes = "//" + host + bytes;
+    } else if (windows) {
+      // "/C:/…": the drive comes first; "/x" alone would depend on the current drive.
+      if (bytes.size() < 3 || !IsLetter(bytes[1]) || bytes[2] != ':') return std::nullopt;
+      bytes.erase(0, 1);
+      if (bytes.size() > 2 && bytes[2] != '/' && bytes[2] != '\\') return std::nullopt;
+    }
+  } else {
+    bytes = std::string(address);
+    const bool drive =
+        bytes.size() >= 3 && IsLetter(bytes[0]) && bytes[1] == ':' && (bytes[2] == '\\' || bytes[2] == '/');
+    const bool network =
+        bytes.size() > 2 && (bytes[0] == '\\' || bytes[0] == '/') && (bytes[1] == '\\' || bytes[1] == '/');
+    if (windows ? !(drive || network) : !bytes.starts_with('/')) return std::nullopt;
+  }
+  if (bytes.find('\0') != std::string::npos) return std::nullopt;
+  Text path = TextOfUtf8(bytes);
+  if (path.find(kReplacement) != Text::npos) return std::nullopt;
+  if (windows) {
+    for (char16_t& unit : path) unit = unit == u'/' ? u'\\' : unit;
+    // "\\?\" and "\\.\" name devices and the system's own namespaces, not files of a folder.
+    if (path.starts_with(u"\\\\?\\") || path.starts_with(u"\\\\.\\")) return std::nullopt;
+  }
+  return path;
+}
+
+bool IsNetworkPath(TextView path, PathStyle style) {
+  return style == PathStyle::kWindows && path.size() >= 2 && IsSeparator(path[0], style) && IsSeparator(path[1], style);
+}
+
+bool LiesInside(TextView path, TextView folder, PathStyle style) {
+  const std::vector<Text> inner = PartsOf(path, style), outer = PartsOf(folder, style);
+  if (inner.size() < outer.size()) return false;
+  for (std::size_t i = 0; i < outer.size(); ++i) {
+    if (!SamePart(inner[i], outer[i], style)) return false;
+  }
+  return true;
+}
+
+Text WithPathsForUrls(std::string_view libraryText, PathStyle style) {
+  std::string shown;
+  for (std::size_t at = 0; at < libraryText.size();) {
+    const std::size_t url = libraryText.find("file://", at);
+    if (url == std::string_view::npos) {
+      shown += libraryText.substr(at);
+      break;
+    }
+    shown += libraryText.substr(at, url - at);
+    std::size_t end = url;
+    while (end < libraryText.size() && static_cast<unsigned char>(libraryText[end]) > 0x20 && libraryText[end] != '"' &&
+           libraryText[end] != '\'')
+      ++end;
+    // A sentence may close right after the address.
+    while (end > url && (libraryText[end - 1] == '.' || libraryText[end - 1] == ',' || libraryText[end - 1] == ':'))
+      --end;
+    const std::optional<Text> path = PathOfAddress(libraryText.substr(url, end - url), style);
+    shown += path ? Utf8Of(*path) : std::string(libraryText.substr(url, end - url));
+    at = end;
+  }
+  return TextOfUtf8(shown);
+}
+
+}  // namespace rt

@@ -1,0 +1,72 @@
+// Every file the XML and XSLT libraries read goes through here, and is decided here: where it is
+// opened, by the final path of the file opened, and the same open file is then read. A read is
+// allowed when the file is a disk file in the main stylesheet's folder or below it; nothing goes
+// to the network, and nothing is written. Reads outside a guard's life are refused.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/text/text_value.h"
+
+typedef struct _xmlParserCtxt xmlParserCtxt;
+typedef struct _xmlParserInput xmlParserInput;
+
+namespace rt {
+
+struct ReadDecision {
+  enum class Verdict { kRead, kMissing, kRefused };
+  std::string address;  // as the library asked for it
+  Text path;            // the file's final path, when one was opened
+  Verdict verdict = Verdict::kRefused;
+  Text why;  // missing or refused: the system's reason, or the rule's
+  // Where a transformation asked for it: the instruction's module and line.
+  std::string module;
+  long line = 0;
+};
+
+class ReadGuard {
+ public:
+  // The stylesheets and their files may bring this much in all, so that many large modules do
+  // not exhaust the machine.
+  static constexpr std::uint64_t kReadLimit = 64ull << 20;
+
+  // Decides the libraries' reads while it lives, for files in `folder` (a final path, as
+  // FinalFolderPath gives it); each decision is added to `decisions`.
+  ReadGuard(Text folder, std::vector<ReadDecision>& decisions);
+  ~ReadGuard();
+  ReadGuard(const ReadGuard&) = delete;
+  ReadGuard& operator=(const ReadGuard&) = delete;
+
+  // A refusal then also stops this transformation (an xsltTransformContextPtr) at once.
+  void StopOnRefusal(void* transformContext) { transformContext_ = transformContext; }
+  // The first refusal, if any.
+  const ReadDecision* refusal() const;
+
+  // Installs the program's functions in the libraries: once per process, before any parse.
+  static void Install();
+  // An input of the document `address` for `parser`, opened by the rule, or null.
+  static xmlParserInput* OpenInput(const char* address, xmlParserCtxt* parser);
+  // The parser refuses, by name and before anything is touched, a DTD or entity declared with
+  // an address that cannot be a file of the folder (another computer, another scheme): the
+  // library would look it up before it opens it.
+  static void CheckDeclarations(xmlParserCtxt* parser);
+
+  // For the libraries' functions.
+  static ReadGuard* Current();
+  void Refuse(ReadDecision decision);
+  void Record(ReadDecision decision) { decisions_.push_back(std::move(decision)); }
+  bool Take(std::uint64_t bytes);
+  const Text& folder() const { return folder_; }
+
+ private:
+  Text folder_;
+  std::vector<ReadDecision>& decisions_;
+  std::size_t first_;  // where this guard's decisions begin
+  std::uint64_t read_ = 0;
+  void* transformContext_ = nullptr;
+  ReadGuard* outer_;
+};
+
+}  // namespace rt

@@ -1,0 +1,105 @@
+#include "transform/xslt/transform_reasons.h"
+
+#include <string>
+
+#include "runtime/text/number_text.h"
+
+namespace rt {
+namespace {
+
+// "<what>: <library text>", or just "<what>" when the library said nothing.
+Text WithDetail(Text what, TextView detail) {
+  detail = TrimmedRight(detail);
+  if (!detail.empty()) what = Concat({what, u": ", detail});
+  return what;
+}
+
+TextView DocumentNamed(ParsedDocument document) {
+  return document == ParsedDocument::kInput ? u"файле " : u"таблице стилей ";
+}
+
+}  // namespace
+
+Text InputMissingReason(TextView inputPath) { return Concat({u"Не найден файл ", inputPath}); }
+
+Text StylesheetMissingReason(TextView stylesheetPath) {
+  return Concat({u"Не найдена таблица стилей ", stylesheetPath});
+}
+
+Text NotAFileReason(TextView path) { return Concat({u"Файл ", path, u" не файл на диске"}); }
+
+Text UnreadableReason(TextView path, TextView systemText) {
+  return WithDetail(Concat({u"Не удалось прочитать файл ", path}), systemText);
+}
+
+Text ParseErrorReason(ParsedDocument document, TextView path, LONG line, LONG column, TextView libraryText) {
+  Text where = Concat({u"Ошибка в ", DocumentNamed(document), path});
+  if (line > 0) where = Concat({where, u", строка ", DecimalText(line), u", позиция ", DecimalText(column)});
+  return WithDetail(where, libraryText);
+}
+
+Text DtdRefusedReason(ParsedDocument document, TextView path) {
+  return Concat({u"В ", DocumentNamed(document), path, u" есть объявление DTD, а DTD отключены"});
+}
+
+Text ScriptsRefusedReason(std::span<const ScriptPlace> places) {
+  Text reason;
+  for (const ScriptPlace& place : places) {
+    reason = Concat({reason, reason.empty() ? u"" : u"; ", u"Таблица стилей ", place.module,
+                     u" использует сценарии, а они отключены (строка ", DecimalText(place.line), u")"});
+  }
+  return reason;
+}
+
+Text ReadRefusedReason(TextView address, TextView why, TextView module, LONG line, TextView libraryText) {
+  const Text who = module.empty() ? Text(u"Таблица стилей")
+                                  : Concat({u"Таблица стилей ", module, u" (строка ", DecimalText(line), u")"});
+  const Text what = address.empty() ? Concat({who, u" не прочитана: ", why})
+                                    : Concat({who, u" обращается к ", address, u", а это запрещено: ", why});
+  return WithDetail(what, libraryText);
+}
+
+Text NotALocalFileWhy() { return u"это не файл на этом компьютере"; }
+
+Text NetworkPathWhy() { return u"это файл на другом компьютере"; }
+
+Text NotADiskFileWhy() { return u"это не файл на диске (устройство, канал или папка)"; }
+
+Text OutsideFolderWhy(TextView folder) { return Concat({u"файл лежит вне папки таблицы стилей ", folder}); }
+
+Text WriteRefusedWhy() { return u"таблица стилей не может записывать файлы"; }
+
+Text TooMuchReadWhy(std::uint64_t bytes) {
+  return Concat(
+      {u"таблицы стилей и файлы, которые они читают, больше ", DecimalText(static_cast<LONG>(bytes >> 20)), u" МБ"});
+}
+
+Text ModuleCircleReason(TextView modulePath) {
+  return Concat({u"Таблица стилей ", modulePath, u" подключает сама себя, прямо или через другие таблицы стилей"});
+}
+
+Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText) {
+  return WithDetail(Concat({u"Ошибка в таблице стилей ", stylesheetPath}), libraryText);
+}
+
+Text OutputNotWrittenReason(TextView outputPath, TextView systemText) {
+  return WithDetail(Concat({u"Не удалось записать файл ", outputPath}), systemText);
+}
+
+Text TransformFailedReason(TextView inputPath, TextView libraryText) {
+  return WithDetail(Concat({u"Преобразование файла ", inputPath, u" не удалось"}), libraryText);
+}
+
+Text NoResultReason(TextView inputPath) {
+  return Concat({u"Преобразование файла ", inputPath, u" не дало результата"});
+}
+
+Text WorkerNotStartedReason(TextView systemText) {
+  return WithDetail(u"Не удалось запустить встроенную конвертацию", systemText);
+}
+
+Text WorkerEndedReason(TextView inputPath) {
+  return Concat({u"Преобразование файла ", inputPath, u" прервалось: встроенная конвертация аварийно завершилась"});
+}
+
+}  // namespace rt

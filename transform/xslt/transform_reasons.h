@@ -1,0 +1,50 @@
+// Why a transformation failed, as the user reads it.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "runtime/text/text_value.h"
+
+namespace rt {
+
+// The document a parse error was found in.
+enum class ParsedDocument { kInput, kStylesheet };
+
+Text InputMissingReason(TextView inputPath);
+Text StylesheetMissingReason(TextView stylesheetPath);
+Text UnreadableReason(TextView path, TextView systemText);
+Text NotAFileReason(TextView path);
+
+// "Ошибка в файле <path>, строка <line>, позиция <column>: <library text>"; without the
+// place when the library does not tell it (line 0).
+Text ParseErrorReason(ParsedDocument document, TextView path, LONG line, LONG column, TextView libraryText);
+
+Text DtdRefusedReason(ParsedDocument document, TextView path);
+// msxsl:script, each place of it: "Таблица стилей <module> использует сценарии, а они отключены
+// (строка N); …".
+struct ScriptPlace {
+  Text module;
+  LONG line = 0;
+};
+Text ScriptsRefusedReason(std::span<const ScriptPlace> places);
+// A file the stylesheet asked for and the program did not read: the address as asked, why,
+// the module and line that asked (when known) and what the library says of it.
+Text ReadRefusedReason(TextView address, TextView why, TextView module, LONG line, TextView libraryText);
+// Why, in a few words, for ReadRefusedReason.
+Text NotALocalFileWhy();
+Text NetworkPathWhy();
+Text NotADiskFileWhy();
+Text OutsideFolderWhy(TextView folder);
+Text WriteRefusedWhy();
+Text TooMuchReadWhy(std::uint64_t bytes);
+Text ModuleCircleReason(TextView modulePath);
+Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText);
+Text OutputNotWrittenReason(TextView outputPath, TextView systemText);
+Text TransformFailedReason(TextView inputPath, TextView libraryText);
+Text NoResultReason(TextView inputPath);
+// The program's own worker that transforms could not be started, or ended before it answered.
+Text WorkerNotStartedReason(TextView systemText);
+Text WorkerEndedReason(TextView inputPath);
+
+}  // namespace rt
