@@ -20,13 +20,13 @@ namespace convert {
 namespace {
 
 // The batch's files through the built-in transformation, in a worker that is stopped as the
-// processor is, with the stylesheet compiled once. The next file is always asked for before the
-// last one is put in place, so that the worker never waits for the program.
+// processor is, with the stylesheet compiled once, within the first file's time: a stylesheet
+// that never compiles is stopped as a file that never converts is. The next file is always asked
+// for before the last one is put in place, so that the worker never waits for the program.
 class BuiltInFiles {
  public:
   explicit BuiltInFiles(BatchWork& batch) : batch_(batch) {
     worker_.emplace(batch.stop, rt::ExecutablePath(), std::move(batch.workerAhead));
-    compiled_ = worker_->Compile(batch.stylesheetPath);
   }
   // The worker ends first; then what it was asked to write and nobody took goes.
   ~BuiltInFiles() {
@@ -40,6 +40,11 @@ class BuiltInFiles {
   FileReport Convert(std::size_t position) {
     const std::size_t index = batch_.toConvert[position];
     const BatchItem& item = batch_.plan[index];
+    // Not compiled yet, or stopped while compiling: compiled now, in this file's time.
+    if (!compiled_.succeeded && (compiled_.stopped || !tried_)) {
+      tried_ = true;
+      compiled_ = worker_->Compile(batch_.stylesheetPath);
+    }
     FileReport report{item.inputName, item.outputName, FileResult::Failed, compiled_.reason, {}};
     if (compiled_.stopped) report.result = FileResult::Stopped;
     if (!compiled_.succeeded) return report;
@@ -68,6 +73,7 @@ class BuiltInFiles {
   BatchWork& batch_;
   std::optional<rt::TransformWorker> worker_;
   rt::TransformOutcome compiled_;
+  bool tried_ = false;
   std::vector<rt::Text> written_;  // by position: where each file asked for is written
   std::size_t told_ = 0;           // positions whose outcome has been taken
 };

@@ -51,7 +51,7 @@ TEST(ReleasePackage, ConvertsWithoutTheProcessor) {
   EXPECT_NE(told.text.find(L"сконвертирован"), std::wstring::npos) << driver::ToUtf8(told.text);
   driver::PressMessageButton(told, 1);
   EXPECT_EQ(driver::ReadTextFile(output + L"\\00432112.345"),
-            "<?xml version=\"1.0\" encoding=\"windows-1251\"?><result>Vexilate</result>");
+            "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<result>Vexilate</result>\n");
   main.PostClose();
   EXPECT_EQ(started.WaitForExit(), 0u);
 }

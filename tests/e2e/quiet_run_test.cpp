@@ -143,17 +143,31 @@ TEST_F(QuietRun, ExitCodesLinesAndJournal) {
 
 // A processor that never ends is stopped at the time limit: its file is journaled as stopped, the
 // run ends with 1 and leaves no processor behind.
-TEST_F(QuietRun, HangingProcessorStoppedAtTheTimeLimit) {
-  CreateInputFile(InputDirectory(), kGood1);
-  WritePaths(InputDirectory(), OutputDirectory());
-  TellProcessor({{L"*", 0, driver::kForever, true, L"", L""}});
-  const QuietOutcome outcome = Run({L"/quiet", L"/timeout", L"2", L"/new"}).front();
-  EXPECT_EQ(outcome.exitCode, 1u);
-  EXPECT_NE(outcome.output.find(Utf8(L"Остановлен\t" + kGood1 + L"\t00000100.001\tне сконвертирован за 2 с")),
-            std::string::npos)
-      << outcome.output;
-  EXPECT_EQ(JournalResults(), std::vector{Stopped});
-  EXPECT_TRUE(RunningProcessors().empty());
+// Stopped at the time limit: a processor that never ends, and without it a stylesheet whose
+// compiling takes far longer (templates the library files one by one at the end of a list).
+TEST_F(QuietRun, HangingConversionStoppedAtTheTimeLimit) {
+  std::string slow = "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">";
+  for (int i = 0; i < 100000; ++i) {
+    slow += "<xsl:template match=\"x[@a=" + std::to_string(i) + "]\" priority=\"-" + std::to_string(i) + "\"/>";
+  }
+  slow += "</xsl:stylesheet>";
+  for (const bool builtIn : {false, true}) {
+    CreateInputFile(InputDirectory(), kGood1);
+    WritePaths(InputDirectory(), OutputDirectory());
+    if (builtIn) {
+      RemoveProcessorFromWorkDirectory();
+      driver::WriteTextFile(WorkDirectory() + L"\\" + kStylesheetName, slow);
+    } else {
+      TellProcessor({{L"*", 0, driver::kForever, true, L"", L""}});
+    }
+    const QuietOutcome outcome = Run({L"/quiet", L"/timeout", L"2", L"/new"}).front();
+    EXPECT_EQ(outcome.exitCode, 1u) << builtIn;
+    EXPECT_NE(outcome.output.find(Utf8(L"Остановлен\t" + kGood1 + L"\t00000100.001\tне сконвертирован за 2 с")),
+              std::string::npos)
+        << builtIn << ": " << outcome.output;
+    EXPECT_EQ(JournalResults(), std::vector(builtIn ? 2 : 1, Stopped)) << builtIn;
+    EXPECT_TRUE(RunningProcessors().empty()) << builtIn;
+  }
 }
 
 // Two runs started together for the same input directory, where the stylesheet is not (the Task
