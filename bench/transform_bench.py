@@ -1,9 +1,10 @@
 """The built-in transformation beside xsltproc on the same files and stylesheet, run by
 scripts/bench inside its Wine session: time and peak memory for 1 KB, 1 MB and 20 MB inputs,
 a batch of 200 small files with the stylesheet compiled once, and the compiling of a
-stylesheet of 40 modules.
+stylesheet of 40 modules; with an earlier build's benchmark directory, the same through it and
+the ratios.
 
-    transform_bench.py <directory with transform_bench.exe> <scratch directory>"""
+    transform_bench.py <directory with transform_bench.exe> <scratch directory> [<earlier one>]"""
 import pathlib
 import resource
 import subprocess
@@ -51,8 +52,14 @@ def windows(path: pathlib.Path) -> str:
     return "Z:" + str(path).replace("/", "\\")
 
 
+def figure(text: str, before: str) -> float:
+    """The number in the benchmark's output that stands just before the words given."""
+    return float(text.split(before)[0].split()[-1])
+
+
 def main() -> None:
     bench, scratch = pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2])
+    earlier = pathlib.Path(sys.argv[3]) if len(sys.argv) > 3 else None
     scratch.mkdir(parents=True, exist_ok=True)
     stylesheet = scratch / "simple.xsl"
     stylesheet.write_text(STYLESHEET, encoding="utf-8")
@@ -75,6 +82,12 @@ def main() -> None:
               f"xsltproc {reference_ms:.1f} ms, peak resident {reference_kib} KiB")
         print(f"  ratio built-in / xsltproc time: {built_ms / reference_ms:.2f}; built-in peak beyond a 1 KB run: "
               f"{(built_kib - idle_kib) / (size / 1024):.2f} x the input size")
+        if earlier:
+            _, then_kib, then = peak_resident(["wine", str(earlier / "transform_bench.exe"), "file", windows(source),
+                                               windows(stylesheet), windows(scratch / "out.xml")])
+            then_ms = float(then.split(" ms")[0])
+            print(f"  earlier build {then_ms:.1f} ms, peak resident {then_kib} KiB; this / earlier: time "
+                  f"{built_ms / then_ms:.2f}, peak {built_kib / then_kib:.2f}")
     small = []
     for n in range(200):
         path = scratch / f"small-{n}.xml"
@@ -82,8 +95,16 @@ def main() -> None:
         small.append(windows(path))
     batch = scratch / "batch"
     batch.mkdir(exist_ok=True)
-    print(subprocess.run(["wine", str(bench / "transform_bench.exe"), "batch", windows(stylesheet), windows(batch)]
-                         + small, check=True, capture_output=True, text=True).stdout.strip())
+    def batch_run(where: pathlib.Path, sheet: pathlib.Path, inputs: list) -> str:
+        return subprocess.run(["wine", str(where / "transform_bench.exe"), "batch", windows(sheet), windows(batch)]
+                              + inputs, check=True, capture_output=True, text=True).stdout.strip()
+
+    now = batch_run(bench, stylesheet, small)
+    print(now)
+    if earlier:
+        then = batch_run(earlier, stylesheet, small)
+        print(f"  earlier build: {then}\n  this / earlier, in the worker: "
+              f"{figure(now, 'ms in all') / figure(then, 'ms in all'):.2f}")
     # A stylesheet of 40 modules, as large drivers are, each with its templates; compiled once
     # for one small file.
     parts = scratch / "parts"
@@ -99,9 +120,12 @@ def main() -> None:
         includes += '<xsl:include href="parts/m%d.xsl"/>' % n
     large = scratch / "large.xsl"
     large.write_text(STYLESHEET.replace('<xsl:output', includes + '<xsl:output'), encoding="utf-8")
-    print(f"{MODULES} modules: " + subprocess.run(
-        ["wine", str(bench / "transform_bench.exe"), "batch", windows(large), windows(batch), small[0]],
-        check=True, capture_output=True, text=True).stdout.strip())
+    now = batch_run(bench, large, small[:1])
+    print(f"{MODULES} modules: {now}")
+    if earlier:
+        then = batch_run(earlier, large, small[:1])
+        print(f"  earlier build: {then}\n  this / earlier, compiling in process: "
+              f"{figure(now, 'ms); the worker') / figure(then, 'ms); the worker'):.2f}")
 
 
 if __name__ == "__main__":

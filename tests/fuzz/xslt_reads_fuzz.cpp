@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 
+#include "runtime/text/utf8_text.h"
 #include "transform/xslt/file_addresses.h"
 #include "transform/xslt/xslt_stylesheet.h"
 

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "runtime/text/utf8_text.h"
 #include "transform/xslt/file_addresses.h"
 
 namespace rt {

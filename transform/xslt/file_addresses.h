@@ -18,10 +18,6 @@ inline constexpr PathStyle kHostPathStyle = PathStyle::kWindows;
 inline constexpr PathStyle kHostPathStyle = PathStyle::kPosix;
 #endif
 
-std::string Utf8Of(TextView text);
-// Bytes that are not UTF-8 come out as U+FFFD.
-Text TextOfUtf8(std::string_view bytes);
-
 // "file:///C:/a%20b/c.xsl" for "C:\a b\c.xsl", "file:///tmp/c.xsl" for "/tmp/c.xsl": marks that
 // mean something in a URL ("#", "%", "?", blanks) and all but ASCII escaped.
 std::string FileUrlOf(TextView fullPath, PathStyle style);

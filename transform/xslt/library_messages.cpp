@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "runtime/text/utf8_text.h"
 #include "transform/xslt/file_addresses.h"
 
 namespace rt {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "runtime/text/utf8_text.h"
 #include "transform/xslt/file_addresses.h"
 #include "transform/xslt/read_only_file.h"
 #include "transform/xslt/transform_reasons.h"

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/text/utf8_text.h"
 #include "transform/xslt/file_addresses.h"
 #include "transform/xslt/read_only_file.h"
 

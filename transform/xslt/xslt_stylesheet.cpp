@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 
+#include "runtime/text/utf8_text.h"
 #include "transform/xslt/code_pages.h"
 #include "transform/xslt/document_function.h"
 #include "transform/xslt/file_addresses.h"
