@@ -29,9 +29,12 @@ else()
 endif()
 
 # Natively the system's iconv converts the code pages; on Windows the program registers Windows'
-# own conversions with the library.
+# own conversions with the library. Built as static libraries their functions are not exported
+# from the program, and what it does not call is left out of it.
 if(WIN32)
   set(xml_iconv OFF)
+  list(APPEND xml_common_args
+       "-DCMAKE_C_FLAGS=-DLIBXML_STATIC -DLIBXSLT_STATIC -DLIBEXSLT_STATIC -ffunction-sections -fdata-sections")
 else()
   set(xml_iconv ON)
 endif()
@@ -83,6 +86,7 @@ target_link_libraries(vexilate_xml_libraries INTERFACE "${xml_prefix}/lib/libexs
 if(WIN32)
   target_compile_definitions(vexilate_xml_libraries INTERFACE LIBXML_STATIC LIBXSLT_STATIC LIBEXSLT_STATIC)
   target_link_libraries(vexilate_xml_libraries INTERFACE ws2_32 bcrypt)
+  target_link_options(vexilate_xml_libraries INTERFACE -Wl,--gc-sections)
 else()
   target_link_libraries(vexilate_xml_libraries INTERFACE m)
 endif()
