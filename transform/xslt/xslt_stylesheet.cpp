@@ -195,6 +195,7 @@ std::unique_ptr<XsltStylesheet> XsltStylesheet::Compile(TextView path, Text& rea
                          decided.front().verdict == ReadDecision::Verdict::kMissing;
     reason = missing ? StylesheetMissingReason(path) : StylesheetRejectedReason(path, messages.Said());
   } else {
+    stylesheet->compilationReads_ = stylesheet->reads_.size();
     return stylesheet;
   }
   return nullptr;
@@ -202,6 +203,8 @@ std::unique_ptr<XsltStylesheet> XsltStylesheet::Compile(TextView path, Text& rea
 
 TransformOutcome XsltStylesheet::Transform(TextView inputPath, const Writer& write) const {
   LibraryMessages messages;
+  // Each file's reads replace the last file's: a worker keeps a stylesheet for thousands.
+  reads_.resize(compilationReads_);
   ReadGuard guard(folder_, reads_);
   ReadOnlyFile file(inputPath);
   if (file.kind() == ReadOnlyFile::Kind::kNotOpened)

@@ -38,7 +38,7 @@ class XsltStylesheet {
   // outcome is a failure with no reason: the writer knows why.
   TransformOutcome Transform(TextView inputPath, const Writer& write) const;
 
-  // Every read decided so far, the compilation's first.
+  // The reads decided for the compilation, then those of the latest transformation.
   const std::vector<ReadDecision>& reads() const { return reads_; }
 
  private:
@@ -47,6 +47,7 @@ class XsltStylesheet {
   xsltStylesheet* compiled_ = nullptr;
   Text path_, folder_;
   mutable std::vector<ReadDecision> reads_;
+  std::size_t compilationReads_ = 0;
 };
 
 }  // namespace rt
