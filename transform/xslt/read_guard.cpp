@@ -51,6 +51,11 @@ xmlParserInputBufferPtr OpenBuffer(const char* address, xmlCharEncoding encoding
   ReadGuard* guard = ReadGuard::Current();
   ReadDecision decision = Asked(address);
   if (guard == nullptr) return nullptr;
+  if (guard->folder().empty()) {
+    decision.why = NothingElseWhy();
+    guard->Refuse(std::move(decision));
+    return nullptr;
+  }
   const std::optional<Text> path = PathOfAddress(decision.address, kHostPathStyle);
   if (!path) {
     decision.why = NotALocalFileWhy();

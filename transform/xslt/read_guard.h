@@ -33,7 +33,7 @@ class ReadGuard {
   static constexpr std::uint64_t kReadLimit = 64ull << 20;
 
   // Decides the libraries' reads while it lives, for files in `folder` (a final path, as
-  // FinalFolderPath gives it); each decision is added to `decisions`.
+  // FinalFolderPath gives it; empty: no file at all); each decision is added to `decisions`.
   ReadGuard(Text folder, std::vector<ReadDecision>& decisions);
   ~ReadGuard();
   ReadGuard(const ReadGuard&) = delete;

@@ -69,6 +69,8 @@ Text OutsideFolderWhy(TextView folder) { return Concat({u"файл лежит в
 
 Text WriteRefusedWhy() { return u"таблица стилей не может записывать файлы"; }
 
+Text NothingElseWhy() { return u"при проверке по схеме читается только сам файл"; }
+
 Text TooMuchReadWhy(std::uint64_t bytes) {
   return Concat(
       {u"таблицы стилей и файлы, которые они читают, больше ", DecimalText(static_cast<LONG>(bytes >> 20)), u" МБ"});
@@ -76,6 +78,12 @@ Text TooMuchReadWhy(std::uint64_t bytes) {
 
 Text ModuleCircleReason(TextView modulePath) {
   return Concat({u"Таблица стилей ", modulePath, u" подключает сама себя, прямо или через другие таблицы стилей"});
+}
+
+Text SchemaMissingReason(TextView schemaPath) { return Concat({u"Не найдена схема ", schemaPath}); }
+
+Text SchemaRejectedReason(TextView schemaPath, TextView libraryText) {
+  return WithDetail(Concat({u"Ошибка в схеме ", schemaPath}), libraryText);
 }
 
 Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText) {

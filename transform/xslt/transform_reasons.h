@@ -37,8 +37,12 @@ Text NetworkPathWhy();
 Text NotADiskFileWhy();
 Text OutsideFolderWhy(TextView folder);
 Text WriteRefusedWhy();
+Text NothingElseWhy();
 Text TooMuchReadWhy(std::uint64_t bytes);
 Text ModuleCircleReason(TextView modulePath);
+// A schema beside the stylesheet that is not there any more, or that the library does not take.
+Text SchemaMissingReason(TextView schemaPath);
+Text SchemaRejectedReason(TextView schemaPath, TextView libraryText);
 Text StylesheetRejectedReason(TextView stylesheetPath, TextView libraryText);
 Text OutputNotWrittenReason(TextView outputPath, TextView systemText);
 Text TransformFailedReason(TextView inputPath, TextView libraryText);

@@ -96,20 +96,6 @@ xmlDocPtr LoadDocument(const xmlChar* address, xmlDictPtr dictionary, int option
   return document;
 }
 
-void PrepareLibraries() {
-  static const bool prepared = [] {
-    ReadGuard::Install();
-    RegisterSystemCodePages();
-    xmlLineNumbersDefault(1);
-    exsltRegisterAll();
-    // Stylesheets written for the other processor turn fragments into node sets its way.
-    xsltRegisterExtModuleFunction(BAD_CAST "node-set", BAD_CAST kMsxslNamespace, xsltFunctionNodeSet);
-    xsltSetLoaderFunc(LoadDocument);
-    return true;
-  }();
-  (void)prepared;
-}
-
 Text FolderOf(TextView path) {
   const std::size_t slash = path.find_last_of(kHostPathStyle == PathStyle::kWindows ? u"\\/" : u"/");
   return Text(path.substr(0, slash == TextView::npos ? 0 : slash + 1));
@@ -157,12 +143,26 @@ int CloseSink(void*) { return 0; }
 
 }  // namespace
 
+void PrepareXsltLibraries() {
+  static const bool prepared = [] {
+    ReadGuard::Install();
+    RegisterSystemCodePages();
+    xmlLineNumbersDefault(1);
+    exsltRegisterAll();
+    // Stylesheets written for the other processor turn fragments into node sets its way.
+    xsltRegisterExtModuleFunction(BAD_CAST "node-set", BAD_CAST kMsxslNamespace, xsltFunctionNodeSet);
+    xsltSetLoaderFunc(LoadDocument);
+    return true;
+  }();
+  (void)prepared;
+}
+
 XsltStylesheet::~XsltStylesheet() {
   if (compiled_ != nullptr) xsltFreeStylesheet(compiled_);
 }
 
 std::unique_ptr<XsltStylesheet> XsltStylesheet::Compile(TextView path, Text& reason, std::vector<ReadDecision>* reads) {
-  PrepareLibraries();
+  PrepareXsltLibraries();
   std::unique_ptr<XsltStylesheet> stylesheet(new XsltStylesheet());
   stylesheet->path_ = Text(path);
   Text systemText;

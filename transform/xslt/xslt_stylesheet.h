@@ -20,6 +20,10 @@ struct TransformOutcome {
   Text reason;           // for the user, when it failed
 };
 
+// The libraries made ready, once per process: the program's ways to files, the code pages, the
+// extension functions.
+void PrepareXsltLibraries();
+
 class XsltStylesheet {
  public:
   // The stylesheet at `path` (a full path) compiled; null, with the reason for the user, when
