@@ -58,7 +58,8 @@ double InProcess(const rt::Text& stylesheetPath, const rt::Text& directory, cons
                  double* compiling = nullptr) {
   const Clock::time_point start = Clock::now();
   rt::Text reason;
-  const auto stylesheet = rt::CompiledStylesheet::Compile(stylesheetPath, reason);
+  bool unusableSchema = false;
+  const auto stylesheet = rt::CompiledStylesheet::Compile(stylesheetPath, reason, unusableSchema);
   if (!stylesheet) return -1;
   if (compiling) *compiling = MillisecondsSince(start);
   for (std::size_t i = 0; i < inputs.size(); ++i) {

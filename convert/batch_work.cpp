@@ -15,6 +15,7 @@
 #include "runtime/system/file_facts.h"
 #include "runtime/system/output_in_place.h"
 #include "transform/transform_worker.h"
+#include "transform/xslt/schema_check.h"
 
 namespace convert {
 namespace {
@@ -47,6 +48,7 @@ class BuiltInFiles {
     }
     FileReport report{item.inputName, item.outputName, FileResult::Failed, compiled_.reason, {}};
     if (compiled_.stopped) report.result = FileResult::Stopped;
+    batch_.unusableSchema = compiled_.mismatch == rt::TransformOutcome::Mismatch::kUnusableSchema;
     if (!compiled_.succeeded) return report;
     while (written_.size() < std::min(position + 2, batch_.toConvert.size())) {
       const std::size_t asked = batch_.toConvert[written_.size()];
@@ -64,6 +66,9 @@ class BuiltInFiles {
       if (placement.placed) report.result = FileResult::Converted;
       report.reason = placement.reason;
       return report;
+    } else if (outcome.mismatch != rt::TransformOutcome::Mismatch::kNone) {
+      TakeMismatch(outcome, written_[position], batch_.outputPaths[index], report);
+      if (report.result == FileResult::NotSchema) return report;  // kept aside
     }
     rt::RemoveFile(written_[position]);
     return report;
@@ -76,6 +81,40 @@ class BuiltInFiles {
   bool tried_ = false;
   std::vector<rt::Text> written_;  // by position: where each file asked for is written
   std::size_t told_ = 0;           // positions whose outcome has been taken
+};
+
+// The batch's files through the processor. When schemas of the formats lie beside the
+// stylesheet, a worker checks each input before the processor starts and each result before it
+// is put in place, with the schemas compiled once, within the first file's time.
+class ProcessorFiles {
+ public:
+  explicit ProcessorFiles(BatchWork& batch) : batch_(batch), hidden_{batch.program, batch.workDirectory, &batch.stop} {
+    if (rt::IsFile(rt::SchemaBeside(batch.stylesheetPath, false)) || rt::IsFile(rt::SchemaBeside(batch.stylesheetPath, true))) {
+      checker_.emplace(batch.stop, rt::ExecutablePath());
+    }
+  }
+
+  FileReport Convert(std::size_t position) {
+    const std::size_t index = batch_.toConvert[position];
+    if (!checker_) return ConvertHidden(hidden_, batch_.plan[index], batch_.outputPaths[index]);
+    if (!schemas_.succeeded && (schemas_.stopped || !tried_)) {
+      tried_ = true;
+      schemas_ = checker_->CompileSchemas(batch_.stylesheetPath);
+    }
+    if (!schemas_.succeeded) {
+      batch_.unusableSchema = schemas_.mismatch == rt::TransformOutcome::Mismatch::kUnusableSchema;
+      const FileResult result = schemas_.stopped ? FileResult::Stopped : FileResult::Failed;
+      return {batch_.plan[index].inputName, batch_.plan[index].outputName, result, schemas_.reason, {}};
+    }
+    return ConvertHidden(hidden_, batch_.plan[index], batch_.outputPaths[index], &*checker_);
+  }
+
+ private:
+  BatchWork& batch_;
+  const HiddenConversion hidden_;
+  std::optional<rt::TransformWorker> checker_;
+  rt::TransformOutcome schemas_;
+  bool tried_ = false;
 };
 
 // A row of the report as the journal keeps it; `entry` holds the input's facts.
@@ -125,10 +164,14 @@ void Work(BatchWork& batch) {
   rt::RemoveLeftTemporaries(batch.outputDirectory);
   // Without the processor the program converts itself.
   std::optional<BuiltInFiles> builtIn;
-  if (batch.program.empty()) builtIn.emplace(batch);
-  const HiddenConversion hidden{batch.program, batch.workDirectory, &batch.stop};
+  std::optional<ProcessorFiles> processor;
+  if (batch.program.empty()) {
+    builtIn.emplace(batch);
+  } else {
+    processor.emplace(batch);
+  }
   for (std::size_t position = 0; position < batch.toConvert.size(); ++position) {
-    if (batch.stop.IsSet()) break;
+    if (batch.stop.IsSet() || batch.unusableSchema) break;
     const std::size_t index = batch.toConvert[position];
     {
       std::lock_guard guard(batch.lock);
@@ -137,7 +180,7 @@ void Work(BatchWork& batch) {
     rt::PostTaskEnded(batch.window);
     JournalEntry entry = JournalEntryFor(batch.plan[index].inputPath, JournalMethodFor(batch.program));
     FileReport report = ConvertWithin(batch, [&] {
-      return builtIn ? builtIn->Convert(position) : ConvertHidden(hidden, batch.plan[index], batch.outputPaths[index]);
+      return builtIn ? builtIn->Convert(position) : processor->Convert(position);
     });
     {
       std::lock_guard guard(batch.lock);
@@ -149,6 +192,7 @@ void Work(BatchWork& batch) {
     if (batch.rowEnded) batch.rowEnded(batch.reports[index]);
   }
   builtIn.reset();
+  processor.reset();
   JournalRowsAsPlanned(batch, FileResult::NotConverted);
   {
     std::lock_guard guard(batch.lock);

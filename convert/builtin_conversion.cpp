@@ -43,6 +43,12 @@ rt::TransformOutcome Convert(const rt::Text& inputPath, const rt::Text& styleshe
     outcome.reason = placement.reason;
     return outcome;
   }
+  if (outcome.mismatch == rt::TransformOutcome::Mismatch::kSchema) {
+    FileReport kept;
+    TakeMismatch(outcome, written, outputPath, kept);
+    outcome.reason = kept.reason;
+    return outcome;
+  }
   rt::RemoveFile(written);
   return outcome;
 }

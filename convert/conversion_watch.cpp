@@ -52,8 +52,13 @@ void TakeBuiltInEnds(std::vector<rt::Text>& failures, std::vector<rt::Text>& con
       converted.push_back(ConvertedLine(ended.conversion.inputName, ended.conversion.outputPath));
       JournalEnd(std::move(ended.conversion), JournalResult::Converted, outcome.reason);
     } else {
-      failures.push_back(FailureLine(ended.conversion.inputName, outcome.reason));
-      JournalEnd(std::move(ended.conversion), JournalResult::Failed, outcome.reason);
+      // The report's words of a mismatch lead the message, as in a batch.
+      FileReport row{{}, {}, FileResult::Failed, outcome.reason, {}};
+      if (outcome.mismatch == rt::TransformOutcome::Mismatch::kFormat) row.result = FileResult::NotFormat;
+      if (outcome.mismatch == rt::TransformOutcome::Mismatch::kSchema) row.result = FileResult::NotSchema;
+      const rt::Text reason = row.result == FileResult::Failed ? outcome.reason : ResultWords(row);
+      failures.push_back(FailureLine(ended.conversion.inputName, reason));
+      JournalEnd(std::move(ended.conversion), JournalResultOf(row.result), outcome.reason);
     }
   }
 }

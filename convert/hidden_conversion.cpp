@@ -11,8 +11,29 @@
 
 namespace convert {
 
-FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, const rt::Text& outputPath) {
+namespace {
+
+// A check that did not pass: stopped, a mismatch, or a failure to check, as the report tells it.
+FileReport& Unchecked(const rt::TransformOutcome& check, const rt::Text& written, const rt::Text& outputPath,
+                      FileReport& report) {
+  if (check.stopped) {
+    report.result = FileResult::Stopped;
+  } else {
+    TakeMismatch(check, written, outputPath, report);
+  }
+  return report;
+}
+
+}  // namespace
+
+FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, const rt::Text& outputPath,
+                         rt::TransformWorker* checker) {
   FileReport report{item.inputName, item.outputName, FileResult::Failed, {}, {}};
+  if (checker != nullptr) {
+    if (const rt::TransformOutcome input = checker->Check(item.inputPath, false); !input.succeeded) {
+      return Unchecked(input, {}, outputPath, report);
+    }
+  }
   const rt::Text written = rt::UnusedNameBeside(outputPath);
   const std::int64_t launchTime = rt::FileTimeNow();
   const rt::HiddenRun run = rt::RunHidden(how.program, ParameterTextFor(item.inputPath, written), how.workDirectory,
@@ -29,6 +50,11 @@ FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, con
     report.result = FileResult::Stopped;
   } else if (outcome != Outcome::Succeeded) {
     report.reason = FailureReason(outcome, run.exitCode, outputPath);
+  } else if (const rt::TransformOutcome result = checker != nullptr ? checker->Check(written, true)
+                                                                    : rt::TransformOutcome{true, false, {}};
+             !result.succeeded) {
+    Unchecked(result, written, outputPath, report);
+    if (result.mismatch == rt::TransformOutcome::Mismatch::kSchema) return report;  // kept aside
   } else {
     const Placement placement = PlaceResult(written, outputPath);
     if (placement.placed) report.result = FileResult::Converted;

@@ -6,6 +6,7 @@
 #include "convert/rules/batch_plan.h"
 #include "convert/rules/batch_report.h"
 #include "runtime/process/stop_signal.h"
+#include "transform/transform_worker.h"
 
 namespace convert {
 
@@ -18,7 +19,10 @@ struct HiddenConversion {
   const rt::StopSignal* stop = nullptr;
 };
 
-// Blocks until the processor has ended, or has been ended by the stop signal.
-FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, const rt::Text& outputPath);
+// Blocks until the processor has ended, or has been ended by the stop signal. With a checker (a
+// worker with the format's schemas compiled), the input is checked before the processor starts
+// and its result before it is put in place.
+FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, const rt::Text& outputPath,
+                         rt::TransformWorker* checker = nullptr);
 
 }  // namespace convert

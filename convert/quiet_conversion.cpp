@@ -82,7 +82,7 @@ int RunQuietly(const RunRequest& request) {
   Work(work);
   if (!work.reports.empty()) console.WriteLine(SummaryLine(CountResults(work.reports)));
   if (const rt::Text problem = FinishJournalQuietly(kJournalPatience); !problem.empty()) return notDone(problem);
-  return RunExitCode(work.reports);
+  return work.unusableSchema ? kRunNotDone : RunExitCode(work.reports);
 }
 
 }  // namespace convert

@@ -18,4 +18,16 @@ Placement PlaceResult(const rt::Text& written, const rt::Text& outputPath) {
   return {false, ResultKeptReason(notWritten, kept)};
 }
 
+void TakeMismatch(const rt::TransformOutcome& outcome, const rt::Text& written, const rt::Text& outputPath,
+                  FileReport& report) {
+  report.reason = outcome.reason;
+  if (outcome.mismatch == rt::TransformOutcome::Mismatch::kFormat) report.result = FileResult::NotFormat;
+  if (outcome.mismatch != rt::TransformOutcome::Mismatch::kSchema) return;
+  report.result = FileResult::NotSchema;
+  const rt::Text kept = outputPath + kInvalidResultSuffix;
+  std::uint32_t error = 0;
+  const bool moved = rt::PutInPlace(rt::ExtendedLengthPath(written), rt::ExtendedLengthPath(kept), error);
+  report.reason = rt::Concat({outcome.reason, kResultKeptIn, moved ? kept : written});
+}
+
 }  // namespace convert

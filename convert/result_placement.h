@@ -3,7 +3,9 @@
 // under a name of its own, so that the work is not lost.
 #pragma once
 
+#include "convert/rules/batch_report.h"
 #include "runtime/text/text_value.h"
+#include "transform/xslt/xslt_stylesheet.h"
 
 namespace convert {
 
@@ -14,5 +16,11 @@ struct Placement {
 
 // `written`: the complete result, under a temporary name beside the output.
 Placement PlaceResult(const rt::Text& written, const rt::Text& outputPath);
+
+// What a conversion that ended with `outcome` tells, as a report's row: its result and reason.
+// A result that does not match its schema is kept aside (never in the output's place), for
+// whoever maintains the stylesheet; the reason says where.
+void TakeMismatch(const rt::TransformOutcome& outcome, const rt::Text& written, const rt::Text& outputPath,
+                  FileReport& report);
 
 }  // namespace convert

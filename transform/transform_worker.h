@@ -23,8 +23,15 @@ class TransformWorker {
   TransformWorker(const TransformWorker&) = delete;
   TransformWorker& operator=(const TransformWorker&) = delete;
 
-  // Starts the worker and compiles the stylesheet there, for every file after.
+  // Starts the worker and compiles the stylesheet there, with the schemas of its formats that
+  // lie beside it, for every file after.
   TransformOutcome Compile(TextView stylesheetPath);
+  // Starts the worker and compiles there only the schemas beside the stylesheet, for the files
+  // the processor converts.
+  TransformOutcome CompileSchemas(TextView stylesheetPath);
+  // The file checked against the input's or the result's schema compiled last: succeeded when
+  // it matches or there is none.
+  TransformOutcome Check(TextView path, bool result);
   // Asks for TransformFile with the compiled stylesheet. The worker takes it up as soon as it is
   // free, so a batch asks for its next file before it puts the last one in place.
   void Queue(TextView inputPath, TextView writtenPath, TextView outputPath);
@@ -39,6 +46,7 @@ class TransformWorker {
     Text input, written, output;
     bool sent = false;
   };
+  TransformOutcome Begin();  // sends the compile request, starting a worker when none runs
   bool Send(Request& request);
   TransformOutcome Hear(TextView about);
   void Ended();
@@ -46,6 +54,7 @@ class TransformWorker {
   const StopSignal& stop_;
   const Text program_;
   Text stylesheetPath_;
+  Text compileRequest_;
   WorkerProcess worker_;
   std::deque<Request> queued_;
 };

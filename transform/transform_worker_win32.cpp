@@ -1,6 +1,7 @@
 #include <optional>
 #include <vector>
 
+#include "runtime/system/file_facts.h"
 #include "runtime/system/system_error.h"
 #include "runtime/system/win32_api.h"
 #include "runtime/text/message_frames.h"
@@ -10,7 +11,9 @@
 namespace rt {
 namespace {
 
-constexpr TextView kCompile = u"compile", kTransform = u"transform", kDone = u"done", kFailed = u"failed";
+constexpr TextView kCompile = u"compile", kSchemas = u"schemas", kTransform = u"transform", kCheck = u"check",
+                  kDone = u"done", kFailed = u"failed", kFormat = u"format", kSchema = u"schema", kUnusable = u"unusable",
+                  kResult = u"result";
 
 }  // namespace
 
@@ -27,7 +30,30 @@ void TransformWorker::Ended() { worker_.End(); }
 
 TransformOutcome TransformWorker::Compile(TextView stylesheetPath) {
   stylesheetPath_ = Text(stylesheetPath);
-  const std::vector<Text> fields{Text(kCompile), stylesheetPath_};
+  compileRequest_ = Text(kCompile);
+  return Begin();
+}
+
+TransformOutcome TransformWorker::CompileSchemas(TextView stylesheetPath) {
+  stylesheetPath_ = Text(stylesheetPath);
+  compileRequest_ = Text(kSchemas);
+  return Begin();
+}
+
+TransformOutcome TransformWorker::Check(TextView path, bool result) {
+  if (!worker_.Running()) {
+    const TransformOutcome compiled = Begin();
+    if (!compiled.succeeded) return compiled;
+  }
+  if (!worker_.Send(std::vector<Text>{Text(kCheck), Text(result ? kResult : u""), Text(path)})) {
+    Ended();
+    return {false, false, WorkerEndedReason(path)};
+  }
+  return Hear(path);
+}
+
+TransformOutcome TransformWorker::Begin() {
+  const std::vector<Text> fields{compileRequest_, stylesheetPath_};
   // A worker started ahead, or for earlier files, may have ended since: then one is started.
   if (!worker_.Running() || !worker_.Send(fields)) {
     Ended();
@@ -60,7 +86,7 @@ TransformOutcome TransformWorker::Next() {
   if (queued_.empty()) return {};
   const Request request = queued_.front();
   if (!worker_.Running()) {
-    const TransformOutcome compiled = Compile(Text(stylesheetPath_));
+    const TransformOutcome compiled = Begin();
     if (!compiled.succeeded) {
       queued_.pop_front();
       return compiled;
@@ -83,8 +109,13 @@ TransformOutcome TransformWorker::Hear(TextView about) {
   std::vector<Text> fields;
   const WorkerProcess::Heard heard = worker_.Receive(fields, stop_);
   if (heard == WorkerProcess::Heard::kMessage && !fields.empty() && fields[0] == kDone) return {true, false, {}};
-  if (heard == WorkerProcess::Heard::kMessage && fields.size() == 2 && fields[0] == kFailed) {
-    return {false, false, fields[1]};
+  if (heard == WorkerProcess::Heard::kMessage && fields.size() == 2 &&
+      (fields[0] == kFailed || fields[0] == kFormat || fields[0] == kSchema || fields[0] == kUnusable)) {
+    TransformOutcome failed{false, false, fields[1]};
+    if (fields[0] == kFormat) failed.mismatch = TransformOutcome::Mismatch::kFormat;
+    if (fields[0] == kSchema) failed.mismatch = TransformOutcome::Mismatch::kSchema;
+    if (fields[0] == kUnusable) failed.mismatch = TransformOutcome::Mismatch::kUnusableSchema;
+    return failed;
   }
   Ended();
   if (heard == WorkerProcess::Heard::kStopped) return {false, true, {}};
@@ -94,9 +125,12 @@ TransformOutcome TransformWorker::Hear(TextView about) {
 namespace {
 
 bool Answer(HANDLE out, const TransformOutcome& outcome) {
-  const Text done(kDone), failed(kFailed);
+  TextView kind = kFailed;
+  if (outcome.mismatch == TransformOutcome::Mismatch::kFormat) kind = kFormat;
+  if (outcome.mismatch == TransformOutcome::Mismatch::kSchema) kind = kSchema;
+  if (outcome.mismatch == TransformOutcome::Mismatch::kUnusableSchema) kind = kUnusable;
   const std::vector<Text> fields =
-      outcome.succeeded ? std::vector<Text>{done} : std::vector<Text>{failed, outcome.reason};
+      outcome.succeeded ? std::vector<Text>{Text(kDone)} : std::vector<Text>{Text(kind), outcome.reason};
   const std::string bytes = FrameMessage(fields);
   DWORD written = 0;
   return WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
@@ -109,6 +143,7 @@ int ServeTransformations() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   const HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE);
   std::optional<CompiledStylesheet> stylesheet;
+  FormatSchemas schemas;  // for the processor's files
   std::string received;
   std::vector<Text> request;
   char buffer[4096];
@@ -124,8 +159,16 @@ int ServeTransformations() {
     TransformOutcome outcome;
     if (request.size() == 2 && request[0] == kCompile) {
       stylesheet.reset();
-      stylesheet = CompiledStylesheet::Compile(request[1], outcome.reason);
+      bool unusableSchema = false;
+      stylesheet = CompiledStylesheet::Compile(request[1], outcome.reason, unusableSchema);
       outcome.succeeded = stylesheet.has_value();
+      if (unusableSchema) outcome.mismatch = TransformOutcome::Mismatch::kUnusableSchema;
+    } else if (request.size() == 2 && request[0] == kSchemas) {
+      schemas = FormatSchemas();
+      outcome.succeeded = schemas.Compile(FullPath(request[1]), outcome.reason);
+      if (!outcome.succeeded) outcome.mismatch = TransformOutcome::Mismatch::kUnusableSchema;
+    } else if (request.size() == 3 && request[0] == kCheck) {
+      outcome = CheckFormat(schemas, request[2], request[1] == kResult);
     } else if (request.size() == 4 && request[0] == kTransform && stylesheet) {
       outcome = TransformFile(*stylesheet, request[1], request[2], request[3]);
     } else {

@@ -7,15 +7,33 @@
 
 namespace rt {
 
-std::optional<CompiledStylesheet> CompiledStylesheet::Compile(TextView stylesheetPath, Text& reason) {
-  std::shared_ptr<XsltStylesheet> compiled = XsltStylesheet::Compile(FullPath(stylesheetPath), reason);
+std::optional<CompiledStylesheet> CompiledStylesheet::Compile(TextView stylesheetPath, Text& reason,
+                                                               bool& unusableSchema) {
+  const Text path = FullPath(stylesheetPath);
+  std::shared_ptr<XsltStylesheet> compiled = XsltStylesheet::Compile(path, reason);
   if (!compiled) return std::nullopt;
-  return CompiledStylesheet(std::move(compiled));
+  auto schemas = std::make_shared<FormatSchemas>();
+  if (!schemas->Compile(path, reason)) {
+    unusableSchema = true;
+    return std::nullopt;
+  }
+  return CompiledStylesheet(std::move(compiled), std::move(schemas));
+}
+
+TransformOutcome CheckFormat(const FormatSchemas& schemas, TextView path, bool result) {
+  const std::unique_ptr<CompiledSchema>& schema = result ? schemas.result : schemas.input;
+  if (!schema) return {true, false, Text()};
+  std::optional<Text> problems = schema->Problems(FullPath(path));
+  if (!problems) return {true, false, Text()};
+  TransformOutcome mismatch{false, false, std::move(*problems)};
+  mismatch.mismatch = result ? TransformOutcome::Mismatch::kSchema : TransformOutcome::Mismatch::kFormat;
+  return mismatch;
 }
 
 TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView inputPath, TextView writtenPath,
                                TextView outputPath) {
   const Text input = FullPath(inputPath), output = FullPath(outputPath);
+  if (TransformOutcome format = CheckFormat(*stylesheet.schemas_, input, false); !format.succeeded) return format;
   TemporaryOutput written(FullPath(writtenPath));
   if (!written.made()) return {false, false, OutputNotWrittenReason(output, SystemErrorText(written.error()))};
   DWORD writeError = 0;
@@ -33,6 +51,8 @@ TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView in
   if (outcome.succeeded && !written.Keep()) {
     return {false, false, OutputNotWrittenReason(output, SystemErrorText(written.error()))};
   }
+  // Checked where it lies, before anyone puts it in place.
+  if (outcome.succeeded) return CheckFormat(*stylesheet.schemas_, FullPath(writtenPath), true);
   return outcome;
 }
 

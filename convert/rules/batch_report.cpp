@@ -40,6 +40,8 @@ BatchCounts CountResults(std::span<const FileReport> files) {
         ++counts.refused;
         break;
       case FileResult::Failed:
+      case FileResult::NotFormat:
+      case FileResult::NotSchema:
         ++counts.failed;
         break;
       case FileResult::NotConverted:
@@ -86,6 +88,10 @@ rt::Text ResultWords(const FileReport& file) {
       return kResultNotConverted;
     case FileResult::Stopped:
       return file.reason.empty() ? rt::Text(kResultStopped) : rt::Concat({kResultStoppedLabel, file.reason});
+    case FileResult::NotFormat:
+      return rt::Concat({kResultNotFormat, file.reason});
+    case FileResult::NotSchema:
+      return rt::Concat({kResultNotSchema, file.reason});
   }
   return {};
 }

@@ -9,8 +9,9 @@
 namespace convert {
 
 // Stopped: the processor was ended in the middle of the file by Cancel; it counts among the
-// files not converted.
-enum class FileResult { Converted, Refused, Failed, NotConverted, Stopped };
+// files not converted. NotFormat: the input does not match the format's schema, so it was not
+// converted; NotSchema: the result does not, so it was kept aside. Both count as failures.
+enum class FileResult { Converted, Refused, Failed, NotConverted, Stopped, NotFormat, NotSchema };
 
 struct FileReport {
   rt::Text inputName;

@@ -64,6 +64,8 @@ inline constexpr char16_t kResultConverted[] = u"Сконвертирован";
 inline constexpr char16_t kResultRefused[] = u"Отклонён: ";
 inline constexpr char16_t kResultFailed[] = u"Ошибка: ";
 inline constexpr char16_t kResultNotConverted[] = u"Не сконвертирован: конвертация остановлена";
+inline constexpr char16_t kResultNotFormat[] = u"Не соответствует формату: ";
+inline constexpr char16_t kResultNotSchema[] = u"Не соответствует схеме: ";
 inline constexpr char16_t kResultStopped[] = u"Остановлен: конвертация файла прервана, выходной файл не изменён";
 // A file of a quiet run stopped at its time limit: "<kResultStoppedLabel><kTimedOut><seconds><kTimedOutTail>".
 inline constexpr char16_t kResultStoppedLabel[] = u"Остановлен: ";
@@ -114,6 +116,9 @@ inline constexpr char16_t kStylesheet[] = u"qRec7to4.xsl";
 inline constexpr char16_t kResultKeptIn[] = u". Результат сохранён в файле ";
 // The name it is kept under: the output's, followed by this.
 inline constexpr char16_t kKeptResultSuffix[] = u".new";
+// A result that does not match the result's schema, kept beside the output under a name that no
+// one collecting outputs takes for one.
+inline constexpr char16_t kInvalidResultSuffix[] = u".invalid";
 
 // The journal of conversions cannot be written: "<kJournalNotWritten><path>|<the system's reason>".
 inline constexpr char16_t kJournalNotWritten[] = u"Не удалось записать журнал конвертаций ";

@@ -17,7 +17,7 @@ namespace convert {
 inline constexpr char16_t kJournalFileName[] = u"Vexilate-journal.csv";
 
 // How a conversion ended, as the journal writes it.
-enum class JournalResult { Converted, Failed, Stopped, NotConverted, Refused, Launched };
+enum class JournalResult { Converted, Failed, Stopped, NotConverted, Refused, Launched, NotFormat, NotSchema };
 
 // How it was converted.
 enum class JournalMethod { Processor, BuiltIn };

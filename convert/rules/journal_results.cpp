@@ -20,6 +20,10 @@ JournalResult JournalResultOf(FileResult result) {
       return JournalResult::NotConverted;
     case FileResult::Stopped:
       return JournalResult::Stopped;
+    case FileResult::NotFormat:
+      return JournalResult::NotFormat;
+    case FileResult::NotSchema:
+      return JournalResult::NotSchema;
   }
   return JournalResult::Failed;
 }
@@ -49,6 +53,8 @@ rt::RowStatus StatusOf(JournalResult result) {
     case JournalResult::Converted:
       return rt::RowStatus::Converted;
     case JournalResult::Failed:
+    case JournalResult::NotFormat:
+    case JournalResult::NotSchema:
       return rt::RowStatus::Failed;
     case JournalResult::Refused:
       return rt::RowStatus::Refused;

@@ -170,6 +170,75 @@ TEST_F(QuietRun, HangingConversionStoppedAtTheTimeLimit) {
   }
 }
 
+// The formats' schemas beside the stylesheet, through both roads, each giving the input back as
+// its result: an input of another format is not converted, a result that does not match never
+// takes the output's place and is kept aside, a schema that cannot be used stops the run.
+TEST_F(QuietRun, InputsAndResultsCheckedAgainstTheirSchemas) {
+  const std::string head = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">";
+  const std::string format = head + "<xs:element name=\"document\"/></xs:schema>";
+  const auto result = [&](const std::string& types) {
+    return head + "<xs:include schemaLocation=\"" + types +
+           "\"/><xs:element name=\"document\"><xs:complexType><xs:sequence><xs:element name=\"sum\" "
+           "type=\"xs:decimal\"/><xs:element name=\"org\"><xs:complexType><xs:attribute name=\"inn\" "
+           "type=\"INN\" use=\"required\"/></xs:complexType></xs:element></xs:sequence></xs:complexType>"
+           "</xs:element></xs:schema>";
+  };
+  const std::string types = head + "<xs:simpleType name=\"INN\"><xs:restriction base=\"xs:string\"><xs:pattern "
+                                   "value=\"[0-9]{10}\"/></xs:restriction></xs:simpleType></xs:schema>";
+  const auto document = [](const std::string& inside) {
+    return "<?xml version=\"1.0\"?>\r\n<document>\r\n" + inside + "\r\n</document>\r\n";
+  };
+  const std::string good = document("<sum>1.5</sum>\r\n<org inn=\"7701234567\"/>");
+  const struct {
+    const char* what;
+    std::string in, out, input;
+    DWORD exitCode;
+    std::wstring line;  // the file's line, or the run's
+    convert::JournalResult journal;
+  } cases[] = {
+      {"matching", format, result("types.xsd"), good, 0, L"Сконвертирован\t" + kGood1, Converted},
+      {"an input of another format", format, result("types.xsd"), "<other/>", 1,
+       L"Не соответствует формату\t" + kGood1 + L"\t00000100.001\tстрока 1, /other: Element 'other'", NotFormat},
+      {"a result with a missing element", "", result("types.xsd"), document("<org inn=\"7701234567\"/>"), 1,
+       L"Не соответствует схеме\t" + kGood1 + L"\t00000100.001\tстрока 3, /document/org: Element 'org'", NotSchema},
+      {"a wrong type, a value outside its pattern", "", result("types.xsd"),
+       document("<sum>много</sum>\r\n<org inn=\"77\"/>"), 1, L"/document/sum: ", NotSchema},
+      {"a schema reading outside its folder", "", result("../types.xsd"), good, 2, L"файл лежит вне папки", Failed},
+      {"a schema that does not compile", format + "<", result("types.xsd"), good, 2, L"Ошибка в схеме", Failed},
+  };
+  driver::WriteTextFile(Path(L"types.xsd"), types);
+  for (const bool builtIn : {false, true}) {
+    if (builtIn) {
+      RemoveProcessorFromWorkDirectory();
+      driver::WriteTextFile(WorkDirectory() + L"\\" + kStylesheetName,
+                            "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                            "<xsl:template match=\"/\"><xsl:copy-of select=\"/\"/></xsl:template></xsl:stylesheet>");
+    }
+    for (const auto& c : cases) {
+      const std::string what = std::string(c.what) + (builtIn ? ", built in" : ", msxsl.exe");
+      for (const auto& [side, text] : {std::pair{L".in.xsd", c.in}, std::pair{L".out.xsd", c.out}}) {
+        const std::wstring schema = WorkDirectory() + L"\\qRec7to4" + side;
+        if (text.empty()) DeleteFileW(schema.c_str());
+        if (!text.empty()) driver::WriteTextFile(schema, text);
+      }
+      driver::WriteTextFile(WorkDirectory() + L"\\types.xsd", types);
+      driver::MakeDirectories(InputDirectory());
+      driver::WriteTextFile(InputDirectory() + L"\\" + kGood1, c.input);
+      driver::MakeDirectories(OutputDirectory());
+      driver::WriteTextFile(OutputDirectory() + L"00000100.001", "earlier");
+      DeleteFileW((OutputDirectory() + L"00000100.001.invalid").c_str());
+      WritePaths(InputDirectory(), OutputDirectory());
+      const QuietOutcome outcome = Run({L"/quiet", InputDirectory()}).front();
+      EXPECT_EQ(outcome.exitCode, c.exitCode) << what << ":\n" << outcome.output;
+      EXPECT_NE(outcome.output.find(Utf8(c.line)), std::string::npos) << what << ":\n" << outcome.output;
+      EXPECT_EQ(driver::ReadTextFile(OutputDirectory() + L"00000100.001") == "earlier", c.exitCode != 0) << what;
+      EXPECT_EQ(driver::FileExists(OutputDirectory() + L"00000100.001.invalid"), c.journal == NotSchema) << what;
+      const std::vector<convert::JournalResult> journal = JournalResults();
+      EXPECT_EQ(journal.empty() ? Refused : journal.back(), c.journal) << what;
+    }
+  }
+}
+
 // Two runs started together for the same input directory, where the stylesheet is not (the Task
 // Scheduler starts in the system folder): the second waits for the first and then finds nothing
 // new; both work where the program and the stylesheet lie.

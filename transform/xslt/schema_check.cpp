@@ -85,7 +85,7 @@ CompiledSchema::~CompiledSchema() {
   if (schema_ != nullptr) xmlSchemaFree(schema_);
 }
 
-std::unique_ptr<CompiledSchema> CompiledSchema::Compile(TextView path, Text& reason) {
+std::unique_ptr<CompiledSchema> CompiledSchema::Compile(TextView path, Text& reason, bool* absent) {
   PrepareXsltLibraries();
   Text systemText;
   const Text folder = FinalFolderPath(FolderOf(path), systemText);
@@ -106,15 +106,37 @@ std::unique_ptr<CompiledSchema> CompiledSchema::Compile(TextView path, Text& rea
     }
     if (const ReadDecision* refusal = guard.refusal()) {
       const std::optional<Text> refused = PathOfAddress(refusal->address, kHostPathStyle);
-      reason = SchemaRejectedReason(
-          path, ReadRefusedReason(refused ? *refused : TextOfUtf8(refusal->address), refusal->why, {}, 0, {}));
+      reason = SchemaRejectedReason(path, Concat({u"обращается к ", refused ? *refused : TextOfUtf8(refusal->address),
+                                                  u", а это запрещено: ", refusal->why}));
       return nullptr;
     }
   }
   if (compiled->schema_ != nullptr) return compiled;
-  const bool missing = !reads.empty() && reads.front().verdict == ReadDecision::Verdict::kMissing;
+  const bool missing = !reads.empty() && reads.front().address == address &&
+                       reads.front().verdict == ReadDecision::Verdict::kMissing;
+  if (absent != nullptr) *absent = missing;
   reason = missing ? SchemaMissingReason(path) : SchemaRejectedReason(path, messages.Said());
   return nullptr;
+}
+
+Text SchemaBeside(TextView stylesheetPath, bool forResult) {
+  const std::size_t dot = stylesheetPath.find_last_of(u'.');
+  const std::size_t slash = stylesheetPath.find_last_of(u"\\/");
+  const TextView stem = dot != TextView::npos && (slash == TextView::npos || dot > slash)
+                            ? stylesheetPath.substr(0, dot)
+                            : stylesheetPath;
+  return Concat({stem, forResult ? u".out.xsd" : u".in.xsd"});
+}
+
+bool FormatSchemas::Compile(TextView stylesheetPath, Text& reason) {
+  for (const bool forResult : {false, true}) {
+    bool absent = false;
+    std::unique_ptr<CompiledSchema> schema = CompiledSchema::Compile(SchemaBeside(stylesheetPath, forResult), reason, &absent);
+    if (!schema && !absent) return false;
+    (forResult ? result : input) = std::move(schema);
+  }
+  reason.clear();
+  return true;
 }
 
 std::optional<Text> CompiledSchema::Problems(TextView filePath) const {

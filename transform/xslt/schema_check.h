@@ -14,8 +14,9 @@ namespace rt {
 class CompiledSchema {
  public:
   // The schema at `path` (a full path) compiled; every file it includes or imports is read by
-  // ReadGuard's rule, in the schema's folder. Null, with the reason for the user, when it cannot be.
-  static std::unique_ptr<CompiledSchema> Compile(TextView path, Text& reason);
+  // ReadGuard's rule, in the schema's folder. Null, with the reason for the user, when it cannot
+  // be; `absent` tells when that is because there is no such file.
+  static std::unique_ptr<CompiledSchema> Compile(TextView path, Text& reason, bool* absent = nullptr);
   ~CompiledSchema();
   CompiledSchema(const CompiledSchema&) = delete;
   CompiledSchema& operator=(const CompiledSchema&) = delete;
@@ -29,5 +30,16 @@ class CompiledSchema {
   CompiledSchema() = default;
   xmlSchema* schema_ = nullptr;
 };
+
+// The schemas of a stylesheet's two formats, which lie beside it: "qRec7to4.in.xsd" for its
+// input and "qRec7to4.out.xsd" for its result. Either may be absent: that side is not checked.
+struct FormatSchemas {
+  std::unique_ptr<CompiledSchema> input, result;
+
+  // False, with the reason, when one that is there cannot be read or compiled.
+  bool Compile(TextView stylesheetPath, Text& reason);
+};
+
+Text SchemaBeside(TextView stylesheetPath, bool forResult);
 
 }  // namespace rt

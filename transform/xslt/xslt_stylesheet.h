@@ -18,6 +18,9 @@ struct TransformOutcome {
   bool succeeded = false;
   bool stopped = false;  // ended on request before it came to an end of its own
   Text reason;           // for the user, when it failed
+  // The input, or the result, does not match its format's schema (the reason says how); or a
+  // schema itself cannot be read or compiled, so no file can be checked.
+  enum class Mismatch { kNone, kFormat, kSchema, kUnusableSchema } mismatch = Mismatch::kNone;
 };
 
 // The libraries made ready, once per process: the program's ways to files, the code pages, the
