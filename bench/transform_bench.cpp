@@ -7,7 +7,9 @@
 //       before and at its peak;
 //   transform_bench batch <stylesheet> <output directory> <input>...
 //       the stylesheet compiled once, then every input, each way: milliseconds in all and per file,
-//       and in this process those of the compiling.
+//       and in this process those of the compiling;
+//   transform_bench check <schema> <file>
+//       the file checked against the schema: milliseconds.
 //
 // scripts/bench makes the inputs and runs xsltproc on the same files as the reference.
 #include "runtime/system/win32_api.h"
@@ -20,7 +22,9 @@
 #include <vector>
 
 #include "bench/bench_figures.h"
+#include "runtime/system/file_facts.h"
 #include "transform/transform_worker.h"
+#include "transform/xslt/schema_check.h"
 
 namespace {
 
@@ -120,7 +124,19 @@ int wmain(int argc, wchar_t** argv) {
         inputs.size(), worker, worker / files, here, here / files, compiling, (worker / here - 1) * 100);
     return 0;
   }
+  if (mode == L"check" && argc == 4) {
+    const Clock::time_point start = Clock::now();
+    rt::Text reason;
+    const auto schema = rt::CompiledSchema::Compile(rt::FullPath(T(argv[2])), reason);
+    if (!schema) return 1;
+    const double compiling = MillisecondsSince(start);
+    const std::optional<rt::Text> problems = schema->Problems(rt::FullPath(T(argv[3])));
+    std::printf("%.1f ms checking (compiling %.1f ms), %s\n", MillisecondsSince(start) - compiling, compiling,
+                problems ? "does not match" : "matches");
+    return 0;
+  }
   std::fprintf(stderr,
-               "usage: transform_bench file <input> <stylesheet> <output> | batch <stylesheet> <dir> <input>...\n");
+               "usage: transform_bench file <input> <stylesheet> <output> | batch <stylesheet> <dir> <input>... | "
+               "check <schema> <file>\n");
   return 2;
 }

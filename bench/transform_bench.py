@@ -22,6 +22,19 @@ STYLESHEET = """<?xml version="1.0"?>
 
 MODULES = 40
 
+# The formats of the documents below: every item in the input, every v in the result.
+IN_SCHEMA = """<xs:schema xmlns:xs="http://www.w3.org/2001/XMLSchema">
+<xs:element name="root"><xs:complexType><xs:sequence><xs:element name="item" minOccurs="0" maxOccurs="unbounded">
+<xs:complexType><xs:sequence><xs:element name="name" type="xs:string"/><xs:element name="sum" type="xs:decimal"/>
+</xs:sequence><xs:attribute name="n" type="xs:nonNegativeInteger" use="required"/></xs:complexType></xs:element>
+</xs:sequence></xs:complexType></xs:element></xs:schema>
+"""
+OUT_SCHEMA = """<xs:schema xmlns:xs="http://www.w3.org/2001/XMLSchema">
+<xs:element name="out"><xs:complexType><xs:sequence><xs:element name="v" minOccurs="0" maxOccurs="unbounded">
+<xs:complexType><xs:simpleContent><xs:extension base="xs:string"><xs:attribute name="n" type="xs:integer"/>
+</xs:extension></xs:simpleContent></xs:complexType></xs:element></xs:sequence></xs:complexType></xs:element></xs:schema>
+"""
+
 
 def document(size: int) -> bytes:
     head = '<?xml version="1.0" encoding="windows-1251"?>\r\n<root>\r\n'.encode("cp1251")
@@ -100,6 +113,7 @@ def main() -> None:
                               + inputs, check=True, capture_output=True, text=True).stdout.strip()
 
     now = batch_run(bench, stylesheet, small)
+    now_batch = now
     print(now)
     if earlier:
         then = batch_run(earlier, stylesheet, small)
@@ -120,6 +134,24 @@ def main() -> None:
         includes += '<xsl:include href="parts/m%d.xsl"/>' % n
     large = scratch / "large.xsl"
     large.write_text(STYLESHEET.replace('<xsl:output', includes + '<xsl:output'), encoding="utf-8")
+    # The same batch with the schemas of both formats beside the stylesheet, then a 20 MB and a
+    # 200 MB file checked against a schema in one pass.
+    for side, schema in (("in", IN_SCHEMA), ("out", OUT_SCHEMA)):
+        (scratch / f"simple.{side}.xsd").write_text(schema, encoding="utf-8")
+    with_schemas = batch_run(bench, stylesheet, small)
+    print(f"with both schemas: {with_schemas}\n  with / without schemas, in the worker: "
+          f"{figure(with_schemas, 'ms in all') / figure(now_batch, 'ms in all'):.2f}, in process: "
+          f"{figure(with_schemas, 'ms (') / figure(now_batch, 'ms ('):.2f}")
+    for side in ("in", "out"):
+        (scratch / f"simple.{side}.xsd").unlink()
+    (scratch / "simple.in.schema").write_text(IN_SCHEMA, encoding="utf-8")
+    for label, size in (("20 MB", 20 << 20), ("200 MB", 200 << 20)):
+        source = scratch / f"checked-{size}.xml"
+        source.write_bytes(document(size))
+        ms, kib, said = peak_resident(["wine", str(bench / "transform_bench.exe"), "check",
+                                       windows(scratch / "simple.in.schema"), windows(source)])
+        print(f"{label} checked: {said}; peak resident {kib} KiB")
+        source.unlink()
     now = batch_run(bench, large, small[:1])
     print(f"{MODULES} modules: {now}")
     if earlier:

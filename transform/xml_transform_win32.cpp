@@ -33,11 +33,14 @@ TransformOutcome CheckFormat(const FormatSchemas& schemas, TextView path, bool r
 TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView inputPath, TextView writtenPath,
                                TextView outputPath) {
   const Text input = FullPath(inputPath), output = FullPath(outputPath);
-  if (TransformOutcome format = CheckFormat(*stylesheet.schemas_, input, false); !format.succeeded) return format;
   TemporaryOutput written(FullPath(writtenPath));
   if (!written.made()) return {false, false, OutputNotWrittenReason(output, SystemErrorText(written.error()))};
   DWORD writeError = 0;
+  // The result is checked as it is written, before anyone puts it in place.
+  std::optional<SchemaStreamCheck> resultCheck;
+  if (stylesheet.schemas_->result) resultCheck.emplace(*stylesheet.schemas_->result, FullPath(writtenPath));
   const auto write = [&](std::string_view bytes) {
+    if (resultCheck) resultCheck->Take(bytes);
     DWORD done = 0;
     if (WriteFile(written.handle(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
         done == bytes.size())
@@ -45,14 +48,18 @@ TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView in
     writeError = GetLastError();
     return false;
   };
-  TransformOutcome outcome = stylesheet.compiled_->Transform(input, write);
+  TransformOutcome outcome = stylesheet.compiled_->Transform(input, write, stylesheet.schemas_->input.get());
   if (!outcome.succeeded && writeError != 0)
     outcome.reason = OutputNotWrittenReason(output, SystemErrorText(writeError));
   if (outcome.succeeded && !written.Keep()) {
     return {false, false, OutputNotWrittenReason(output, SystemErrorText(written.error()))};
   }
-  // Checked where it lies, before anyone puts it in place.
-  if (outcome.succeeded) return CheckFormat(*stylesheet.schemas_, FullPath(writtenPath), true);
+  if (outcome.succeeded && resultCheck) {
+    if (std::optional<Text> problems = resultCheck->Problems()) {
+      outcome = {false, false, std::move(*problems)};
+      outcome.mismatch = TransformOutcome::Mismatch::kSchema;
+    }
+  }
   return outcome;
 }
 

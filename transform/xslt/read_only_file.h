@@ -21,8 +21,9 @@ class ReadOnlyFile {
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
   Kind kind() const { return kind_; }
-  // The file system's own name of the file opened (a disk file's).
-  const Text& finalPath() const { return finalPath_; }
+  // The file system's own name of the file opened (a disk file's), asked of the system the first
+  // time it is wanted: a file read for itself alone needs none.
+  const Text& finalPath() const;
   // Why it was not opened.
   const Text& systemText() const { return systemText_; }
   // Up to `size` bytes: 0 at the end, -1 when the system fails.
@@ -31,7 +32,8 @@ class ReadOnlyFile {
  private:
   std::intptr_t handle_ = -1;
   Kind kind_ = Kind::kNotOpened;
-  Text finalPath_;
+  mutable bool finalPathAsked_ = false;
+  mutable Text finalPath_;
   Text systemText_;
 };
 

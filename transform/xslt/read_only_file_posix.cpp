@@ -33,7 +33,12 @@ ReadOnlyFile::ReadOnlyFile(TextView path) {
   handle_ = descriptor;
   struct stat facts {};
   kind_ = fstat(descriptor, &facts) == 0 && S_ISREG(facts.st_mode) ? Kind::kDiskFile : Kind::kOther;
-  if (kind_ == Kind::kDiskFile) finalPath_ = NameOfOpen(descriptor);
+}
+
+const Text& ReadOnlyFile::finalPath() const {
+  if (!finalPathAsked_ && kind_ == Kind::kDiskFile) finalPath_ = NameOfOpen(static_cast<int>(handle_));
+  finalPathAsked_ = true;
+  return finalPath_;
 }
 
 ReadOnlyFile::~ReadOnlyFile() {

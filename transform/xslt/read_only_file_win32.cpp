@@ -61,7 +61,12 @@ ReadOnlyFile::ReadOnlyFile(TextView path) {
   const bool disk = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &facts) &&
                     !(facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
   kind_ = disk ? Kind::kDiskFile : Kind::kOther;
-  if (disk) finalPath_ = FinalNameOf(file);
+}
+
+const Text& ReadOnlyFile::finalPath() const {
+  if (!finalPathAsked_ && kind_ == Kind::kDiskFile) finalPath_ = FinalNameOf(reinterpret_cast<HANDLE>(handle_));
+  finalPathAsked_ = true;
+  return finalPath_;
 }
 
 ReadOnlyFile::~ReadOnlyFile() {

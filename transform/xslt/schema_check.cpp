@@ -4,6 +4,7 @@
 #include <libxml/parserInternals.h>
 #include <libxml/xmlschemas.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -64,14 +65,25 @@ void TakeProblem(void* context, xmlErrorPtr error) {
     const std::size_t end = text.find('\'', at + attribute.size());
     if (end != std::string::npos) where += "/@" + text.substr(at + attribute.size(), end - at - attribute.size());
   }
-  const int line = error->line != 0 || check->parser == nullptr ? error->line : xmlSAX2GetLineNumber(check->parser);
+  int line = error->line != 0 || check->parser == nullptr ? error->line : xmlSAX2GetLineNumber(check->parser);
+  // A parsed document's nodes know their places.
+  if (auto* node = static_cast<xmlNodePtr>(error->node); node != nullptr && check->parser == nullptr) {
+    if (xmlChar* nodePath = xmlGetNodePath(node)) {
+      where = reinterpret_cast<const char*>(nodePath);
+      xmlFree(nodePath);
+    }
+    if (line == 0) line = static_cast<int>(xmlGetLineNo(node));
+  }
   check->problems.push_back("строка " + std::to_string(line) + ", " + where + ": " + text);
 }
 
-int ReadFileBytes(void* context, char* buffer, int size) {
-  return size <= 0
-             ? 0
-             : static_cast<int>(static_cast<ReadOnlyFile*>(context)->Read(buffer, static_cast<std::size_t>(size)));
+// The first problems told in full, the rest counted; nothing when there were none.
+std::optional<Text> Told(const Check& check) {
+  if (check.count == 0) return std::nullopt;
+  std::string told;
+  for (const std::string& problem : check.problems) told += (told.empty() ? "" : "; ") + problem;
+  if (check.count > check.problems.size()) told += " … и ещё " + std::to_string(check.count - check.problems.size());
+  return TextOfUtf8(told);
 }
 
 Text FolderOf(TextView path) {
@@ -143,41 +155,80 @@ std::optional<Text> CompiledSchema::Problems(TextView filePath) const {
   ReadOnlyFile file(filePath);
   if (file.kind() == ReadOnlyFile::Kind::kNotOpened) return UnreadableReason(filePath, file.systemText());
   if (file.kind() == ReadOnlyFile::Kind::kOther) return NotAFileReason(filePath);
-  LibraryMessages messages;
-  // Nothing but the file itself is read: no guard lets the parser open another.
-  std::vector<ReadDecision> reads;
-  ReadGuard nothingElse(Text(), reads);
+  SchemaStreamCheck check(*this, filePath);
+  std::vector<char> buffer(1 << 16);
+  for (std::int64_t read; (read = file.Read(buffer.data(), buffer.size())) != 0;) {
+    if (read < 0) return UnreadableReason(filePath, Text());
+    check.Take(std::string_view(buffer.data(), static_cast<std::size_t>(read)));
+  }
+  return check.Problems();
+}
+
+struct SchemaStreamCheck::State {
+  Text filePath;
   Check check;
+  xmlParserCtxtPtr parser = nullptr;
+  xmlSchemaValidCtxtPtr validation = nullptr;
+  xmlSchemaSAXPlugPtr plug = nullptr;
+  std::vector<ReadDecision> reads;  // none: nothing but these bytes is read
+};
+
+SchemaStreamCheck::SchemaStreamCheck(const CompiledSchema& schema, TextView filePath) : state_(new State) {
+  state_->filePath = Text(filePath);
   xmlSAXHandler sax{};
   sax.initialized = XML_SAX2_MAGIC;
   sax.startElementNs = StartElement;
   sax.endElementNs = EndElement;
-  xmlParserCtxtPtr parser = xmlCreateIOParserCtxt(&sax, &check, ReadFileBytes, nullptr, &file, XML_CHAR_ENCODING_NONE);
-  xmlSchemaValidCtxtPtr validation = xmlSchemaNewValidCtxt(schema_);
-  if (parser == nullptr || validation == nullptr) {
-    xmlSchemaFreeValidCtxt(validation);
-    if (parser != nullptr) xmlFreeParserCtxt(parser);
-    return ParseErrorReason(ParsedDocument::kInput, filePath, 0, 0, messages.Said());
-  }
-  check.parser = parser;
-  xmlCtxtUseOptions(parser, XML_PARSE_NONET);
-  xmlSchemaSetValidStructuredErrors(validation, TakeProblem, &check);
-  xmlSchemaSAXPlugPtr plug = xmlSchemaSAXPlug(validation, &parser->sax, &parser->userData);
-  xmlParseDocument(parser);
-  const bool wellFormed = parser->wellFormed != 0;
-  xmlSchemaSAXUnplug(plug);
-  xmlSchemaFreeValidCtxt(validation);
-  xmlFreeParserCtxt(parser);
-  if (!wellFormed) {
-    const auto& error = messages.firstParseError();
-    return ParseErrorReason(ParsedDocument::kInput, filePath, error ? error->line : 0, error ? error->column : 0,
-                            error ? TrimmedRight(TextOfUtf8(error->text)) : messages.Said());
-  }
-  if (check.count == 0) return std::nullopt;
-  std::string told;
-  for (const std::string& problem : check.problems) told += (told.empty() ? "" : "; ") + problem;
-  if (check.count > check.problems.size()) told += " … и ещё " + std::to_string(check.count - check.problems.size());
-  return TextOfUtf8(told);
+  state_->parser = xmlCreatePushParserCtxt(&sax, &state_->check, nullptr, 0, nullptr);
+  state_->validation = xmlSchemaNewValidCtxt(schema.schema_);
+  if (state_->parser == nullptr || state_->validation == nullptr) return;
+  state_->check.parser = state_->parser;
+  xmlCtxtUseOptions(state_->parser, XML_PARSE_NONET);
+  xmlSchemaSetValidStructuredErrors(state_->validation, TakeProblem, &state_->check);
+  state_->plug = xmlSchemaSAXPlug(state_->validation, &state_->parser->sax, &state_->parser->userData);
 }
+
+SchemaStreamCheck::~SchemaStreamCheck() {
+  if (state_->plug != nullptr) xmlSchemaSAXUnplug(state_->plug);
+  if (state_->validation != nullptr) xmlSchemaFreeValidCtxt(state_->validation);
+  if (state_->parser != nullptr) xmlFreeParserCtxt(state_->parser);
+}
+
+void SchemaStreamCheck::Take(std::string_view bytes) {
+  if (state_->plug == nullptr) return;
+  ReadGuard nothingElse(Text(), state_->reads);
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::size_t part = std::min<std::size_t>(bytes.size() - at, 1 << 20);
+    xmlParseChunk(state_->parser, bytes.data() + at, static_cast<int>(part), 0);
+    at += part;
+  }
+}
+
+std::optional<Text> SchemaStreamCheck::Problems() {
+  if (state_->plug == nullptr) return ParseErrorReason(ParsedDocument::kInput, state_->filePath, 0, 0, Text());
+  {
+    ReadGuard nothingElse(Text(), state_->reads);
+    xmlParseChunk(state_->parser, nullptr, 0, 1);
+  }
+  if (state_->parser->wellFormed == 0) {
+    const xmlError* error = xmlCtxtGetLastError(state_->parser);
+    return ParseErrorReason(ParsedDocument::kInput, state_->filePath, error != nullptr ? error->line : 0,
+                            error != nullptr ? error->int2 : 0,
+                            error != nullptr && error->message != nullptr ? TrimmedRight(TextOfUtf8(error->message))
+                                                                          : TextView());
+  }
+  return Told(state_->check);
+}
+
+std::optional<Text> CompiledSchema::ProblemsOfParsed(void* document) const {
+  Check check;
+  xmlSchemaValidCtxtPtr validation = xmlSchemaNewValidCtxt(schema_);
+  if (validation == nullptr) return Text();
+  xmlSchemaSetValidStructuredErrors(validation, TakeProblem, &check);
+  xmlSchemaValidateDoc(validation, static_cast<xmlDocPtr>(document));
+  xmlSchemaFreeValidCtxt(validation);
+  return Told(check);
+}
+
 
 }  // namespace rt

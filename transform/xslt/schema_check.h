@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "runtime/text/text_value.h"
 
@@ -25,10 +26,32 @@ class CompiledSchema {
   // the first problems, each with its line, the path of its element or attribute
   // ("/Файл/Документ/СвНП/@ИНН") and the library's text, then how many more there are.
   std::optional<Text> Problems(TextView filePath) const;
+  // The same of a document already parsed (an xmlDocPtr): no second reading of its file.
+  std::optional<Text> ProblemsOfParsed(void* document) const;
 
  private:
+  friend class SchemaStreamCheck;
   CompiledSchema() = default;
   xmlSchema* schema_ = nullptr;
+};
+
+// A file checked against a schema as its bytes come, in order (a result as it is written), so
+// that nothing is read twice.
+class SchemaStreamCheck {
+ public:
+  // `filePath` names the file in reasons.
+  SchemaStreamCheck(const CompiledSchema& schema, TextView filePath);
+  ~SchemaStreamCheck();
+  SchemaStreamCheck(const SchemaStreamCheck&) = delete;
+  SchemaStreamCheck& operator=(const SchemaStreamCheck&) = delete;
+
+  void Take(std::string_view bytes);
+  // After the last bytes: as CompiledSchema::Problems says it.
+  std::optional<Text> Problems();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 // The schemas of a stylesheet's two formats, which lie beside it: "qRec7to4.in.xsd" for its

@@ -20,6 +20,7 @@
 #include "transform/xslt/file_addresses.h"
 #include "transform/xslt/library_messages.h"
 #include "transform/xslt/read_only_file.h"
+#include "transform/xslt/schema_check.h"
 #include "transform/xslt/transform_reasons.h"
 
 namespace rt {
@@ -201,7 +202,8 @@ std::unique_ptr<XsltStylesheet> XsltStylesheet::Compile(TextView path, Text& rea
   return nullptr;
 }
 
-TransformOutcome XsltStylesheet::Transform(TextView inputPath, const Writer& write) const {
+TransformOutcome XsltStylesheet::Transform(TextView inputPath, const Writer& write,
+                                           const CompiledSchema* inputSchema) const {
   LibraryMessages messages;
   // Each file's reads replace the last file's: a worker keeps a stylesheet for thousands.
   reads_.resize(compilationReads_);
@@ -231,6 +233,14 @@ TransformOutcome XsltStylesheet::Transform(TextView inputPath, const Writer& wri
                              error ? TrimmedRight(TextOfUtf8(error->text)) : messages.Said())};
   }
 
+  if (inputSchema != nullptr) {
+    if (std::optional<Text> problems = inputSchema->ProblemsOfParsed(input)) {
+      xmlFreeDoc(input);
+      TransformOutcome mismatch{false, false, std::move(*problems)};
+      mismatch.mismatch = TransformOutcome::Mismatch::kFormat;
+      return mismatch;
+    }
+  }
   xsltTransformContextPtr context = xsltNewTransformContext(compiled_, input);
   if (context == nullptr) {
     xmlFreeDoc(input);

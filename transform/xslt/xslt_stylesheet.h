@@ -14,6 +14,8 @@ typedef struct _xsltStylesheet xsltStylesheet;
 
 namespace rt {
 
+class CompiledSchema;
+
 struct TransformOutcome {
   bool succeeded = false;
   bool stopped = false;  // ended on request before it came to an end of its own
@@ -43,7 +45,8 @@ class XsltStylesheet {
   // Reads the input (the program reads it, and refuses a DTD in it), runs the stylesheet and
   // gives the result, as the stylesheet's xsl:output asks, to `write`. When `write` fails the
   // outcome is a failure with no reason: the writer knows why.
-  TransformOutcome Transform(TextView inputPath, const Writer& write) const;
+  // With `inputSchema`, the input parsed is first checked against it (a mismatch of its format).
+  TransformOutcome Transform(TextView inputPath, const Writer& write, const CompiledSchema* inputSchema = nullptr) const;
 
   // The reads decided for the compilation, then those of the latest transformation.
   const std::vector<ReadDecision>& reads() const { return reads_; }
