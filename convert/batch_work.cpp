@@ -89,7 +89,8 @@ class BuiltInFiles {
 class ProcessorFiles {
  public:
   explicit ProcessorFiles(BatchWork& batch) : batch_(batch), hidden_{batch.program, batch.workDirectory, &batch.stop} {
-    if (rt::IsFile(rt::SchemaBeside(batch.stylesheetPath, false)) || rt::IsFile(rt::SchemaBeside(batch.stylesheetPath, true))) {
+    if (rt::IsFile(rt::SchemaBeside(batch.stylesheetPath, false)) ||
+        rt::IsFile(rt::SchemaBeside(batch.stylesheetPath, true))) {
       checker_.emplace(batch.stop, rt::ExecutablePath());
     }
   }
@@ -179,9 +180,8 @@ void Work(BatchWork& batch) {
     }
     rt::PostTaskEnded(batch.window);
     JournalEntry entry = JournalEntryFor(batch.plan[index].inputPath, JournalMethodFor(batch.program));
-    FileReport report = ConvertWithin(batch, [&] {
-      return builtIn ? builtIn->Convert(position) : processor->Convert(position);
-    });
+    FileReport report =
+        ConvertWithin(batch, [&] { return builtIn ? builtIn->Convert(position) : processor->Convert(position); });
     {
       std::lock_guard guard(batch.lock);
       batch.reports[index] = std::move(report);

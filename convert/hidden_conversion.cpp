@@ -50,8 +50,8 @@ FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, con
     report.result = FileResult::Stopped;
   } else if (outcome != Outcome::Succeeded) {
     report.reason = FailureReason(outcome, run.exitCode, outputPath);
-  } else if (const rt::TransformOutcome result = checker != nullptr ? checker->Check(written, true)
-                                                                    : rt::TransformOutcome{true, false, {}};
+  } else if (const rt::TransformOutcome result =
+                 checker != nullptr ? checker->Check(written, true) : rt::TransformOutcome{true, false, {}};
              !result.succeeded) {
     Unchecked(result, written, outputPath, report);
     if (result.mismatch == rt::TransformOutcome::Mismatch::kSchema) return report;  // kept aside

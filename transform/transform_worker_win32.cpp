@@ -12,8 +12,8 @@ namespace rt {
 namespace {
 
 constexpr TextView kCompile = u"compile", kSchemas = u"schemas", kTransform = u"transform", kCheck = u"check",
-                  kDone = u"done", kFailed = u"failed", kFormat = u"format", kSchema = u"schema", kUnusable = u"unusable",
-                  kResult = u"result";
+                   kDone = u"done", kFailed = u"failed", kFormat = u"format", kSchema = u"schema",
+                   kUnusable = u"unusable", kResult = u"result";
 
 }  // namespace
 

@@ -8,7 +8,7 @@
 namespace rt {
 
 std::optional<CompiledStylesheet> CompiledStylesheet::Compile(TextView stylesheetPath, Text& reason,
-                                                               bool& unusableSchema) {
+                                                              bool& unusableSchema) {
   const Text path = FullPath(stylesheetPath);
   std::shared_ptr<XsltStylesheet> compiled = XsltStylesheet::Compile(path, reason);
   if (!compiled) return std::nullopt;

@@ -10,9 +10,14 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::array<rt::TextView, 8> kColumns = {u"Время",         u"Входной файл", u"Размер", u"Изменён",
                                                   u"Выходной файл", u"Способ",       u"Итог",   u"Причина"};
-constexpr std::array<rt::TextView, 8> kResults = {
-    u"сконвертирован", u"ошибка",  u"остановлен",              u"не сконвертирован",
-    u"отклонён",       u"запущен", u"не соответствует формату", u"не соответствует схеме"};
+constexpr std::array<rt::TextView, 8> kResults = {u"сконвертирован",
+                                                  u"ошибка",
+                                                  u"остановлен",
+                                                  u"не сконвертирован",
+                                                  u"отклонён",
+                                                  u"запущен",
+                                                  u"не соответствует формату",
+                                                  u"не соответствует схеме"};
 constexpr std::array<rt::TextView, 2> kMethods = {u"msxsl.exe", u"встроенный"};
 
 void AppendUtf8(std::string& out, rt::TextView text) {

@@ -313,14 +313,15 @@ INSTANTIATE_TEST_SUITE_P(
                     "<?xml version=\"1.0\" encoding=\"GBK\"?><xsl:stylesheet version=\"1.0\" "
                     "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"><xsl:template match=\"/\"><out "
                     "a=\"{\xB0} | document('<work-url>/secret.xml')}\"/></xsl:template></xsl:stylesheet>"},
-        FailureCase{"InputOfAnotherFormat",
-                    kInput,
-                    false,
-                    L"",
-                    L"Не соответствует формату: строка 2, /document: Element 'document': No matching global",
-                    "",
-                    {{L"qRec7to4.in.xsd",
-                      "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"><xs:element name=\"Файл\"/></xs:schema>"}}},
+        FailureCase{
+            "InputOfAnotherFormat",
+            kInput,
+            false,
+            L"",
+            L"Не соответствует формату: строка 2, /document: Element 'document': No matching global",
+            "",
+            {{L"qRec7to4.in.xsd",
+              "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"><xs:element name=\"Файл\"/></xs:schema>"}}},
         FailureCase{"ModuleThatCannotBeRead", kInput, false, L"", L"unable to load <work>\\missing.xsl",
                     StylesheetWith("<xsl:include href=\"missing.xsl\"/>")}),
     [](const ::testing::TestParamInfo<FailureCase>& tested) { return std::string(tested.param.name); });

@@ -183,8 +183,9 @@ TEST_F(QuietRun, InputsAndResultsCheckedAgainstTheirSchemas) {
            "type=\"INN\" use=\"required\"/></xs:complexType></xs:element></xs:sequence></xs:complexType>"
            "</xs:element></xs:schema>";
   };
-  const std::string types = head + "<xs:simpleType name=\"INN\"><xs:restriction base=\"xs:string\"><xs:pattern "
-                                   "value=\"[0-9]{10}\"/></xs:restriction></xs:simpleType></xs:schema>";
+  const std::string types = head +
+                            "<xs:simpleType name=\"INN\"><xs:restriction base=\"xs:string\"><xs:pattern "
+                            "value=\"[0-9]{10}\"/></xs:restriction></xs:simpleType></xs:schema>";
   const auto document = [](const std::string& inside) {
     return "<?xml version=\"1.0\"?>\r\n<document>\r\n" + inside + "\r\n</document>\r\n";
   };

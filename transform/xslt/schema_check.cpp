@@ -124,8 +124,8 @@ std::unique_ptr<CompiledSchema> CompiledSchema::Compile(TextView path, Text& rea
     }
   }
   if (compiled->schema_ != nullptr) return compiled;
-  const bool missing = !reads.empty() && reads.front().address == address &&
-                       reads.front().verdict == ReadDecision::Verdict::kMissing;
+  const bool missing =
+      !reads.empty() && reads.front().address == address && reads.front().verdict == ReadDecision::Verdict::kMissing;
   if (absent != nullptr) *absent = missing;
   reason = missing ? SchemaMissingReason(path) : SchemaRejectedReason(path, messages.Said());
   return nullptr;
@@ -143,7 +143,8 @@ Text SchemaBeside(TextView stylesheetPath, bool forResult) {
 bool FormatSchemas::Compile(TextView stylesheetPath, Text& reason) {
   for (const bool forResult : {false, true}) {
     bool absent = false;
-    std::unique_ptr<CompiledSchema> schema = CompiledSchema::Compile(SchemaBeside(stylesheetPath, forResult), reason, &absent);
+    std::unique_ptr<CompiledSchema> schema =
+        CompiledSchema::Compile(SchemaBeside(stylesheetPath, forResult), reason, &absent);
     if (!schema && !absent) return false;
     (forResult ? result : input) = std::move(schema);
   }
@@ -212,10 +213,10 @@ std::optional<Text> SchemaStreamCheck::Problems() {
   }
   if (state_->parser->wellFormed == 0) {
     const xmlError* error = xmlCtxtGetLastError(state_->parser);
-    return ParseErrorReason(ParsedDocument::kInput, state_->filePath, error != nullptr ? error->line : 0,
-                            error != nullptr ? error->int2 : 0,
-                            error != nullptr && error->message != nullptr ? TrimmedRight(TextOfUtf8(error->message))
-                                                                          : TextView());
+    return ParseErrorReason(
+        ParsedDocument::kInput, state_->filePath, error != nullptr ? error->line : 0,
+        error != nullptr ? error->int2 : 0,
+        error != nullptr && error->message != nullptr ? TrimmedRight(TextOfUtf8(error->message)) : TextView());
   }
   return Told(state_->check);
 }
@@ -229,6 +230,5 @@ std::optional<Text> CompiledSchema::ProblemsOfParsed(void* document) const {
   xmlSchemaFreeValidCtxt(validation);
   return Told(check);
 }
-
 
 }  // namespace rt

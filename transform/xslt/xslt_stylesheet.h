@@ -46,7 +46,8 @@ class XsltStylesheet {
   // gives the result, as the stylesheet's xsl:output asks, to `write`. When `write` fails the
   // outcome is a failure with no reason: the writer knows why.
   // With `inputSchema`, the input parsed is first checked against it (a mismatch of its format).
-  TransformOutcome Transform(TextView inputPath, const Writer& write, const CompiledSchema* inputSchema = nullptr) const;
+  TransformOutcome Transform(TextView inputPath, const Writer& write,
+                             const CompiledSchema* inputSchema = nullptr) const;
 
   // The reads decided for the compilation, then those of the latest transformation.
   const std::vector<ReadDecision>& reads() const { return reads_; }
