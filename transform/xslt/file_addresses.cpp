@@ -169,6 +169,11 @@ std::optional<Text> PathOfAddress(std::string_view address, PathStyle style) {
   return path;
 }
 
+Text FolderOf(TextView path, PathStyle style) {
+  const std::size_t slash = path.find_last_of(style == PathStyle::kWindows ? u"\\/" : u"/");
+  return Text(path.substr(0, slash == TextView::npos ? 0 : slash + 1));
+}
+
 bool IsNetworkPath(TextView path, PathStyle style) {
   return style == PathStyle::kWindows && path.size() >= 2 && IsSeparator(path[0], style) && IsSeparator(path[1], style);
 }

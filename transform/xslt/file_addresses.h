@@ -27,6 +27,9 @@ std::string FileUrlOf(TextView fullPath, PathStyle style);
 // an escaped NUL or separator, bytes that are not UTF-8, or Windows' device names space.
 std::optional<Text> PathOfAddress(std::string_view address, PathStyle style);
 
+// The folder a full path's file lies in, with its separator at the end.
+Text FolderOf(TextView path, PathStyle style);
+
 // A path on another computer (Windows: "\\server\share\…").
 bool IsNetworkPath(TextView path, PathStyle style);
 

@@ -86,11 +86,6 @@ std::optional<Text> Told(const Check& check) {
   return TextOfUtf8(told);
 }
 
-Text FolderOf(TextView path) {
-  const std::size_t slash = path.find_last_of(kHostPathStyle == PathStyle::kWindows ? u"\\/" : u"/");
-  return Text(path.substr(0, slash == TextView::npos ? 0 : slash + 1));
-}
-
 }  // namespace
 
 CompiledSchema::~CompiledSchema() {
@@ -100,7 +95,7 @@ CompiledSchema::~CompiledSchema() {
 std::unique_ptr<CompiledSchema> CompiledSchema::Compile(TextView path, Text& reason, bool* absent) {
   PrepareXsltLibraries();
   Text systemText;
-  const Text folder = FinalFolderPath(FolderOf(path), systemText);
+  const Text folder = FinalFolderPath(FolderOf(path, kHostPathStyle), systemText);
   if (folder.empty()) {
     reason = SchemaMissingReason(path);
     return nullptr;

@@ -97,11 +97,6 @@ xmlDocPtr LoadDocument(const xmlChar* address, xmlDictPtr dictionary, int option
   return document;
 }
 
-Text FolderOf(TextView path) {
-  const std::size_t slash = path.find_last_of(kHostPathStyle == PathStyle::kWindows ? u"\\/" : u"/");
-  return Text(path.substr(0, slash == TextView::npos ? 0 : slash + 1));
-}
-
 Text RefusedReason(const ReadDecision& refusal, const LibraryMessages& messages) {
   return ReadRefusedReason(refusal.address.empty() ? Text() : ShownAddress(refusal.address), refusal.why,
                            refusal.module.empty() ? Text() : ShownAddress(refusal.module),
@@ -167,7 +162,7 @@ std::unique_ptr<XsltStylesheet> XsltStylesheet::Compile(TextView path, Text& rea
   std::unique_ptr<XsltStylesheet> stylesheet(new XsltStylesheet());
   stylesheet->path_ = Text(path);
   Text systemText;
-  stylesheet->folder_ = FinalFolderPath(FolderOf(path), systemText);
+  stylesheet->folder_ = FinalFolderPath(FolderOf(path, kHostPathStyle), systemText);
   if (stylesheet->folder_.empty()) {
     reason = StylesheetMissingReason(path);
     return nullptr;
