@@ -89,10 +89,7 @@ class BuiltInFiles {
 class ProcessorFiles {
  public:
   explicit ProcessorFiles(BatchWork& batch) : batch_(batch), hidden_{batch.program, batch.workDirectory, &batch.stop} {
-    if (rt::IsFile(rt::SchemaBeside(batch.stylesheetPath, false)) ||
-        rt::IsFile(rt::SchemaBeside(batch.stylesheetPath, true))) {
-      checker_.emplace(batch.stop, rt::ExecutablePath());
-    }
+    if (SchemasBeside(batch.stylesheetPath)) checker_.emplace(batch.stop, rt::ExecutablePath());
   }
 
   FileReport Convert(std::size_t position) {

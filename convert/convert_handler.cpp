@@ -8,6 +8,7 @@
 #include "convert/conversion_journal.h"
 #include "convert/conversion_watch.h"
 #include "convert/given_files.h"
+#include "convert/hidden_conversion.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_rules.h"
 #include "convert/rules/journal_results.h"
@@ -63,6 +64,13 @@ void ConvertChosenFile() {
   if (program.empty()) {
     // The stylesheet is read where the processor would have read it: the start directory.
     return StartBuiltInConversion(std::move(started), CLIP(FILEIN), FullPath(kStylesheet));
+  }
+  // The processor in its own window writes the output itself; with the formats' schemas beside
+  // the stylesheet the file goes as a batch of one, so that its result is checked before it takes
+  // the output's place.
+  if (SchemasBeside(FullPath(kStylesheet))) {
+    const BatchInput input{CLIP(FILEIN), false};
+    return StartBatch({&input, 1}, false);
   }
   const LaunchResult launch = LaunchProgram(HWND, ACTION, program, PRM, DIRECT, kShowMaximized);
   if (!launch.started) {

@@ -8,8 +8,13 @@
 #include "runtime/process/program_launch.h"
 #include "runtime/system/file_facts.h"
 #include "runtime/system/output_in_place.h"
+#include "transform/xslt/schema_check.h"
 
 namespace convert {
+
+bool SchemasBeside(const rt::Text& stylesheetPath) {
+  return rt::IsFile(rt::SchemaBeside(stylesheetPath, false)) || rt::IsFile(rt::SchemaBeside(stylesheetPath, true));
+}
 
 namespace {
 

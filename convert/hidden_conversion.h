@@ -19,6 +19,10 @@ struct HiddenConversion {
   const rt::StopSignal* stop = nullptr;
 };
 
+// Whether the schemas of the formats lie beside the stylesheet, either of them: then every file
+// the processor converts is checked, in a batch, which can keep a result from the output's place.
+bool SchemasBeside(const rt::Text& stylesheetPath);
+
 // Blocks until the processor has ended, or has been ended by the stop signal. With a checker (a
 // worker with the format's schemas compiled), the input is checked before the processor starts
 // and its result before it is put in place.

@@ -154,6 +154,31 @@ INSTANTIATE_TEST_SUITE_P(Batch, HangingProcessor,
 
 // A processor that fails after writing its output leaves an earlier output as it was; its
 // text, cut at 64 KiB inside a character, is read as UTF-8 all the same and said to be cut.
+// With the formats' schemas beside the stylesheet, one file chosen goes as a batch of one, the
+// processor hidden: its result is checked before it could take the output's place.
+TEST_F(ConversionBatch, OneFileGoesAsABatchWhenSchemasLieBeside) {
+  const std::string head = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"><xs:element name=\"";
+  driver::WriteTextFile(WorkDirectory() + L"\\qRec7to4.in.xsd", head + "document\"/></xs:schema>");
+  driver::WriteTextFile(WorkDirectory() + L"\\qRec7to4.out.xsd", head + "result\"/></xs:schema>");
+  const std::wstring file = CreateInputFile(InputDirectory(), kGood1);
+  driver::MakeDirectories(OutputDirectory());
+  driver::WriteTextFile(OutputDirectory() + L"00000100.001", "earlier output");
+  WritePaths(InputDirectory(), OutputDirectory());
+  Start();
+
+  PickFile(file);
+  const BatchReport report = ReadReport();
+  ASSERT_EQ(report.rows.size(), 2u);
+  EXPECT_EQ(Utf8(report.rows[1].at(2)).find(Utf8(L"Не соответствует схеме: строка 2, /document: Element 'document'")),
+            0u)
+      << Utf8(report.rows[1].at(2));
+  const std::vector<driver::LaunchRecord> starts = Records();
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_TRUE(starts[0].usesShowWindow && starts[0].showWindow == SW_HIDE);
+  EXPECT_EQ(driver::ReadTextFile(OutputDirectory() + L"00000100.001"), "earlier output");
+  EXPECT_TRUE(driver::FileExists(OutputDirectory() + L"00000100.001.invalid"));
+}
+
 TEST_F(ConversionBatch, FailureKeepsTheEarlierOutputAndCutTextReadsRight) {
   const std::wstring later = DocumentName(L"000005", L"00005", L"00000");
   CreateInputFile(InputDirectory(), later);
