@@ -21,7 +21,7 @@
 #include "bench/bench_figures.h"
 #include "bench/conversion_layout.h"
 #include "bench/dialog_program.h"
-#include "convert/rules/journal_line.h"
+#include "convert/journal/rules/journal_line.h"
 #include "tests/driver/driver_error.h"
 #include "tests/driver/file_dialogs.h"
 #include "tests/driver/message_dialog.h"

@@ -6,7 +6,7 @@
 #include <thread>
 #include <utility>
 
-#include "convert/result_placement.h"
+#include "convert/batch/result_placement.h"
 #include "convert/worker_ahead.h"
 #include "runtime/process/process_watch.h"
 #include "runtime/process/stop_signal.h"

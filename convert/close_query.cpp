@@ -1,8 +1,8 @@
 #include "convert/close_query.h"
 
-#include "convert/batch_conversion.h"
+#include "convert/batch/batch_conversion.h"
 #include "convert/builtin_conversion.h"
-#include "convert/conversion_journal.h"
+#include "convert/journal/conversion_journal.h"
 #include "convert/conversion_watch.h"
 #include "convert/rules/conversion_messages.h"
 #include "runtime/window/dialog_services.h"

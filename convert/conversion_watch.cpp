@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "convert/builtin_conversion.h"
-#include "convert/conversion_journal.h"
+#include "convert/journal/conversion_journal.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_outcome.h"
-#include "convert/rules/journal_results.h"
+#include "convert/journal/rules/journal_results.h"
 #include "runtime/process/process_watch.h"
 #include "runtime/system/file_facts.h"
 #include "runtime/window/dialog_services.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "convert/rules/journal_line.h"
+#include "convert/journal/rules/journal_line.h"
 #include "runtime/system/system_services.h"
 
 namespace convert {

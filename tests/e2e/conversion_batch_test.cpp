@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "convert/rules/journal_line.h"
+#include "convert/journal/rules/journal_line.h"
 #include "runtime/system/win32_api.h"
 #include "runtime/text/temporary_name.h"
 #include "tests/driver/file_drag.h"

@@ -5,7 +5,7 @@
 //
 #include <commctrl.h>
 
-#include "convert/rules/journal_line.h"
+#include "convert/journal/rules/journal_line.h"
 #include "tests/driver/icon_match.h"
 #include "tests/e2e/conversion_fixture.h"
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "convert/rules/journal_line.h"
+#include "convert/journal/rules/journal_line.h"
 #include "tests/e2e/conversion_fixture.h"
 #include "tests/wine/test_paths.h"
 

@@ -1,4 +1,4 @@
-#include "convert/rules/journal_results.h"
+#include "convert/journal/rules/journal_results.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "convert/rules/new_files.h"
+#include "convert/journal/rules/new_files.h"
 
 #include <gtest/gtest.h>
 
-#include "convert/rules/journal_view.h"
+#include "convert/journal/rules/journal_view.h"
 
 namespace convert {
 namespace {

@@ -5,7 +5,7 @@
 #include <map>
 #include <thread>
 
-#include "convert/rules/journal_line.h"
+#include "convert/journal/rules/journal_line.h"
 #include "runtime/system/win32_api.h"
 #include "runtime/text/number_text.h"
 #include "tests/driver/window_driver.h"

@@ -1,7 +1,7 @@
 // Appends 500 lines of the journal in its current directory through the program's own appender,
 // as a copy of the program converting would. Leaves "held" beside it when the journal was held by
 // another program, then waits for it to be let go. Exits with the system's error, 0 when written.
-#include "convert/rules/journal_line.h"
+#include "convert/journal/rules/journal_line.h"
 #include "runtime/system/file_facts.h"
 #include "runtime/system/line_appender.h"
 #include "runtime/system/win32_api.h"

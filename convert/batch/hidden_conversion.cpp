@@ -1,6 +1,6 @@
-#include "convert/hidden_conversion.h"
+#include "convert/batch/hidden_conversion.h"
 
-#include "convert/result_placement.h"
+#include "convert/batch/result_placement.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_outcome.h"
 #include "convert/rules/launch_parameters.h"

@@ -1,14 +1,14 @@
-#include "convert/batch_work.h"
+#include "convert/batch/batch_work.h"
 
 #include <optional>
 #include <utility>
 
 #include "app/globals.h"
-#include "convert/conversion_journal.h"
-#include "convert/hidden_conversion.h"
-#include "convert/result_placement.h"
+#include "convert/journal/conversion_journal.h"
+#include "convert/batch/hidden_conversion.h"
+#include "convert/batch/result_placement.h"
 #include "convert/rules/conversion_messages.h"
-#include "convert/rules/journal_results.h"
+#include "convert/journal/rules/journal_results.h"
 #include "convert/rules/launch_parameters.h"
 #include "runtime/process/hidden_process.h"
 #include "runtime/process/process_watch.h"

@@ -1,10 +1,10 @@
-#include "convert/conversion_journal.h"
+#include "convert/journal/conversion_journal.h"
 
 #include <mutex>
 #include <optional>
 
-#include "convert/batch_conversion.h"
-#include "convert/journal_file.h"
+#include "convert/batch/batch_conversion.h"
+#include "convert/journal/journal_file.h"
 #include "convert/rules/conversion_messages.h"
 #include "runtime/process/process_watch.h"
 #include "runtime/system/file_facts.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "convert/rules/journal_line.h"
+#include "convert/journal/rules/journal_line.h"
 
 namespace convert {
 

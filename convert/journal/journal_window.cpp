@@ -1,12 +1,12 @@
-#include "convert/journal_window.h"
+#include "convert/journal/journal_window.h"
 
 #include <limits>
 #include <memory>
 
-#include "convert/journal_file.h"
+#include "convert/journal/journal_file.h"
 #include "convert/rules/conversion_messages.h"
-#include "convert/rules/journal_results.h"
-#include "convert/rules/journal_view.h"
+#include "convert/journal/rules/journal_results.h"
+#include "convert/journal/rules/journal_view.h"
 #include "runtime/dialogs/list_window.h"
 #include "runtime/process/program_launch.h"
 #include "runtime/system/file_facts.h"

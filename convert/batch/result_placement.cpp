@@ -1,4 +1,4 @@
-#include "convert/result_placement.h"
+#include "convert/batch/result_placement.h"
 
 #include "convert/rules/conversion_messages.h"
 #include "runtime/system/output_in_place.h"

@@ -1,7 +1,7 @@
-#include "convert/journal_file.h"
+#include "convert/journal/journal_file.h"
 
 #include "app/globals.h"
-#include "convert/rules/journal_line.h"
+#include "convert/journal/rules/journal_line.h"
 #include "runtime/system/file_facts.h"
 
 namespace convert {

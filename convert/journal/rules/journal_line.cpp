@@ -1,4 +1,4 @@
-#include "convert/rules/journal_line.h"
+#include "convert/journal/rules/journal_line.h"
 
 #include <array>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "convert/rules/batch_report.h"
-#include "convert/rules/journal_line.h"
+#include "convert/journal/rules/journal_line.h"
 #include "runtime/dialogs/row_status.h"
 
 namespace convert {

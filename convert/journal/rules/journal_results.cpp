@@ -1,4 +1,4 @@
-#include "convert/rules/journal_results.h"
+#include "convert/journal/rules/journal_results.h"
 
 #include "convert/rules/conversion_messages.h"
 

@@ -1,4 +1,4 @@
-#include "convert/rules/new_files.h"
+#include "convert/journal/rules/new_files.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "convert/rules/journal_view.h"
+#include "convert/journal/rules/journal_view.h"
 
 #include "convert/rules/batch_plan.h"
 #include "convert/rules/conversion_messages.h"

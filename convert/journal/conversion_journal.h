@@ -7,8 +7,8 @@
 #include <chrono>
 #include <span>
 
-#include "convert/journal_file.h"
-#include "convert/rules/journal_line.h"
+#include "convert/journal/journal_file.h"
+#include "convert/journal/rules/journal_line.h"
 #include "runtime/system/system_services.h"
 
 namespace convert {
