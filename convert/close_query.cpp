@@ -2,8 +2,8 @@
 
 #include "convert/batch/batch_conversion.h"
 #include "convert/builtin_conversion.h"
-#include "convert/journal/conversion_journal.h"
 #include "convert/conversion_watch.h"
+#include "convert/journal/conversion_journal.h"
 #include "convert/rules/conversion_messages.h"
 #include "runtime/window/dialog_services.h"
 

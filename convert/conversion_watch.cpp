@@ -6,9 +6,9 @@
 
 #include "convert/builtin_conversion.h"
 #include "convert/journal/conversion_journal.h"
+#include "convert/journal/rules/journal_results.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/conversion_outcome.h"
-#include "convert/journal/rules/journal_results.h"
 #include "runtime/process/process_watch.h"
 #include "runtime/system/file_facts.h"
 #include "runtime/window/dialog_services.h"

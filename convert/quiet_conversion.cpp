@@ -2,11 +2,11 @@
 
 #include "app/globals.h"
 #include "convert/batch/batch_work.h"
-#include "convert/journal/conversion_journal.h"
 #include "convert/given_files.h"
+#include "convert/journal/conversion_journal.h"
 #include "convert/journal/new_files_handler.h"
-#include "convert/rules/conversion_messages.h"
 #include "convert/journal/rules/journal_results.h"
+#include "convert/rules/conversion_messages.h"
 #include "runtime/process/folder_turns.h"
 #include "runtime/system/console_output.h"
 #include "runtime/system/file_facts.h"

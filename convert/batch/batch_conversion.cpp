@@ -7,11 +7,11 @@
 
 #include "app/globals.h"
 #include "convert/batch/batch_work.h"
-#include "convert/journal/conversion_journal.h"
 #include "convert/batch/hidden_conversion.h"
+#include "convert/journal/conversion_journal.h"
+#include "convert/journal/rules/journal_results.h"
 #include "convert/rules/batch_report.h"
 #include "convert/rules/conversion_messages.h"
-#include "convert/journal/rules/journal_results.h"
 #include "convert/worker_ahead.h"
 #include "runtime/dialogs/progress_window.h"
 #include "runtime/dialogs/report_window.h"

@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "app/globals.h"
-#include "convert/journal/conversion_journal.h"
 #include "convert/batch/hidden_conversion.h"
 #include "convert/batch/result_placement.h"
-#include "convert/rules/conversion_messages.h"
+#include "convert/journal/conversion_journal.h"
 #include "convert/journal/rules/journal_results.h"
+#include "convert/rules/conversion_messages.h"
 #include "convert/rules/launch_parameters.h"
 #include "runtime/process/hidden_process.h"
 #include "runtime/process/process_watch.h"

@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "convert/journal/journal_file.h"
-#include "convert/rules/conversion_messages.h"
 #include "convert/journal/rules/journal_results.h"
 #include "convert/journal/rules/journal_view.h"
+#include "convert/rules/conversion_messages.h"
 #include "runtime/dialogs/list_window.h"
 #include "runtime/process/program_launch.h"
 #include "runtime/system/file_facts.h"

@@ -2,8 +2,8 @@
 // reason on one line, from a row of a batch's report or from what one file's message says.
 #pragma once
 
-#include "convert/rules/batch_report.h"
 #include "convert/journal/rules/journal_line.h"
+#include "convert/rules/batch_report.h"
 #include "runtime/dialogs/row_status.h"
 
 namespace convert {
