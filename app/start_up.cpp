@@ -4,6 +4,7 @@
 
 #include "app/globals.h"
 #include "app/settings_file.h"
+#include "convert/journal/conversion_journal.h"
 #include "convert/quiet_conversion.h"
 #include "convert/rules/conversion_messages.h"
 #include "runtime/system/file_facts.h"
@@ -53,6 +54,7 @@ int _main() {
       FILESGIVEN.push_back(rt::FullPath(argument));
     }
   }
+  convert::MoveWaitingJournalLines();
   ui::MAIN();
   return 0;
 }

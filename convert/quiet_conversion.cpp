@@ -61,6 +61,15 @@ int RunQuietly(const RunRequest& request) {
   QuietInputs quiet = GivenInputs(request, console);
   if (!quiet.problem.empty()) return notDone(quiet.problem);
   if (const rt::Text problem = JournalNotWritable(); !problem.empty()) return notDone(problem);
+  // Without it every file would fail; where it was looked for tells where to put it.
+  if (!rt::IsFile(kStylesheet)) {
+    const rt::Text here = rt::FullPath(kStylesheet);
+    const rt::Text program = rt::ExecutablePath();
+    const rt::Text beside = rt::Concat({rt::TextView(program).substr(0, program.find_last_of(u'\\') + 1), kStylesheet});
+    return notDone(rt::Concat({kRunNoStylesheet, here, FoldedName(here) == FoldedName(beside) ? u"" : u", ",
+                               FoldedName(here) == FoldedName(beside) ? rt::Text() : beside}));
+  }
+  MoveWaitingJournalLines();
 
   // Another run for the same folders finishes first: its files are then in the journal, not new.
   const unsigned timeoutMs = request.timeoutSeconds * 1000;
@@ -73,6 +82,11 @@ int RunQuietly(const RunRequest& request) {
     if (!found.problem.empty()) return notDone(OneLine(found.problem));
     if (found.files.empty()) console.WriteLine(kNoNewFiles);
     for (const rt::Text& path : found.files) quiet.inputs.push_back({path, false});
+    if (request.retry) {
+      for (const rt::Text& path : found.failed) quiet.inputs.push_back({path, false});
+    } else if (!found.failed.empty()) {
+      console.WriteLine(rt::Concat({kFailedUnchanged, rt::DecimalText(found.failed.size()), kRunRetryHint}));
+    }
   }
 
   BatchWork work;
@@ -81,7 +95,9 @@ int RunQuietly(const RunRequest& request) {
   work.rowEnded = [&console](const FileReport& row) { console.WriteLine(RunLine(row)); };
   Work(work);
   if (!work.reports.empty()) console.WriteLine(SummaryLine(CountResults(work.reports)));
-  if (const rt::Text problem = FinishJournalQuietly(kJournalPatience); !problem.empty()) return notDone(problem);
+  const QuietJournalEnd journal = FinishJournalQuietly(kJournalPatience);
+  if (!journal.notices.empty()) console.WriteLine(journal.notices);
+  if (!journal.lost.empty()) return notDone(journal.lost);
   return work.unusableSchema ? kRunNotDone : RunExitCode(work.reports);
 }
 

@@ -5,20 +5,22 @@
 
 #include "convert/batch/batch_conversion.h"
 #include "convert/journal/journal_file.h"
+#include "convert/journal/rules/journal_results.h"
 #include "convert/rules/conversion_messages.h"
 #include "runtime/process/process_watch.h"
 #include "runtime/system/file_facts.h"
+#include "runtime/system/file_part.h"
 #include "runtime/system/line_appender.h"
 #include "runtime/system/system_error.h"
+#include "runtime/system/user_files.h"
 #include "runtime/window/dialog_services.h"
 #include "ui/main_window_definition.h"
 
 namespace convert {
 namespace {
 
-// Long enough for another copy of the program to finish its write; a spreadsheet that holds the
-// journal is told instead.
-constexpr std::chrono::milliseconds kPatienceAtClose{1000};
+// A header is far shorter: more read of a journal is no header of the program's own.
+constexpr std::size_t kHeaderPart = 4096;
 
 struct Problem {
   rt::Text path;
@@ -27,6 +29,8 @@ struct Problem {
 
 std::mutex g_lock;
 std::optional<Problem> g_problem;  // the first, guarded by g_lock
+rt::Text g_keptAs;                 // where a journal in another form was kept, guarded by g_lock
+bool g_waiting = false;            // a line of the run waits beside the journal, guarded by g_lock
 bool g_told = false;               // the window's thread only
 
 rt::LineAppender& Appender() {
@@ -46,20 +50,32 @@ rt::Text ProblemText(const Problem& problem) {
   return rt::Concat({kJournalNotWritten, problem.path, u": ", rt::SystemErrorText(problem.error)});
 }
 
+// Whether lines of the program's form may be appended to the journal: it is missing, empty, or
+// in that form. One in another form (a spreadsheet saved it) is kept under another name, and a new
+// one begins; true when it was. While it cannot be moved (it is held), false.
+bool JournalTakesOurLines(const rt::Text& path, bool& kept) {
+  std::string start;
+  std::uint64_t size = 0;
+  const std::uint32_t error = rt::ReadFilePart(path, 0, kHeaderPart, start, size);
+  if (error != 0 || start.empty()) return true;  // missing, or held: the appender finds out which
+  const std::size_t end = start.find('\n');
+  const std::optional<JournalForm> form =
+      end == std::string::npos ? std::nullopt : JournalFormOf(std::string_view(start).substr(0, end), ThisLocale());
+  if (form && form->ours) return true;
+  const rt::Text keptAs = KeptJournalPath(rt::FileTimeNow());
+  if (!rt::RenameFile(path, keptAs)) return false;
+  const std::lock_guard guard(g_lock);
+  g_keptAs = keptAs;
+  kept = true;
+  return true;
+}
+
 }  // namespace
 
 rt::Text JournalNotWritable() {
   const rt::Text path = JournalPath();
   const std::uint32_t error = Appender().Ready(path);
   return error == 0 ? rt::Text() : ProblemText({path, error});
-}
-
-rt::Text FinishJournalQuietly(std::chrono::milliseconds patience) {
-  const rt::Text path = JournalPath();
-  const rt::AppendOutcome outcome = Appender().Flush(path, patience);
-  if (outcome.error != 0) Remember(path, outcome.error);
-  const std::lock_guard guard(g_lock);
-  return g_problem ? ProblemText(*g_problem) : rt::Text();
 }
 
 JournalEntry JournalEntryFor(rt::TextView inputPath, JournalMethod method) {
@@ -69,6 +85,7 @@ JournalEntry JournalEntryFor(rt::TextView inputPath, JournalMethod method) {
   if (const std::optional<rt::FileFacts> facts = rt::FactsOf(inputPath)) {
     entry.size = facts->size;
     entry.modified = JournalFileTime(facts->lastWriteTime);
+    entry.modifiedUtc = JournalUtcTime(facts->lastWriteTime);
   }
   return entry;
 }
@@ -81,33 +98,64 @@ void Journal(rt::TextView path, std::span<JournalEntry> entries, rt::HandleValue
     entry.time = now;
     lines += JournalLine(entry);
   }
-  const rt::AppendOutcome outcome = Appender().Append(path, lines);
-  if (outcome.error != 0 && !outcome.held && Remember(path, outcome.error)) rt::PostTaskEnded(window);
+  const rt::Text journal(path);
+  bool kept = false;
+  const bool writable = JournalTakesOurLines(journal, kept);
+  const rt::AppendOutcome outcome = Appender().Append(journal, JournalWaitingPath(), lines, writable);
+  if (outcome.waiting) {
+    const std::lock_guard guard(g_lock);
+    g_waiting = true;
+  }
+  const bool lost = outcome.error != 0 && !outcome.waiting && Remember(path, outcome.waitingError);
+  if (lost || kept) rt::PostTaskEnded(window);
+}
+
+void MoveWaitingJournalLines() {
+  const rt::Text path = JournalPath();
+  bool kept = false;
+  if (JournalTakesOurLines(path, kept)) Appender().MoveWaiting(path, JournalWaitingPath(), {});
 }
 
 void TellJournalProblem() {
   // The progress window is the program's own: the batch's report comes first.
   if (g_told || BatchRunning()) return;
   std::optional<Problem> problem;
+  rt::Text keptAs;
   {
     const std::lock_guard guard(g_lock);
     problem = g_problem;
+    keptAs.swap(g_keptAs);
   }
-  if (!problem) return;
-  g_told = true;
-  rt::ShowMessage(rt::Concat({kJournalNotWritten, problem->path, u"|", rt::SystemErrorText(problem->error)}),
-                  kMessageCaption, rt::kWarningIcon, u"", 0, 1);
-  rt::SelectControl(ui::control::BUTTONCONVERT, 0, 0);
+  if (!keptAs.empty()) {
+    rt::ShowMessage(JournalKeptMessage(keptAs, JournalPath()), kMessageCaption, rt::kInformationIcon, u"", 0, 1);
+  }
+  if (problem) {
+    g_told = true;
+    rt::ShowMessage(rt::Concat({kJournalNotWritten, problem->path, u"|", rt::SystemErrorText(problem->error)}),
+                    kMessageCaption, rt::kWarningIcon, u"", 0, 1);
+  }
+  if (problem || !keptAs.empty()) rt::SelectControl(ui::control::BUTTONCONVERT, 0, 0);
+}
+
+QuietJournalEnd FinishJournalQuietly(std::chrono::milliseconds patience) {
+  const rt::Text path = JournalPath();
+  bool kept = false;
+  const bool moved =
+      JournalTakesOurLines(path, kept) && Appender().MoveWaiting(path, JournalWaitingPath(), patience) == 0;
+  QuietJournalEnd end;
+  const std::lock_guard guard(g_lock);
+  if (g_problem) end.lost = ProblemText(*g_problem);
+  if (!g_keptAs.empty()) end.notices = OneLine(JournalKeptMessage(g_keptAs, path));
+  if (g_waiting && !moved) {
+    if (!end.notices.empty()) end.notices += u"\n";
+    end.notices += rt::Concat({kJournalLinesWait, JournalWaitingPath()});
+  }
+  return end;
 }
 
 void WriteJournalAtClose() {
-  const rt::Text path = JournalPath();
-  const rt::AppendOutcome outcome = Appender().Flush(path, kPatienceAtClose);
-  // Lines still held now would be lost.
-  if (outcome.error != 0) Remember(path, outcome.error);
+  MoveWaitingJournalLines();
   TellJournalProblem();
-  // The user may have let go of it before answering.
-  if (outcome.held) Appender().Flush(path, std::chrono::milliseconds{0});
 }
 
 }  // namespace convert

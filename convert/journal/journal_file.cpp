@@ -1,15 +1,46 @@
 #include "convert/journal/journal_file.h"
 
+#include <algorithm>
+
 #include "app/globals.h"
-#include "convert/journal/rules/journal_line.h"
 #include "runtime/system/file_facts.h"
+#include "runtime/text/number_text.h"
 
 namespace convert {
+namespace {
 
-rt::Text JournalPath() {
+constexpr char16_t kJournalStem[] = u"Vexilate-journal.";
+constexpr char16_t kWaitingName[] = u"Vexilate-journal.waiting.csv";
+
+rt::Text JournalFolder() {
   const rt::Text settings = rt::CLIP(app::GLO_STNAMEINIFILE);
-  return rt::Concat({rt::TextView(settings).substr(0, settings.find_last_of(u"\\/") + 1), kJournalFileName});
+  return settings.substr(0, settings.find_last_of(u"\\/") + 1);
 }
+
+}  // namespace
+
+rt::Text JournalPath() { return rt::Concat({JournalFolder(), kJournalFileName}); }
+rt::Text JournalWaitingPath() { return rt::Concat({JournalFolder(), kWaitingName}); }
+
+rt::Text KeptJournalPath(std::int64_t fileTime) {
+  const rt::LocalTime time = rt::LocalTimeOf(fileTime);
+  return rt::Concat({JournalFolder(), kJournalStem, rt::FORMAT(time.year, u"N04"), u"-", rt::FORMAT(time.month, u"N02"),
+                     u"-", rt::FORMAT(time.day, u"N02"), u"-", rt::FORMAT(time.hour, u"N02"),
+                     rt::FORMAT(time.minute, u"N02"), rt::FORMAT(time.second, u"N02"), u".csv"});
+}
+
+std::vector<rt::Text> JournalFiles() {
+  const rt::Text waiting = JournalWaitingPath();
+  // Kept ones are named by the time they were kept: in name order, oldest first.
+  std::vector<rt::Text> kept =
+      rt::FilesMatching(rt::Concat({JournalFolder(), kJournalStem, u"\?\?\?\?-\?\?-\?\?-\?\?\?\?\?\?.csv"}));
+  std::sort(kept.begin(), kept.end());
+  kept.push_back(JournalPath());
+  kept.push_back(waiting);
+  return kept;
+}
+
+JournalLocale ThisLocale() { return {&rt::TextOfAnsi, rt::LocaleDayFirst()}; }
 
 rt::Text JournalFileTime(std::int64_t fileTime) {
   const rt::LocalTime time = rt::LocalTimeOf(fileTime);

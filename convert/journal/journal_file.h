@@ -1,15 +1,31 @@
 // Where the journal of conversions is, and how it writes a file's time: what its window and
-// «Новые файлы» read.
+// «Новые файлы» read. Beside it wait the lines that could not be written to it when they were
+// made, and lie the journals a spreadsheet saved in another form, kept when a new one was begun.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "convert/journal/rules/journal_line.h"
 #include "runtime/text/text_value.h"
 
 namespace convert {
 
 // Beside the settings file the program writes: beside the executable, or in the user's own folder.
 rt::Text JournalPath();
+
+// "Vexilate-journal.waiting.csv": lines waiting to be written to the journal, in its form.
+rt::Text JournalWaitingPath();
+
+// "Vexilate-journal.2026-12-08-091503.csv": where a journal in another form is kept, the local time
+// given, when a new one is begun.
+rt::Text KeptJournalPath(std::int64_t fileTime);
+
+// The journal's files, oldest lines first: the kept ones, the journal, the lines waiting.
+std::vector<rt::Text> JournalFiles();
+
+// How this computer's locale writes what a spreadsheet saves.
+JournalLocale ThisLocale();
 
 // A file time in the journal's form, the local time of then: "2026-12-08 09:15:03".
 rt::Text JournalFileTime(std::int64_t fileTime);

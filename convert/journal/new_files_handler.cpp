@@ -21,20 +21,33 @@ using namespace rt;
 // The journal is read a part at a time: what it holds costs no more memory than one part.
 constexpr std::size_t kJournalPart = 1 << 20;
 
-// Every line of the journal into the search; 0, or why the journal could not be read. A journal
-// that is not there yet has converted nothing.
-std::uint32_t ReadJournalInto(NewFilesSearch& search) {
-  const Text path = JournalPath();
+// Every line of a journal's file into the search; 0, or why it could not be read. A file that is
+// not there has converted nothing.
+std::uint32_t ReadJournalInto(const Text& path, NewFilesSearch& search) {
   std::string part;
   std::uint64_t offset = 0, size = 0;
+  bool skipping = false;  // a line longer than a part is no entry: passed over to its end
+  search.StartJournal();
   for (;;) {
     const std::uint32_t error = ReadFilePart(path, offset, kJournalPart, part, size);
     if (IsMissing(error)) return 0;
     if (error != 0) return error;
+    if (skipping) {
+      const std::size_t end = part.find('\n');
+      if (end == std::string::npos) {
+        if (part.size() < kJournalPart) return 0;
+        offset += part.size();
+        continue;
+      }
+      search.SkipLine();
+      offset += end + 1;
+      skipping = false;
+      continue;
+    }
     const std::size_t taken = search.TakeJournal(part);
-    // The last part may end in a line cut short; a line longer than a part is no line of the journal.
-    if (part.size() < kJournalPart || taken == 0) return 0;
+    if (part.size() < kJournalPart || search.UnreadableLine()) return 0;
     offset += taken;
+    skipping = taken == 0;
   }
 }
 
@@ -43,16 +56,25 @@ std::uint32_t ReadJournalInto(NewFilesSearch& search) {
 NewFilesFound FindNewFiles() {
   // By its long names, as the file dialog gives the files in it.
   const Text directory = DirectoryPath(LongPath(FullPath(CLIP(app::PATHIN))));
-  if (!IsDirectory(directory)) return {{}, Concat({kNoInputDirectory, directory}), true};
+  if (!IsDirectory(directory)) return {{}, {}, Concat({kNoInputDirectory, directory}), true};
+  const bool localTimes = KeepsLocalTimes(directory);
   std::vector<InputFile> files;
   for (ListedFile& file : ListFilesIn(directory)) {
-    files.push_back({std::move(file.path), file.size, JournalFileTime(file.lastWriteTime)});
+    const LocalTime local = LocalTimeOf(file.lastWriteTime);
+    files.push_back({std::move(file.path), file.size, ClockSecondsOf(file.lastWriteTime),
+                     ClockSecondsAt(local.year, local.month, local.day, local.hour, local.minute, local.second),
+                     localTimes});
   }
-  NewFilesSearch search(std::move(files));
-  if (const std::uint32_t error = ReadJournalInto(search); error != 0) {
-    return {{}, Concat({kJournalNotRead, JournalPath(), u"|", SystemErrorText(error)})};
+  NewFilesSearch search(std::move(files), ThisLocale());
+  for (const Text& path : JournalFiles()) {
+    if (const std::uint32_t error = ReadJournalInto(path, search); error != 0) {
+      return {{}, {}, Concat({kJournalNotRead, path, u"|", SystemErrorText(error)})};
+    }
+    if (const std::optional<std::uint64_t> line = search.UnreadableLine()) {
+      return {{}, {}, Concat({kJournalNotRead, path, u"|", JournalLineUnreadable(*line)})};
+    }
   }
-  return {search.NewFiles(), {}};
+  return {search.NewFiles(), search.FailedFiles(), {}};
 }
 
 void ConvertNewFiles(bool ask) {
@@ -63,16 +85,17 @@ void ConvertNewFiles(bool ask) {
   if (!found.problem.empty()) {
     return Warn(found.problem, found.noInputDirectory ? ui::control::BUTTONLOOKUPPATHIN : ui::control::BUTTONNEWFILES);
   }
-  if (found.files.empty()) {
-    ShowMessage(kNoNewFiles, kNewFilesCaption, kInformationIcon, u"", 0, 1);
-    return SelectControl(ui::control::BUTTONNEWFILES, 0, 0);
-  }
-  if (ask && ShowMessage(NewFilesQuestion(found.files.size()), kNewFilesCaption, kInformationIcon, u"6", BUTTON_YES,
-                         1) != BUTTON_YES) {
-    return SelectControl(ui::control::BUTTONNEWFILES, 0, 0);
+  std::vector<Text> chosen = found.files;
+  if (ask || chosen.empty()) {
+    // Files that failed unchanged since are not new: they are tried again only when asked.
+    const LONG answer = ShowMessage(NewFilesQuestion(found.files.size(), found.failed.size()), kNewFilesCaption,
+                                    kInformationIcon, NewFilesButtons(found.files.size(), found.failed.size()),
+                                    found.files.empty() ? BUTTON_OK : BUTTON_YES, 1, kRetryFailed);
+    if (answer == BUTTON_RETRY) chosen.insert(chosen.end(), found.failed.begin(), found.failed.end());
+    if (answer != BUTTON_YES && answer != BUTTON_RETRY) return SelectControl(ui::control::BUTTONNEWFILES, 0, 0);
   }
   std::vector<BatchInput> inputs;
-  for (const Text& path : found.files) inputs.push_back({path, false});
+  for (const Text& path : chosen) inputs.push_back({path, false});
   StartBatch(inputs, false);
 }
 

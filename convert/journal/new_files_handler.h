@@ -10,6 +10,7 @@ namespace convert {
 
 struct NewFilesFound {
   std::vector<rt::Text> files;    // full paths
+  std::vector<rt::Text> failed;   // those whose last try, unchanged since, failed or was refused
   rt::Text problem;               // why they could not be looked for; empty when they were
   bool noInputDirectory = false;  // the problem is the input directory's
 };
@@ -18,7 +19,8 @@ struct NewFilesFound {
 // are now in the journal.
 NewFilesFound FindNewFiles();
 
-// `ask`: the number found is asked about first; without it they are converted at once.
+// `ask`: the number found is asked about first, and whether to try again the files that failed
+// unchanged since; without it the new ones are converted at once.
 void ConvertNewFiles(bool ask);
 
 }  // namespace convert

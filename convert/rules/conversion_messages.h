@@ -82,6 +82,13 @@ inline constexpr char16_t kNewFilesCount[] = u"Новых файлов: ";
 inline constexpr char16_t kConvertThem[] = u". Конвертировать?";
 inline constexpr char16_t kNoInputDirectory[] = u"Нет папки с входными файлами: ";
 inline constexpr char16_t kJournalNotRead[] = u"Не удалось прочитать журнал ";
+// Files whose last try failed or was refused, unchanged since: tried again only when asked.
+inline constexpr char16_t kFailedUnchanged[] = u"Не удались прежде и с тех пор не менялись: ";
+inline constexpr char16_t kRetryFailed[] = u"&Повторить неудачные";
+// A line of a journal that is no entry the program can read: «Новые файлы» would take every file for new.
+inline constexpr char16_t kJournalLine[] = u"Строка ";
+inline constexpr char16_t kJournalLineUnreadable[] =
+    u" не похожа на запись журнала. Исправьте или удалите её, иначе все файлы папки окажутся новыми";
 
 // The journal's window.
 inline constexpr char16_t kJournalTitle[] = u"Журнал конвертаций";
@@ -123,6 +130,13 @@ inline constexpr char16_t kInvalidResultSuffix[] = u".invalid";
 // The journal of conversions cannot be written: "<kJournalNotWritten><path>|<the system's reason>".
 inline constexpr char16_t kJournalNotWritten[] = u"Не удалось записать журнал конвертаций ";
 
+// Lines the journal did not take (another program holds it) wait beside it until the next write.
+inline constexpr char16_t kJournalLinesWait[] =
+    u"Журнал занят другой программой: строки этого запуска ждут в файле, в журнал они попадут при следующей записи: ";
+// A journal saved again in another form (by a spreadsheet) is kept under another name.
+inline constexpr char16_t kJournalKept[] = u"Журнал был сохранён в другой форме (например, в Excel) и оставлен как ";
+inline constexpr char16_t kJournalBegun[] = u"Новые записи пишутся в новый журнал ";
+
 // A quiet run that cannot be done: the console's line, and the exit code 2.
 inline constexpr char16_t kRunWrongSwitch[] = u"Неизвестный ключ или ключ без значения: ";
 inline constexpr char16_t kRunNothingAsked[] = u"Не указано, что конвертировать: укажите /new или файлы и папки";
@@ -131,6 +145,9 @@ inline constexpr char16_t kRunNoInputDirectory[] = u"Не указана пап�
 inline constexpr char16_t kRunNoOutputDirectory[] = u"Не указана папка выходных файлов: выберите её в окне программы";
 inline constexpr char16_t kRunOutputDirectoryMissing[] = u"Нет папки выходных файлов: ";
 inline constexpr char16_t kRunOtherRunGoesOn[] = u"Другой запуск всё ещё конвертирует файлы папки ";
+inline constexpr char16_t kRunNoStylesheet[] = u"Не найдена таблица стилей: ";
+// After kFailedUnchanged and their number, when /retry was not given.
+inline constexpr char16_t kRunRetryHint[] = u" (повторить их: /retry)";
 
 // Separates lines in a message box text.
 inline constexpr char16_t kLineBreak = u'|';
@@ -153,9 +170,28 @@ inline rt::Text TimedOutReason(unsigned seconds) {
   return rt::Concat({kTimedOut, rt::DecimalText(seconds), kTimedOutTail});
 }
 
-// «Новых файлов: 3. Конвертировать?»
-inline rt::Text NewFilesQuestion(std::size_t count) {
-  return rt::Concat({kNewFilesCount, rt::DecimalText(count), kConvertThem});
+// «Новых файлов: 3. Конвертировать?», and on its own line how many failed unchanged since.
+inline rt::Text NewFilesQuestion(std::size_t count, std::size_t failed) {
+  const rt::Text question =
+      count == 0 ? rt::Text(kNoNewFiles) : rt::Concat({kNewFilesCount, rt::DecimalText(count), kConvertThem});
+  if (failed == 0) return question;
+  return rt::Concat({question, rt::TextView(&kLineBreak, 1), kFailedUnchanged, rt::DecimalText(failed)});
+}
+
+// The question's buttons as rt::ShowMessage takes them: Yes and No for new files, OK alone when
+// there are none; Retry for the failed ones.
+inline rt::Text NewFilesButtons(std::size_t count, std::size_t failed) {
+  return rt::DecimalText((count == 0 ? 1 : 2 + 4) + (failed == 0 ? 0 : 16));
+}
+
+// «Журнал был сохранён … оставлен как <kept>|Новые записи пишутся в новый журнал <journal>»
+inline rt::Text JournalKeptMessage(rt::TextView kept, rt::TextView journal) {
+  return rt::Concat({kJournalKept, kept, rt::TextView(&kLineBreak, 1), kJournalBegun, journal});
+}
+
+// «Строка 12 не похожа на запись журнала. …»
+inline rt::Text JournalLineUnreadable(std::uint64_t line) {
+  return rt::Concat({kJournalLine, rt::DecimalText(line), kJournalLineUnreadable});
 }
 
 // The directories given or dropped, none of which holds an XML file, each on its own line.

@@ -35,6 +35,8 @@ RunRequest ReadRunRequest(std::span<const rt::Text> arguments) {
       request.quiet = true;
     } else if (name == u"new") {
       request.newFiles = true;
+    } else if (name == u"retry") {
+      request.newFiles = request.retry = true;
     } else if (name == u"timeout" && i + 1 < arguments.size() && !arguments[i + 1].empty() &&
                arguments[i + 1].size() <= 6 && arguments[i + 1].find_first_not_of(u"0123456789") == rt::Text::npos &&
                rt::TextToLong(arguments[i + 1]) > 0) {

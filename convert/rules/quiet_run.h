@@ -17,11 +17,12 @@ inline constexpr int kRunNotDone = 2;       // the run could not be done at all
 
 inline constexpr unsigned kDefaultTimeoutSeconds = 600;
 
-// What the arguments ask for. Switches ("/quiet", "-New", "/timeout 30") in any case, with "/"
-// or "-"; every other argument is a path.
+// What the arguments ask for. Switches ("/quiet", "-New", "/retry", "/timeout 30") in any case,
+// with "/" or "-"; every other argument is a path.
 struct RunRequest {
   bool quiet = false;
   bool newFiles = false;
+  bool retry = false;  // also the files whose last try failed, unchanged since ("/retry" asks for /new too)
   unsigned timeoutSeconds = kDefaultTimeoutSeconds;
   std::vector<rt::Text> paths;
   rt::Text wrong;  // the first switch that is unknown or lacks its value; empty when none

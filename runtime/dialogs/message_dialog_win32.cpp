@@ -71,15 +71,28 @@ void Layout(HWND dialog, const MessageDialog& message) {
   const int textTop = margin.cy + (contentHeight - textRect.bottom) / 2;
   SetWindowPos(textControl, nullptr, left, textTop, textRect.right, textRect.bottom, SWP_NOZORDER);
 
-  const int count = static_cast<int>(message.buttons.size());
-  const int rowWidth = count * button.cx + (count - 1) * gap.cx;
+  // A caption longer than a button's width widens its button.
+  std::vector<int> widths;
+  int rowWidth = -gap.cx;
+  HDC buttonDc = GetDC(dialog);
+  HGDIOBJ buttonFont = SelectObject(buttonDc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+  for (const auto& b : message.buttons) {
+    const Text caption(b.caption);
+    RECT captionRect{0, 0, 0, 0};
+    DrawTextW(buttonDc, Wide(caption), -1, &captionRect, DT_CALCRECT | DT_SINGLELINE);
+    widths.push_back(std::max<int>(button.cx, captionRect.right + 2 * margin.cx));
+    rowWidth += widths.back() + gap.cx;
+  }
+  SelectObject(buttonDc, buttonFont);
+  ReleaseDC(dialog, buttonDc);
   const int clientWidth = std::max<int>(left + textRect.right + margin.cx, rowWidth + 2 * margin.cx);
   const int buttonTop = margin.cy + contentHeight + margin.cy;
   const int clientHeight = buttonTop + button.cy + margin.cy;
   int x = (clientWidth - rowWidth) / 2;
-  for (const auto& b : message.buttons) {
-    SetWindowPos(GetDlgItem(dialog, kButtonIdBase + b.bit), nullptr, x, buttonTop, button.cx, button.cy, SWP_NOZORDER);
-    x += button.cx + gap.cx;
+  for (std::size_t index = 0; index < message.buttons.size(); ++index) {
+    SetWindowPos(GetDlgItem(dialog, kButtonIdBase + message.buttons[index].bit), nullptr, x, buttonTop, widths[index],
+                 button.cy, SWP_NOZORDER);
+    x += widths[index] + gap.cx;
   }
 
   RECT frame{0, 0, clientWidth, clientHeight};
@@ -135,11 +148,15 @@ INT_PTR CALLBACK MessageProcedure(HWND dialog, UINT code, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-LONG ShowMessage(TextView text, TextView caption, TextView icon, TextView buttons, LONG defaultButton, LONG modal) {
+LONG ShowMessage(TextView text, TextView caption, TextView icon, TextView buttons, LONG defaultButton, LONG modal,
+                 TextView retryCaption) {
   MessageDialog message;
   message.text = MessageLines(text);
   message.icon = LoadMessageIcon(icon);
   message.buttons = MessageButtons(buttons);
+  for (MessageButton& button : message.buttons) {
+    if (button.bit == BUTTON_RETRY && !retryCaption.empty()) button.caption = retryCaption;
+  }
   message.defaultButton = DefaultButton(message.buttons, defaultButton);
   message.systemModal = modal != 0;
 

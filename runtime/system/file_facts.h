@@ -30,6 +30,9 @@ struct LocalTime {
 };
 LocalTime LocalTimeOf(std::int64_t fileTime);
 
+// Whether the volume the path lies on keeps files' times as local times to 2 seconds (FAT, exFAT).
+bool KeepsLocalTimes(TextView path);
+
 bool IsDirectory(TextView path);
 bool IsFile(TextView path);
 

@@ -1,3 +1,5 @@
+#include <string_view>
+
 #include "runtime/system/file_facts.h"
 #include "runtime/system/win32_api.h"
 
@@ -37,6 +39,18 @@ LocalTime LocalTimeOf(std::int64_t fileTime) {
   if (!FileTimeToSystemTime(&time, &universal)) return {};
   if (!SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) local = universal;
   return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
+bool KeepsLocalTimes(TextView path) {
+  wchar_t volume[MAX_PATH + 1] = {};
+  wchar_t system[MAX_PATH + 1] = {};
+  const Text name(path);
+  if (!GetVolumePathNameW(Wide(name), volume, MAX_PATH) ||
+      !GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH)) {
+    return false;
+  }
+  const std::wstring_view kind(system);
+  return kind.starts_with(L"FAT") || kind == L"exFAT";
 }
 
 bool IsDirectory(TextView path) {

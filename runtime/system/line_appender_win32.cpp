@@ -18,6 +18,8 @@ constexpr std::chrono::milliseconds kRetryPause{50};
 // which no reader touches; a writer that keeps it longer than this counts as holding the file.
 constexpr DWORD kTurnOffsetHigh = 0x40000000;
 constexpr std::chrono::milliseconds kTurnPatience{1000};
+// Lines wait for a few days of a held journal at most; more is no file of waiting lines.
+constexpr LONGLONG kMostWaiting = 256ll << 20;
 // A file made and gone again between the attempts is not waited for.
 constexpr int kOpenAttempts = 3;
 
@@ -83,12 +85,47 @@ std::string Lead(HANDLE file, const std::string& start) {
   return EndsInLineEnd(file, size.QuadPart) ? std::string() : std::string("\r\n");
 }
 
+// Writes the lines at the file's end in one write, so that another writer's line never comes
+// between: 0, or the system's error code.
+DWORD WriteLines(const Text& path, std::string_view lines, const std::string& start) {
+  DWORD error = 0;
+  const OwnedHandle file = OpenForAppending(path, error);
+  if (!file) return error;
+  if (!TakeTurn(file.get())) return ERROR_LOCK_VIOLATION;
+  const std::string bytes = Lead(file.get(), start) + std::string(lines);
+  DWORD written = 0;
+  error = 0;
+  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    error = GetLastError();
+  } else if (written != bytes.size()) {
+    error = ERROR_DISK_FULL;  // a line cut short by it is closed by the next write
+  }
+  EndTurn(file.get());
+  return error;
+}
+
 }  // namespace
 
-AppendOutcome LineAppender::Append(TextView path, std::string_view lines) {
+AppendOutcome LineAppender::Append(TextView path, TextView waiting, std::string_view lines, bool fileWritable) {
   const std::lock_guard guard(lock_);
-  kept_.append(lines);
-  return WriteKept(Text(path));
+  const Text file(path), side(waiting);
+  AppendOutcome outcome;
+  if (fileWritable) {
+    // Older lines first; when they cannot be moved now, the file most likely refuses these too.
+    MoveWaitingNow(file, side);
+    outcome.error = WriteLines(file, lines, start_);
+    if (outcome.error == 0) return outcome;
+    outcome.held = Held(outcome.error);
+  } else {
+    outcome.error = ERROR_INVALID_DATA;
+  }
+  // Another copy of the program may be moving the waiting lines just now.
+  const auto until = std::chrono::steady_clock::now() + kTurnPatience;
+  while (Held(outcome.waitingError = WriteLines(side, lines, start_)) && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds{1});
+  }
+  outcome.waiting = outcome.waitingError == 0;
+  return outcome;
 }
 
 std::uint32_t LineAppender::Ready(TextView path) {
@@ -97,41 +134,45 @@ std::uint32_t LineAppender::Ready(TextView path) {
   return error;
 }
 
-AppendOutcome LineAppender::Flush(TextView path, std::chrono::milliseconds patience) {
+std::uint32_t LineAppender::MoveWaiting(TextView path, TextView waiting, std::chrono::milliseconds patience) {
   const auto until = std::chrono::steady_clock::now() + patience;
   for (;;) {
-    AppendOutcome outcome;
+    std::uint32_t error = 0;
     {
       const std::lock_guard guard(lock_);
-      outcome = WriteKept(Text(path));
+      error = MoveWaitingNow(Text(path), Text(waiting));
     }
-    if (!outcome.held || std::chrono::steady_clock::now() >= until) return outcome;
+    if (!Held(error) || std::chrono::steady_clock::now() >= until) return error;
     std::this_thread::sleep_for(kRetryPause);
   }
 }
 
-AppendOutcome LineAppender::WriteKept(const Text& path) {
-  if (kept_.empty()) return {};
-  DWORD error = 0;
-  const OwnedHandle file = OpenForAppending(path, error);
-  if (!file) {
-    if (!Held(error)) kept_.clear();
-    return {error, Held(error)};
+std::uint32_t LineAppender::MoveWaitingNow(const Text& path, const Text& waiting) {
+  // Nobody else may add to the waiting lines or move them while they are moved.
+  const OwnedHandle side(CreateFileW(Wide(waiting), FILE_READ_DATA | DELETE | SYNCHRONIZE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!side) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : error;
   }
-  if (!TakeTurn(file.get())) return {ERROR_LOCK_VIOLATION, true};
-  error = 0;
-  // One write, so that another writer's line never comes between.
-  const std::string bytes = Lead(file.get(), start_) + kept_;
-  DWORD written = 0;
-  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-    error = GetLastError();
-  } else if (written != bytes.size()) {
-    error = ERROR_DISK_FULL;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(side.get(), &size)) return GetLastError();
+  if (size.QuadPart > kMostWaiting) return ERROR_FILE_TOO_LARGE;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      (!ReadFile(side.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())) {
+    return GetLastError() != 0 ? GetLastError() : ERROR_READ_FAULT;
   }
-  EndTurn(file.get());
-  // A line cut short by a failed write is closed by the next one.
-  kept_.clear();
-  return {error, false};
+  std::string_view lines(bytes);
+  if (lines.starts_with(start_)) lines.remove_prefix(start_.size());
+  if (!lines.empty() && !lines.ends_with('\n')) lines = lines.substr(0, lines.rfind('\n') + 1);  // cut short
+  if (!lines.empty()) {
+    if (const DWORD error = WriteLines(path, lines, start_); error != 0) return error;
+  }
+  // Gone when the handle closes, with nobody able to add to it meanwhile.
+  FILE_DISPOSITION_INFO gone{TRUE};
+  return SetFileInformationByHandle(side.get(), FileDispositionInfo, &gone, sizeof(gone)) ? 0 : GetLastError();
 }
 
 }  // namespace rt

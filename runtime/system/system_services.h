@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "runtime/text/last_error.h"
@@ -53,6 +54,12 @@ Text GETINI(TextView section, TextView entry, TextView defaultValue, TextView fi
 // untouched. The error code when the file could not be written (SettingsFileProblem's first),
 // 0 otherwise.
 std::uint32_t SETINI(TextView section, TextView entry, TextView value, TextView file);
+
+// Bytes in the ANSI code page (what a spreadsheet saves a text file in) as text.
+Text TextOfAnsi(std::string_view bytes);
+
+// Whether this user's locale writes a date's day before its month ("08/12/2026").
+bool LocaleDayFirst();
 
 // Expands the path to a full one and splits it; returns the flags of what it holds.
 LONG SplitPath(TextView path, Text& drive, Text& directory, Text& name, Text& extension);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <vector>
 
 #include "runtime/system/owned_handle_win32.h"
@@ -133,6 +134,21 @@ LONG SplitPath(TextView path, Text& drive, Text& directory, Text& name, Text& ex
   name = parts.name;
   extension = parts.extension;
   return parts.flags;
+}
+
+Text TextOfAnsi(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const auto size = static_cast<int>(bytes.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+  Text text(static_cast<std::size_t>(std::max(length, 0)), u'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()), length);
+  return text;
+}
+
+bool LocaleDayFirst() {
+  // "0": month, day, year; "1": day, month, year; "2": year, month, day.
+  wchar_t order[4] = {};
+  return !GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_IDATE, order, 4) || order[0] != L'0';
 }
 
 }  // namespace rt

@@ -18,4 +18,8 @@ Text UserDataDirectory();
 // Creates the directory (its parent must exist); true when it exists afterwards.
 bool MakeDirectory(TextView path);
 
+// Gives the file a new name in the same volume, never over another file; false when it cannot now
+// (held open without sharing, or the name is taken).
+bool RenameFile(TextView path, TextView newPath);
+
 }  // namespace rt

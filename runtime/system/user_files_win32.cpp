@@ -65,4 +65,9 @@ bool MakeDirectory(TextView path) {
   return CreateDirectoryW(Wide(directory), nullptr) || IsDirectory(directory);
 }
 
+bool RenameFile(TextView path, TextView newPath) {
+  const Text from(path), to(newPath);
+  return MoveFileExW(Wide(from), Wide(to), 0) != 0;
+}
+
 }  // namespace rt

@@ -165,6 +165,8 @@ inline constexpr LONG BUTTON_HELP = 128;
 
 // A modal message dialog of the program's own: "|" breaks the line, the text wraps at 200
 // dialog units. `buttons` is a number as text (empty: OK alone). Returns the pressed bit.
-LONG ShowMessage(TextView text, TextView caption, TextView icon, TextView buttons, LONG defaultButton, LONG modal);
+// `retryCaption`, when given, is what the Retry button says; a button is as wide as its caption.
+LONG ShowMessage(TextView text, TextView caption, TextView icon, TextView buttons, LONG defaultButton, LONG modal,
+                 TextView retryCaption = {});
 
 }  // namespace rt

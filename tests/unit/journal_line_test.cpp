@@ -10,14 +10,16 @@ namespace {
 TEST(Journal, ReadsBackWhatItWritesAndSkipsWhatIsCutShort) {
   const JournalEntry entries[] = {
       {JournalTime(2026, 12, 8, 9, 5, 3), u"C:\\Вход;Я\\a \"b\".XML", 1234, u"2026-12-07 23:59:59",
-       u"C:\\OUT\\00432112.345", JournalMethod::BuiltIn, JournalResult::Failed, u"Ошибка; строка 3\r\nвторая"},
+       u"C:\\OUT\\00432112.345", JournalMethod::BuiltIn, JournalResult::Failed, u"Ошибка; строка 3\r\nвторая",
+       u"2026-12-07T20:59:59Z"},
       {u"2026-12-08 09:15:04", u"C:\\IN\\b.XML", 0, u"2026-12-08 09:00:00", u"", JournalMethod::Processor,
-       JournalResult::Refused, u""},
+       JournalResult::Refused, u"a lone \" and \U0001F600 beyond the BMP"},
   };
   EXPECT_EQ(JournalLine(entries[0]),
             "2026-12-08 09:05:03;\"C:\\Вход;Я\\a \"\"b\"\".XML\";1234;2026-12-07 23:59:59;C:\\OUT\\00432112.345;"
-            "встроенный;ошибка;\"Ошибка; строка 3  вторая\"\r\n");
-  EXPECT_EQ(JournalStart(), "\xEF\xBB\xBFВремя;Входной файл;Размер;Изменён;Выходной файл;Способ;Итог;Причина\r\n");
+            "встроенный;ошибка;\"Ошибка; строка 3  вторая\";2026-12-07T20:59:59Z\r\n");
+  EXPECT_EQ(JournalStart(),
+            "\xEF\xBB\xBFВремя;Входной файл;Размер;Изменён;Выходной файл;Способ;Итог;Причина;Изменён (UTC)\r\n");
   const std::string cut = JournalLine(entries[1]).substr(0, 30);
   const std::string journal = JournalStart() + JournalLine(entries[0]) + cut + "\r\n\r\n" + JournalLine(entries[1]) +
                               JournalLine(entries[0]).substr(0, 60);
@@ -30,6 +32,9 @@ TEST(Journal, ReadsBackWhatItWritesAndSkipsWhatIsCutShort) {
   EXPECT_EQ(read[1].outputPath, u"");
   EXPECT_EQ(read[1].method, JournalMethod::Processor);
   EXPECT_EQ(read[1].result, JournalResult::Refused);
+  EXPECT_EQ(read[1].reason, entries[1].reason);
+  EXPECT_EQ(read[0].modifiedUtc, u"2026-12-07T20:59:59Z");
+  EXPECT_EQ(read[1].modifiedUtc, u"");
 }
 
 }  // namespace

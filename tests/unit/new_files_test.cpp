@@ -8,41 +8,125 @@ namespace convert {
 namespace {
 
 constexpr char16_t kTime[] = u"2026-12-07 10:00:00";
+constexpr char16_t kUtc[] = u"2026-12-07T07:00:00Z";  // the same moment, three hours east of UTC
+const std::int64_t kLocal = ClockSecondsAt(2026, 12, 7, 10, 0, 0);
+const std::int64_t kUniversal = ClockSecondsAt(2026, 12, 7, 7, 0, 0);
 
-JournalEntry Converted(rt::TextView path, std::uint64_t size, rt::TextView modified,
-                       JournalResult result = JournalResult::Converted) {
-  return {u"2026-12-08 09:00:00", rt::Text(path),           size,   rt::Text(modified),
-          u"C:\\OUT\\x",          JournalMethod::Processor, result, u""};
+// cp1251 for the letters the tests use; the rest as Latin-1.
+rt::Text Cp1251(std::string_view bytes) {
+  rt::Text text;
+  for (const char byte : bytes) {
+    const auto b = static_cast<unsigned char>(byte);
+    text += b >= 0xC0 ? static_cast<char16_t>(0x410 + b - 0xC0) : b == 0xB8 ? u'ё' : static_cast<char16_t>(b);
+  }
+  return text;
+}
+const JournalLocale kRussian{&Cp1251, true};
+
+JournalEntry Line(rt::TextView path, std::uint64_t size, rt::TextView modified, rt::TextView utc = u"",
+                  JournalResult result = JournalResult::Converted) {
+  return {u"2026-12-08 09:00:00",   rt::Text(path), size, rt::Text(modified), u"C:\\OUT\\x",
+          JournalMethod::Processor, result,         u"",  rt::Text(utc)};
 }
 
-// Each file of the directory against the journal's line about it, read in two parts that cut a
-// line in two.
+InputFile File(rt::TextView path, std::uint64_t size = 10, std::int64_t local = kLocal,
+               std::int64_t universal = kUniversal, bool localTimes = false) {
+  return {rt::Text(path), size, universal, local, localTimes};
+}
+
+// Each file of the directory against the journal's lines about it, read in two parts that cut a
+// line in two: new, converted as it is now, or failed as it is now (tried again only when asked).
 TEST(NewFiles, ThoseWithoutAConversionOfTheSameFileAsItIsNow) {
+  enum Is { New, Done, Failed };
   const struct {
     InputFile file;
-    JournalEntry line;
-    bool isNew;
+    std::vector<JournalEntry> lines;
+    Is is;
   } cases[] = {
-      {{u"C:\\IN\\Стар.XML", 10, kTime}, Converted(u"c:\\in\\стар.xml", 10, kTime), false},
-      {{u"C:\\IN\\Bigger.XML", 11, kTime}, Converted(u"C:\\IN\\Bigger.XML", 10, kTime), true},
-      {{u"C:\\IN\\Later.XML", 10, u"2026-12-07 10:00:01"}, Converted(u"C:\\IN\\Later.XML", 10, kTime), true},
-      {{u"C:\\IN\\Failed.XML", 10, kTime}, Converted(u"C:\\IN\\Failed.XML", 10, kTime, JournalResult::Failed), true},
-      {{u"C:\\IN\\Moved.XML", 10, kTime}, Converted(u"C:\\OLD\\Moved.XML", 10, kTime), true},
-      {{u"C:\\IN\\notes.txt", 10, kTime}, Converted(u"C:\\IN\\other.XML", 1, kTime), false},
+      {File(u"C:\\IN\\Стар.XML"), {Line(u"c:\\in\\стар.xml", 10, kTime)}, Done},
+      {File(u"C:\\IN\\Bigger.XML", 11), {Line(u"C:\\IN\\Bigger.XML", 10, kTime)}, New},
+      {File(u"C:\\IN\\Later.XML", 10, kLocal + 1), {Line(u"C:\\IN\\Later.XML", 10, kTime)}, New},
+      {File(u"C:\\IN\\Moved.XML"), {Line(u"C:\\OLD\\Moved.XML", 10, kTime)}, New},
+      {File(u"C:\\IN\\notes.txt"), {Line(u"C:\\IN\\notes.txt", 10, kTime)}, Done},  // no XML: never listed
+      // Failed or refused unchanged: not new; changed since: new; stopped: as before it.
+      {File(u"C:\\IN\\Failed.XML"), {Line(u"C:\\IN\\Failed.XML", 10, kTime, kUtc, JournalResult::Failed)}, Failed},
+      {File(u"C:\\IN\\Refused.XML"), {Line(u"C:\\IN\\Refused.XML", 10, kTime, u"", JournalResult::Refused)}, Failed},
+      {File(u"C:\\IN\\Schema.XML"), {Line(u"C:\\IN\\Schema.XML", 10, kTime, u"", JournalResult::NotSchema)}, Failed},
+      {File(u"C:\\IN\\Fixed.XML", 12), {Line(u"C:\\IN\\Fixed.XML", 10, kTime, u"", JournalResult::Failed)}, New},
+      {File(u"C:\\IN\\Stopped.XML"), {Line(u"C:\\IN\\Stopped.XML", 10, kTime, u"", JournalResult::Stopped)}, New},
+      {File(u"C:\\IN\\Again.XML"),
+       {Line(u"C:\\IN\\Again.XML", 10, kTime, u"", JournalResult::Failed), Line(u"C:\\IN\\Again.XML", 10, kTime),
+        Line(u"C:\\IN\\Again.XML", 10, kTime, u"", JournalResult::NotConverted)},
+       Done},
+      // In UTC, a change of time zone or of daylight saving moves nothing.
+      {File(u"C:\\IN\\Zone.XML", 10, kLocal + 3600), {Line(u"C:\\IN\\Zone.XML", 10, kTime, kUtc)}, Done},
+      {File(u"C:\\IN\\Edited.XML", 10, kLocal, kUniversal + 1), {Line(u"C:\\IN\\Edited.XML", 10, kTime, kUtc)}, New},
+      // A volume of local 2-second times: rounded, and moved by whole hours when the clock is.
+      {File(u"C:\\IN\\Fat.XML", 10, kLocal, kUniversal + 3602, true),
+       {Line(u"C:\\IN\\Fat.XML", 10, kTime, kUtc)},
+       Done},
+      {File(u"C:\\IN\\Ntfs.XML", 10, kLocal, kUniversal + 3600), {Line(u"C:\\IN\\Ntfs.XML", 10, kTime, kUtc)}, New},
+      {File(u"C:\\IN\\FatLater.XML", 10, kLocal, kUniversal + 600, true),
+       {Line(u"C:\\IN\\FatLater.XML", 10, kTime, kUtc)},
+       New},
+      // A spreadsheet dropped the seconds: the minute is compared.
+      {File(u"C:\\IN\\Excel.XML", 10, kLocal + 59), {Line(u"C:\\IN\\Excel.XML", 10, u"07.12.2026 10:00")}, Done},
   };
   std::vector<InputFile> files;
   std::string journal = JournalStart();
-  std::vector<rt::Text> expected;
+  std::vector<rt::Text> expected[3];
   for (const auto& c : cases) {
     files.push_back(c.file);
-    journal += JournalLine(c.line);
-    if (c.isNew) expected.push_back(c.file.path);
+    for (const JournalEntry& line : c.lines) journal += JournalLine(line);
+    if (c.file.path.ends_with(u".XML")) expected[c.is].push_back(c.file.path);
   }
-  NewFilesSearch search(files);
+  NewFilesSearch search(files, kRussian);
+  search.StartJournal();
   const std::size_t taken = search.TakeJournal(std::string_view(journal).substr(0, journal.size() / 2));
   EXPECT_EQ(search.TakeJournal(std::string_view(journal).substr(taken)), journal.size() - taken);
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(search.NewFiles(), expected);
+  EXPECT_FALSE(search.UnreadableLine());
+  for (auto& list : expected) std::sort(list.begin(), list.end());
+  EXPECT_EQ(search.NewFiles(), expected[New]);
+  EXPECT_EQ(search.FailedFiles(), expected[Failed]);
+}
+
+// What a clerk's spreadsheet saves the journal as is read back by its header; what is still no
+// journal is refused at its line, so that nothing is taken for new.
+TEST(NewFiles, JournalsAsASpreadsheetSavesThem) {
+  const std::string ours = JournalLine(Line(u"C:\\IN\\a.XML", 10, kTime, kUtc));
+  const struct {
+    const char* form;
+    std::string journal;
+    bool dayFirst;
+    std::uint64_t unreadable;  // 0: read, a.XML converted
+  } cases[] = {
+      {"ours", JournalStart() + ours, true, 0},
+      {"an earlier version's, without UTC",
+       "\xEF\xBB\xBFВремя;Входной файл;Размер;Изменён;Выходной файл;Способ;Итог;Причина\r\n"
+       "2026-12-08 09:00:00;C:\\IN\\a.XML;10;2026-12-07 10:00:00;C:\\OUT\\x;msxsl.exe;сконвертирован;\r\n",
+       true, 0},
+      {"ANSI with Excel's dates",
+       "\xC2\xF0\xE5\xEC\xFF;\xC2\xF5\xEE\xE4\xED\xEE\xE9 \xF4\xE0\xE9\xEB;\xD0\xE0\xE7\xEC\xE5\xF0;\xC8\xE7\xEC\xE5"
+       "\xED\xB8\xED;\xC2\xFB\xF5\xEE\xE4\xED\xEE\xE9 \xF4\xE0\xE9\xEB;\xD1\xEF\xEE\xF1\xEE\xE1;\xC8\xF2\xEE\xE3;"
+       "\xCF\xF0\xE8\xF7\xE8\xED\xE0\r\n"
+       "08.12.2026 9:00;C:\\IN\\a.XML;10;07.12.2026 10:00;C:\\OUT\\x;msxsl.exe;\xF1\xEA\xEE\xED\xE2\xE5\xF0\xF2\xE8"
+       "\xF0\xEE\xE2\xE0\xED;\r\n",
+       true, 0},
+      {"\",\" and columns swapped, US dates",
+       "Входной файл,Время,Размер,Изменён,Выходной файл,Способ,Итог,Причина,Изменён (UTC)\r\n"
+       "C:\\IN\\a.XML,12/8/2026 9:00 AM,10,12/7/2026 10:00 AM,C:\\OUT\\x,msxsl.exe,сконвертирован,\"a, b\",\r\n",
+       false, 0},
+      {"a line a spreadsheet cannot have meant",
+       JournalStart() + ours + "2026-12-08 09:00:00;C:\\IN\\b.XML;десять;x;;msxsl.exe;сконвертирован;;\r\n", true, 3},
+      {"no journal at all", "Имя;Фамилия\r\n" + ours, true, 1},
+  };
+  for (const auto& c : cases) {
+    NewFilesSearch search({File(u"C:\\IN\\a.XML")}, {&Cp1251, c.dayFirst});
+    search.StartJournal();
+    search.TakeJournal(c.journal);
+    EXPECT_EQ(search.UnreadableLine().value_or(0), c.unreadable) << c.form;
+    if (c.unreadable == 0) EXPECT_TRUE(search.NewFiles().empty()) << c.form;
+  }
 }
 
 // Newest first, with and without the converted rows; a line still being written waits for its
@@ -50,7 +134,7 @@ TEST(NewFiles, ThoseWithoutAConversionOfTheSameFileAsItIsNow) {
 TEST(JournalView, NewestFirstFilteredAndCopied) {
   const JournalEntry failed{u"2026-12-08 09:01:00", u"C:\\IN\\b.XML",  1, kTime, u"", JournalMethod::BuiltIn,
                             JournalResult::Failed,  u"Ошибка\tв файле"};
-  const std::string journal = JournalStart() + JournalLine(Converted(u"C:\\IN\\a.XML", 1, kTime)) + JournalLine(failed);
+  const std::string journal = JournalStart() + JournalLine(Line(u"C:\\IN\\a.XML", 1, kTime)) + JournalLine(failed);
   JournalView view;
   EXPECT_EQ(view.Append(journal.substr(0, journal.size() - 5)), journal.size() - JournalLine(failed).size());
   EXPECT_EQ(view.Append(journal.substr(journal.size() - JournalLine(failed).size())), JournalLine(failed).size());

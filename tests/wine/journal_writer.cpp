@@ -9,14 +9,15 @@
 
 int main() {
   const rt::Text path = rt::FullPath(convert::kJournalFileName);
+  const rt::Text waiting = rt::FullPath(u"Vexilate-journal.waiting.csv");
   rt::LineAppender appender(convert::JournalStart());
   convert::JournalEntry entry;
   entry.time = entry.modified = u"2026-12-08 09:15:03";
   for (int line = 0; line < 500; ++line) {
     entry.inputPath = rt::Concat({u"C:\\IN\\", rt::DecimalText(GetCurrentProcessId()), u"-", rt::DecimalText(line)});
-    const rt::AppendOutcome outcome = appender.Append(path, convert::JournalLine(entry));
+    const rt::AppendOutcome outcome = appender.Append(path, waiting, convert::JournalLine(entry), true);
     if (outcome.held) CloseHandle(CreateFileW(L"held", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (outcome.error != 0 && !outcome.held) return static_cast<int>(outcome.error);
+    if (outcome.error != 0 && !outcome.waiting) return static_cast<int>(outcome.error);
   }
-  return static_cast<int>(appender.Flush(path, std::chrono::minutes{1}).error);
+  return static_cast<int>(appender.MoveWaiting(path, waiting, std::chrono::minutes{1}));
 }

@@ -1,15 +1,19 @@
 #include "convert/journal/rules/journal_line.h"
 
+#include <algorithm>
 #include <array>
 
 #include "runtime/text/number_text.h"
+#include "runtime/text/utf8_text.h"
 
 namespace convert {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::array<rt::TextView, 8> kColumns = {u"Время",         u"Входной файл", u"Размер", u"Изменён",
-                                                  u"Выходной файл", u"Способ",       u"Итог",   u"Причина"};
+constexpr std::array<rt::TextView, 9> kColumns = {u"Время",   u"Входной файл",  u"Размер",
+                                                  u"Изменён", u"Выходной файл", u"Способ",
+                                                  u"Итог",    u"Причина",       u"Изменён (UTC)"};
+constexpr std::size_t kUtcColumn = 8;
 constexpr std::array<rt::TextView, 8> kResults = {u"сконвертирован",
                                                   u"ошибка",
                                                   u"остановлен",
@@ -88,26 +92,31 @@ void AppendField(std::string& line, rt::TextView field) {
   if (!line.empty()) line.push_back(';');
   if (text.find_first_of(u";\"") == rt::Text::npos) return AppendUtf8(line, text);
   line.push_back('"');
-  for (const char16_t c : text) {
-    if (c == u'"') line.push_back('"');
-    AppendUtf8(line, rt::TextView(&c, 1));
+  // Between quotes, whole: a pair of surrogates stays one character.
+  for (std::size_t start = 0, quote; start <= text.size(); start = quote + 1) {
+    quote = std::min(text.find(u'"', start), text.size());
+    AppendUtf8(line, rt::TextView(text).substr(start, quote - start));
+    if (quote < text.size()) line += "\"\"";
   }
   line.push_back('"');
 }
 
+constexpr std::size_t kMostFields = 32;
+using Fields = std::array<std::string_view, kMostFields>;
+using Unquoted = std::array<std::string, kMostFields>;
+
 // The fields of a line, each the line's own bytes or, when it holds a quote, its unquoted copy in
-// `unquoted`; false when the line is not CSV (an unclosed quote) or has another number of fields.
-bool SplitFields(std::string_view line, std::array<std::string_view, kColumns.size()>& fields,
-                 std::array<std::string, kColumns.size()>& unquoted) {
+// `unquoted`; how many, or 0 when the line is not CSV (a quote left open) or has too many.
+std::size_t SplitFields(std::string_view line, char separator, Fields& fields, Unquoted& unquoted) {
   for (std::size_t count = 0, start = 0;; ++count) {
-    if (count == fields.size()) return false;
+    if (count == fields.size()) return 0;
     std::size_t end = start;
-    while (end < line.size() && line[end] != ';' && line[end] != '"') ++end;
+    while (end < line.size() && line[end] != separator && line[end] != '"') ++end;
     if (end < line.size() && line[end] == '"') {
       std::string& copy = unquoted[count];
       copy.assign(line.substr(start, end - start));
       bool quoted = false;
-      for (; end < line.size() && (quoted || line[end] != ';'); ++end) {
+      for (; end < line.size() && (quoted || line[end] != separator); ++end) {
         if (line[end] != '"') {
           copy.push_back(line[end]);
         } else if (quoted && end + 1 < line.size() && line[end + 1] == '"') {
@@ -117,26 +126,69 @@ bool SplitFields(std::string_view line, std::array<std::string_view, kColumns.si
           quoted = !quoted;
         }
       }
-      if (quoted) return false;
+      if (quoted) return 0;
       fields[count] = copy;
     } else {
       fields[count] = line.substr(start, end - start);
     }
-    if (end == line.size()) return count + 1 == fields.size();
+    if (end == line.size()) return count + 1;
     start = end + 1;
   }
 }
 
-// "YYYY-MM-DD HH:MM:SS"
-bool IsTime(std::string_view text) {
-  constexpr std::string_view kForm = "0000-00-00 00:00:00";
-  if (text.size() != kForm.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (kForm[i] == '0' ? text[i] < '0' || text[i] > '9' : text[i] != kForm[i]) return false;
-  }
+bool IsUtf8(std::string_view bytes) {
+  rt::Text text;
+  return FromUtf8(bytes, text);
+}
+
+// A field's bytes as text in the journal's encoding, into the text's own room.
+bool FieldText(std::string_view bytes, const JournalForm& form, const JournalLocale& locale, rt::Text& text) {
+  if (!form.ansi) return FromUtf8(bytes, text);
+  if (locale.ansiText == nullptr) return false;
+  text = locale.ansiText(bytes);
   return true;
 }
 
+// The column a header's name is, or the number of columns.
+std::size_t ColumnNamed(rt::TextView name) {
+  while (!name.empty() && name.back() == u' ') name.remove_suffix(1);
+  while (!name.empty() && name.front() == u' ') name.remove_prefix(1);
+  std::size_t column = 0;
+  while (column < kColumns.size() && kColumns[column] != name) ++column;
+  return column;
+}
+
+// The form a header names its columns in, split by `separator`.
+std::optional<JournalForm> FormSplitBy(std::string_view header, char separator, bool ansi, bool marked,
+                                       const JournalLocale& locale) {
+  Fields fields;
+  Unquoted unquoted;
+  const std::size_t count = SplitFields(header, separator, fields, unquoted);
+  if (count < kColumns.size() - 1) return std::nullopt;
+  JournalForm form;
+  form.ansi = ansi;
+  form.separator = separator;
+  form.fieldOf.fill(JournalForm::kNoField);
+  form.fieldCount = count;
+  bool inOrder = true;
+  rt::Text name;
+  for (std::size_t field = 0; field < count; ++field) {
+    if (!FieldText(fields[field], form, locale, name)) return std::nullopt;
+    const std::size_t column = ColumnNamed(name);
+    if (column < kColumns.size()) form.fieldOf[column] = static_cast<std::uint8_t>(field);
+    inOrder = inOrder && column == field;
+  }
+  // A journal of an earlier version has no UTC column: the program's lines bring it last.
+  if (inOrder && count == kUtcColumn) {
+    form.fieldOf[kUtcColumn] = kUtcColumn;
+    form.fieldCount = kColumns.size();
+  }
+  for (std::size_t column = 0; column < kUtcColumn; ++column) {
+    if (form.fieldOf[column] == JournalForm::kNoField) return std::nullopt;
+  }
+  form.ours = inOrder && marked && !ansi && separator == ';';
+  return form;
+}
 // The words as the journal's bytes hold them.
 template <std::size_t N>
 std::array<std::string, N> InUtf8(const std::array<rt::TextView, N>& words) {
@@ -145,8 +197,8 @@ std::array<std::string, N> InUtf8(const std::array<rt::TextView, N>& words) {
   return bytes;
 }
 
-template <typename Enum, std::size_t N>
-bool WordsOf(const std::array<std::string, N>& words, std::string_view text, Enum& value) {
+template <typename Enum, typename Word, std::size_t N, typename Text>
+bool WordsOf(const std::array<Word, N>& words, Text text, Enum& value) {
   for (std::size_t i = 0; i < N; ++i) {
     if (words[i] == text) {
       value = static_cast<Enum>(i);
@@ -155,8 +207,6 @@ bool WordsOf(const std::array<std::string, N>& words, std::string_view text, Enu
   }
   return false;
 }
-
-rt::Text TwoDigits(int value) { return rt::FORMAT(value, u"N02"); }
 
 }  // namespace
 
@@ -175,28 +225,71 @@ std::string JournalLine(const JournalEntry& entry) {
   for (const rt::TextView field :
        {rt::TextView(entry.time), rt::TextView(entry.inputPath), rt::TextView(size), rt::TextView(entry.modified),
         rt::TextView(entry.outputPath), JournalMethodWords(entry.method), JournalResultWords(entry.result),
-        rt::TextView(entry.reason)}) {
+        rt::TextView(entry.reason), rt::TextView(entry.modifiedUtc)}) {
     AppendField(line, field);
   }
   return line + "\r\n";
 }
 
 bool ReadJournalLine(std::string_view line, JournalEntry& entry) {
+  static const JournalForm ours;
+  return ReadJournalLine(line, ours, {}, entry) == LineRead::Entry;
+}
+
+LineRead ReadJournalLine(std::string_view line, const JournalForm& form, const JournalLocale& locale,
+                         JournalEntry& entry) {
   static const std::array<std::string, kMethods.size()> methods = InUtf8(kMethods);
   static const std::array<std::string, kResults.size()> results = InUtf8(kResults);
-  std::array<std::string_view, kColumns.size()> fields;
-  std::array<std::string, kColumns.size()> unquoted;  // empty unless a field is quoted
+  thread_local Fields fields;
+  thread_local Unquoted unquoted;  // empty unless a field is quoted
   if (line.ends_with('\r')) line.remove_suffix(1);
-  if (!SplitFields(line, fields, unquoted) || !IsTime(fields[0]) || !WordsOf(methods, fields[5], entry.method) ||
-      !WordsOf(results, fields[6], entry.result) || fields[2].empty() ||
-      fields[2].find_first_not_of("0123456789") != std::string_view::npos) {
-    return false;
+  if (line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+  const std::size_t count = SplitFields(line, form.separator, fields, unquoted);
+  const auto field = [&](std::size_t column) {
+    const std::uint8_t index = form.fieldOf[column];
+    return index < count ? fields[index] : std::string_view();
+  };
+  // Fewer fields than the columns it must have: a line cut short (or an empty one).
+  for (std::size_t column = 0; column < kUtcColumn; ++column) {
+    if (form.fieldOf[column] >= count) return LineRead::Skipped;
+  }
+  if (count > form.fieldCount) return LineRead::Skipped;
+  const std::string_view size = field(2);
+  if (size.empty() || size.size() > 19 || size.find_first_not_of("0123456789") != std::string_view::npos) {
+    // The header, written again by a spreadsheet or after a journal was emptied, is no entry.
+    rt::Text name;
+    return FieldText(size, form, locale, name) && ColumnNamed(name) == 2 ? LineRead::Skipped : LineRead::Unreadable;
+  }
+  // Words a spreadsheet saved in the ANSI code page are compared as text.
+  rt::Text words;
+  const bool knownMethod =
+      form.ansi ? FieldText(field(5), form, locale, words) && WordsOf(kMethods, rt::TextView(words), entry.method)
+                : WordsOf(methods, field(5), entry.method);
+  const bool knownResult =
+      form.ansi ? FieldText(field(6), form, locale, words) && WordsOf(kResults, rt::TextView(words), entry.result)
+                : WordsOf(results, field(6), entry.result);
+  if (!knownMethod || !knownResult || !ReadJournalTime(field(0), locale.dayFirst)) {
+    return LineRead::Unreadable;
   }
   entry.size = 0;
-  for (const char digit : fields[2]) entry.size = entry.size * 10 + static_cast<std::uint64_t>(digit - '0');
-  return FromUtf8(fields[0], entry.time) && FromUtf8(fields[1], entry.inputPath) &&
-         FromUtf8(fields[3], entry.modified) && FromUtf8(fields[4], entry.outputPath) &&
-         FromUtf8(fields[7], entry.reason);
+  for (const char digit : size) entry.size = entry.size * 10 + static_cast<std::uint64_t>(digit - '0');
+  const bool read =
+      FieldText(field(0), form, locale, entry.time) && FieldText(field(1), form, locale, entry.inputPath) &&
+      FieldText(field(3), form, locale, entry.modified) && FieldText(field(4), form, locale, entry.outputPath) &&
+      FieldText(field(7), form, locale, entry.reason) && FieldText(field(kUtcColumn), form, locale, entry.modifiedUtc);
+  return read ? LineRead::Entry : LineRead::Unreadable;
+}
+
+std::optional<JournalForm> JournalFormOf(std::string_view firstLine, const JournalLocale& locale) {
+  if (firstLine.ends_with('\r')) firstLine.remove_suffix(1);
+  const bool marked = firstLine.starts_with(kByteOrderMark);
+  if (marked) firstLine.remove_prefix(kByteOrderMark.size());
+  // Without a mark, bytes that are not UTF-8 are the ANSI code page's.
+  const bool ansi = !marked && !IsUtf8(firstLine);
+  for (const char separator : {';', ',', '\t'}) {
+    if (auto form = FormSplitBy(firstLine, separator, ansi, marked, locale)) return form;
+  }
+  return std::nullopt;
 }
 
 std::vector<JournalEntry> ReadJournal(std::string_view bytes) {
@@ -207,11 +300,6 @@ std::vector<JournalEntry> ReadJournal(std::string_view bytes) {
     if (ReadJournalLine(bytes.substr(0, end), entry)) entries.push_back(entry);
   }
   return entries;  // what follows the last line end is a line cut short
-}
-
-rt::Text JournalTime(int year, int month, int day, int hour, int minute, int second) {
-  return rt::Concat({rt::FORMAT(year, u"N04"), u"-", TwoDigits(month), u"-", TwoDigits(day), u" ", TwoDigits(hour),
-                     u":", TwoDigits(minute), u":", TwoDigits(second)});
 }
 
 }  // namespace convert

@@ -1,43 +1,92 @@
 #include "convert/journal/rules/new_files.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 #include "convert/rules/batch_plan.h"
+#include "runtime/text/utf8_text.h"
 
 namespace convert {
+namespace {
 
-NewFilesSearch::NewFilesSearch(std::vector<InputFile> files) {
+// How far apart two times of one write may be: a volume that keeps times to 2 seconds rounds them.
+constexpr std::int64_t kCoarseSeconds = 2;
+constexpr std::int64_t kQuarterHour = 900;
+// Time zones lie within 14 hours of UTC.
+constexpr std::int64_t kMostZoneShift = 14 * 3600;
+
+}  // namespace
+
+NewFilesSearch::NewFilesSearch(std::vector<InputFile> files, const JournalLocale& locale) : locale_(locale) {
   std::erase_if(files, [](const InputFile& file) { return !IsXmlName(file.path); });
   std::sort(files.begin(), files.end(),
             [](const InputFile& a, const InputFile& b) { return FoldedName(a.path) < FoldedName(b.path); });
   files_ = std::move(files);
-  converted_.assign(files_.size(), false);
+  states_.assign(files_.size(), State::New);
   for (std::size_t index = 0; index < files_.size(); ++index) byPath_.emplace(FoldedName(files_[index].path), index);
+}
+
+void NewFilesSearch::StartJournal() {
+  form_.reset();
+  line_ = 0;
+}
+
+bool NewFilesSearch::SameWriteTime(const InputFile& file, const JournalEntry& entry) const {
+  const std::int64_t tolerance = file.localTimes ? kCoarseSeconds : 0;
+  if (!entry.modifiedUtc.empty()) {
+    const std::optional<ClockTime> utc = ReadJournalTime(rt::Utf8Of(entry.modifiedUtc), true);
+    if (!utc) return false;
+    const std::int64_t apart = std::llabs(file.utcSeconds - utc->seconds);
+    if (apart <= tolerance) return true;
+    const std::int64_t offQuarter = apart % kQuarterHour;
+    return file.localTimes && apart <= kMostZoneShift &&
+           (offQuarter <= kCoarseSeconds || kQuarterHour - offQuarter <= kCoarseSeconds);
+  }
+  const std::optional<ClockTime> local = ReadJournalTime(rt::Utf8Of(entry.modified), locale_.dayFirst);
+  if (!local) return false;
+  if (!local->withSeconds) return file.localSeconds / 60 == local->seconds / 60;
+  return std::llabs(file.localSeconds - local->seconds) <= tolerance;
 }
 
 std::size_t NewFilesSearch::TakeJournal(std::string_view bytes) {
   std::size_t taken = 0;
-  for (std::size_t end; (end = bytes.find('\n', taken)) != std::string_view::npos; taken = end + 1) {
-    if (!ReadJournalLine(bytes.substr(taken, end - taken), read_) || read_.result != JournalResult::Converted) {
+  for (std::size_t end; !unreadable_ && (end = bytes.find('\n', taken)) != std::string_view::npos; taken = end + 1) {
+    const std::string_view line = bytes.substr(taken, end - taken);
+    ++line_;
+    if (!form_) {
+      form_ = JournalFormOf(line, locale_);
+      if (!form_) unreadable_ = line_;
       continue;
     }
+    const LineRead read = ReadJournalLine(line, *form_, locale_, read_);
+    if (read == LineRead::Unreadable) unreadable_ = line_;
+    if (read != LineRead::Entry) continue;
+    const bool converted = read_.result == JournalResult::Converted;
+    const bool failed = read_.result == JournalResult::Failed || read_.result == JournalResult::Refused ||
+                        read_.result == JournalResult::NotFormat || read_.result == JournalResult::NotSchema;
+    if (!converted && !failed) continue;  // stopped, or not converted: the file is as it was before
     folded_.assign(read_.inputPath);
     FoldInPlace(folded_);
     const auto found = byPath_.find(folded_);
     if (found == byPath_.end()) continue;
     const InputFile& file = files_[found->second];
-    if (file.size == read_.size && file.modified == read_.modified) converted_[found->second] = true;
+    if (file.size == read_.size && SameWriteTime(file, read_)) {
+      states_[found->second] = converted ? State::Converted : State::Failed;
+    }
   }
   return taken;
 }
 
-std::vector<rt::Text> NewFilesSearch::NewFiles() const {
+std::vector<rt::Text> NewFilesSearch::FilesIn(State state) const {
   std::vector<rt::Text> found;
   for (std::size_t index = 0; index < files_.size(); ++index) {
-    if (!converted_[index]) found.push_back(files_[index].path);
+    if (states_[index] == state) found.push_back(files_[index].path);
   }
   return found;
 }
+
+std::vector<rt::Text> NewFilesSearch::NewFiles() const { return FilesIn(State::New); }
+std::vector<rt::Text> NewFilesSearch::FailedFiles() const { return FilesIn(State::Failed); }
 
 }  // namespace convert
