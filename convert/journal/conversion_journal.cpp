@@ -111,6 +111,8 @@ void Journal(rt::TextView path, std::span<JournalEntry> entries, rt::HandleValue
 }
 
 void MoveWaitingJournalLines() {
+  // A journal in another form is kept aside only when a line is to be added to it.
+  if (!rt::IsFile(JournalWaitingPath())) return;
   const rt::Text path = JournalPath();
   bool kept = false;
   if (JournalTakesOurLines(path, kept)) Appender().MoveWaiting(path, JournalWaitingPath(), {});
@@ -141,7 +143,8 @@ QuietJournalEnd FinishJournalQuietly(std::chrono::milliseconds patience) {
   const rt::Text path = JournalPath();
   bool kept = false;
   const bool moved =
-      JournalTakesOurLines(path, kept) && Appender().MoveWaiting(path, JournalWaitingPath(), patience) == 0;
+      !rt::IsFile(JournalWaitingPath()) ||
+      (JournalTakesOurLines(path, kept) && Appender().MoveWaiting(path, JournalWaitingPath(), patience) == 0);
   QuietJournalEnd end;
   const std::lock_guard guard(g_lock);
   if (g_problem) end.lost = ProblemText(*g_problem);

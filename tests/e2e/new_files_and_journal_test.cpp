@@ -53,8 +53,9 @@ class NewFilesAndJournal : public ConversionTest {
   std::string journal_ = convert::JournalStart();
 };
 
-// Converted and unchanged is not new; changed since, or failed, is; a file in a subfolder does not
-// count. «Да» converts them as a batch; `/new` without asking.
+// Converted and unchanged is not new, nor is failed and unchanged unless asked; changed since is;
+// a file in a subfolder does not count. «Повторить неудачные» converts both as a batch; `/new`
+// without asking.
 TEST_F(NewFilesAndJournal, NewFilesAreThoseNotConvertedAsTheyAreNow) {
   for (const std::wstring& name : {kOld, kChanged, kFailed}) CreateInputFile(InputDirectory(), name);
   CreateInputFile(InputDirectory() + L"\\Вложенная", DocumentName(L"000005", L"00005", L"00000"));
@@ -68,9 +69,10 @@ TEST_F(NewFilesAndJournal, NewFilesAreThoseNotConvertedAsTheyAreNow) {
 
   Press(BUTTONNEWFILES);
   const driver::MessageDialog question = driver::WaitForMessageDialog(Program().Id(), L"Новые файлы");
-  EXPECT_EQ(Utf8(question.text), Utf8(L"Новых файлов: 2. Конвертировать?"));
-  ASSERT_EQ(question.buttons.size(), 2u);
-  driver::PressMessageButton(question, 2);  // Yes
+  EXPECT_EQ(Utf8(question.text),
+            Utf8(L"Новых файлов: 1. Конвертировать?\r\nНе удались прежде и с тех пор не менялись: 1"));
+  ASSERT_EQ(question.buttons.size(), 3u);
+  driver::PressMessageButton(question, 16);  // «Повторить неудачные»: the failed one too
   const BatchReport report = ReadReport();
   ASSERT_EQ(report.rows.size(), 3u);
   EXPECT_EQ(Utf8(report.rows[1][0] + L" " + report.rows[1][2]), Utf8(kChanged + L" Сконвертирован"));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "convert/journal/rules/journal_line.h"
 #include "tests/e2e/conversion_fixture.h"
@@ -139,6 +140,102 @@ TEST_F(QuietRun, ExitCodesLinesAndJournal) {
     EXPECT_NE(outcome.output.find(Utf8(run.output)), std::string::npos) << what << ":\n" << outcome.output;
     EXPECT_EQ(JournalResults(), run.journal) << what;
   }
+}
+
+// The journal over runs as months bring them, one run after another: a failure unchanged is not
+// tried again (exit 0) until /retry; a journal a clerk saved again in Excel (ANSI, its dates, ","
+// and columns swapped) converts nothing again, and is kept aside when a line is added; one held
+// open keeps the run's lines beside it until the next run; without the stylesheet, exit 2.
+TEST_F(QuietRun, JournalThroughTheYears) {
+  const std::wstring journal = AppDirectory() + L"\\Vexilate-journal.csv";
+  const std::wstring good3 = DocumentName(L"000003", L"00003", L"00000");
+  const std::wstring good5 = DocumentName(L"000005", L"00005", L"00000");
+  HANDLE held = INVALID_HANDLE_VALUE;
+  struct Step {
+    const wchar_t* what;
+    std::function<void()> before;
+    std::vector<std::wstring> arguments;
+    DWORD exitCode;
+    std::wstring output;
+    std::size_t journaled;  // entries of the program's form in the journal after the run
+  } const steps[] = {
+      {L"first", [] {}, {L"/quiet", L"/new"}, 1, L"Ошибка\t" + kFailing, 3},
+      {L"failure unchanged",
+       [] {},
+       {L"/quiet", L"/new"},
+       0,
+       L"Новых файлов нет\r\nНе удались прежде и с тех пор не менялись: 1 (повторить их: /retry)",
+       3},
+      {L"saved by Excel",
+       [&] {
+         std::string excel =
+             "\xC2\xF5\xEE\xE4\xED\xEE\xE9 \xF4\xE0\xE9\xEB,\xC2\xF0\xE5\xEC\xFF,\xD0\xE0\xE7"
+             "\xEC\xE5\xF0,\xC8\xE7\xEC\xE5\xED\xB8\xED,\xC2\xFB\xF5\xEE\xE4\xED\xEE\xE9 \xF4\xE0"
+             "\xE9\xEB,\xD1\xEF\xEE\xF1\xEE\xE1,\xC8\xF2\xEE\xE3,\xCF\xF0\xE8\xF7\xE8\xED\xE0\r\n";
+         const auto excelTime = [](const rt::Text& t) {  // "2026-12-08 09:05:03" as "08.12.2026 9:05"
+           const std::string a(t.begin(), t.end());
+           return a.substr(8, 2) + "." + a.substr(5, 2) + "." + a.substr(0, 4) + " " +
+                  (a[11] == '0' ? a.substr(12, 4) : a.substr(11, 5));
+         };
+         for (const convert::JournalEntry& e : convert::ReadJournal(driver::ReadTextFile(journal))) {
+           const auto ansi = [](rt::TextView t) {
+             std::string bytes(t.size() * 2 + 1, '\0');
+             bytes.resize(static_cast<std::size_t>(
+                 WideCharToMultiByte(1251, 0, reinterpret_cast<const wchar_t*>(t.data()), static_cast<int>(t.size()),
+                                     bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr)));
+             return "\"" + bytes + "\"";
+           };
+           excel += ansi(e.inputPath) + "," + excelTime(e.time) + "," + std::to_string(e.size) + "," +
+                    excelTime(e.modified) + "," + ansi(e.outputPath) + "," +
+                    ansi(convert::JournalMethodWords(e.method)) + "," + ansi(convert::JournalResultWords(e.result)) +
+                    "," + ansi(e.reason) + "\r\n";
+         }
+         driver::WriteTextFile(journal, excel);
+       },
+       {L"/quiet", L"/new"},
+       0,
+       L"Новых файлов нет",
+       0},
+      {L"a new file after Excel",
+       [&] { CreateInputFile(InputDirectory(), good3); },
+       {L"/quiet", L"/new"},
+       0,
+       L"Журнал был сохранён в другой форме (например, в Excel) и оставлен как " + AppDirectory() +
+           L"\\Vexilate-journal.2",
+       1},
+      {L"held by another program",
+       [&] {
+         CreateInputFile(InputDirectory(), good5);
+         // As Excel holds what it has open: others may read it, not write it.
+         held = CreateFileW(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+       },
+       {L"/quiet", InputDirectory() + L"\\" + good5},
+       0,
+       L"Журнал занят другой программой: строки этого запуска ждут в файле, в журнал они попадут при следующей "
+       L"записи: " +
+           AppDirectory() + L"\\Vexilate-journal.waiting.csv",
+       1},
+      {L"let go", [&] { CloseHandle(held); }, {L"/quiet", L"/new"}, 0, L"Новых файлов нет", 2},
+      {L"/retry", [] {}, {L"/quiet", L"/retry"}, 1, L"Ошибка\t" + kFailing, 3},
+      {L"no stylesheet",
+       [&] { DeleteFileW((WorkDirectory() + L"\\" + kStylesheetName).c_str()); },
+       {L"/quiet", L"/new"},
+       2,
+       L"Не найдена таблица стилей: " + WorkDirectory() + L"\\" + kStylesheetName,
+       3},
+  };
+  for (const std::wstring& name : {kGood1, kGood2, kFailing}) CreateInputFile(InputDirectory(), name);
+  WritePaths(InputDirectory(), OutputDirectory());
+  TellProcessor({{L"000004", 2, 0, false, L"", L""}});
+  for (const Step& step : steps) {
+    step.before();
+    const QuietOutcome outcome = Run(step.arguments).front();
+    const std::string what = Utf8(step.what);
+    EXPECT_EQ(outcome.exitCode, step.exitCode) << what << ":\n" << outcome.output;
+    EXPECT_NE(outcome.output.find(Utf8(step.output)), std::string::npos) << what << ":\n" << outcome.output;
+    EXPECT_EQ(convert::ReadJournal(driver::ReadTextFile(journal)).size(), step.journaled) << what;
+  }
+  EXPECT_EQ(Records().size(), 6u) << "each file once, the failed one again when asked";
 }
 
 // A processor that never ends is stopped at the time limit: its file is journaled as stopped, the
