@@ -280,7 +280,8 @@ TEST_F(ConversionBatch, HeldOutputAndLeftTemporaries) {
 
 // Every row of a batch is journaled beside the settings file, with the input's facts: refused by
 // its name, converted, failed, stopped and not converted after Cancel. A path with ";" and "Я" is
-// quoted and reads back as it was; the inputs' last write time, long ago, is given in local time.
+// quoted and reads back as it was; the inputs' last write time, long ago, is given in local time
+// and in UTC.
 TEST_F(ConversionBatch, EveryRowIsJournaled) {
   const std::wstring in = Path(L"Вход;Я"), stopped = DocumentName(L"000005", L"00005", L"00000"),
                      later = DocumentName(L"000006", L"00006", L"00000");
@@ -319,7 +320,7 @@ TEST_F(ConversionBatch, EveryRowIsJournaled) {
   for (std::size_t line = 0; line < entries.size(); ++line) {
     const auto& [name, result, reason] = expected[line];
     EXPECT_EQ(vxtest::Utf8(entries[line].inputPath), Utf8(in + L"\\" + name));
-    const std::string written = Utf8(L";\"" + in + L"\\" + name + L"\"") + facts + Utf8(result + reason) + "\r\n";
+    const std::string written = Utf8(L";\"" + in + L"\\" + name + L"\"") + facts + Utf8(result + reason) + ";2025-03-04T05:06:07Z\r\n";
     EXPECT_NE(journal.find(written), std::string::npos) << written << " in\n" << journal;
   }
 }
