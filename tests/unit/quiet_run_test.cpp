@@ -12,6 +12,7 @@ TEST(ReadRunRequest, SwitchesInAnyCaseAndPathsApart) {
     unsigned timeout;
     std::vector<rt::Text> paths;
     rt::Text wrong;
+    bool retry = false;
   } cases[] = {
       {{u"/quiet", u"/NEW"}, true, true, kDefaultTimeoutSeconds, {}, u""},
       {{u"-Quiet", u"C:\\IN\\a.XML", u"/timeout", u"30", u"C:\\IN"},
@@ -23,6 +24,10 @@ TEST(ReadRunRequest, SwitchesInAnyCaseAndPathsApart) {
       {{u"/quiet", u"/timeout", u"0"}, true, false, kDefaultTimeoutSeconds, {u"0"}, u"/timeout"},
       {{u"/quiet", u"/timeout"}, true, false, kDefaultTimeoutSeconds, {}, u"/timeout"},
       {{u"/quiet", u"/news", u"-x1.XML"}, true, false, kDefaultTimeoutSeconds, {u"-x1.XML"}, u"/news"},
+      {{u"/quiet", u"/Retry"}, true, true, kDefaultTimeoutSeconds, {}, u"", true},
+      // Milliseconds of the longest limit still fit; one more digit would not.
+      {{u"/quiet", u"/timeout", u"999999"}, true, false, 999999, {}, u""},
+      {{u"/quiet", u"/timeout", u"4294968"}, true, false, kDefaultTimeoutSeconds, {u"4294968"}, u"/timeout"},
   };
   for (const auto& c : cases) {
     const RunRequest request = ReadRunRequest(c.arguments);
@@ -31,6 +36,7 @@ TEST(ReadRunRequest, SwitchesInAnyCaseAndPathsApart) {
     EXPECT_EQ(request.timeoutSeconds, c.timeout);
     EXPECT_EQ(request.paths, c.paths);
     EXPECT_EQ(request.wrong, c.wrong);
+    EXPECT_EQ(request.retry, c.retry);
   }
 }
 
