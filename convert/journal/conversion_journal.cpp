@@ -25,6 +25,7 @@ constexpr std::size_t kHeaderPart = 4096;
 struct Problem {
   rt::Text path;
   std::uint32_t error = 0;
+  bool lost = false;  // the lines could not wait beside it either
 };
 
 std::mutex g_lock;
@@ -39,10 +40,10 @@ rt::LineAppender& Appender() {
 }
 
 // True when it is the first.
-bool Remember(rt::TextView path, std::uint32_t error) {
+bool Remember(rt::TextView path, std::uint32_t error, bool lost) {
   const std::lock_guard guard(g_lock);
-  if (g_problem) return false;
-  g_problem = Problem{rt::Text(path), error};
+  if (g_problem && (g_problem->lost || !lost)) return false;
+  g_problem = Problem{rt::Text(path), error, lost};
   return true;
 }
 
@@ -106,8 +107,10 @@ void Journal(rt::TextView path, std::span<JournalEntry> entries, rt::HandleValue
     const std::lock_guard guard(g_lock);
     g_waiting = true;
   }
-  const bool lost = outcome.error != 0 && !outcome.waiting && Remember(path, outcome.waitingError);
-  if (lost || kept) rt::PostTaskEnded(window);
+  // A journal held by another program is let go in time; one refused otherwise is told, once.
+  const bool told = outcome.error != 0 && (!outcome.held || !outcome.waiting) &&
+                    Remember(path, outcome.waiting ? outcome.error : outcome.waitingError, !outcome.waiting);
+  if (told || kept) rt::PostTaskEnded(window);
 }
 
 void MoveWaitingJournalLines() {
@@ -147,7 +150,7 @@ QuietJournalEnd FinishJournalQuietly(std::chrono::milliseconds patience) {
       (JournalTakesOurLines(path, kept) && Appender().MoveWaiting(path, JournalWaitingPath(), patience) == 0);
   QuietJournalEnd end;
   const std::lock_guard guard(g_lock);
-  if (g_problem) end.lost = ProblemText(*g_problem);
+  if (g_problem && g_problem->lost) end.lost = ProblemText(*g_problem);
   if (!g_keptAs.empty()) end.notices = OneLine(JournalKeptMessage(g_keptAs, path));
   if (g_waiting && !moved) {
     if (!end.notices.empty()) end.notices += u"\n";

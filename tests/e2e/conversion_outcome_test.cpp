@@ -169,7 +169,8 @@ TEST_F(ConversionEnd, JournalAtCloseAndAJournalThatCannotBeWritten) {
   Start();
   Convert(file);
   EXPECT_EQ(Exit(), 0u);
-  EXPECT_TRUE(driver::ReadTextFile(journal).ends_with("\\OUT\\00432112.345;msxsl.exe;запущен;\r\n"));
+  const std::string line = driver::ReadTextFile(journal);
+  EXPECT_NE(line.find("\\OUT\\00432112.345;msxsl.exe;запущен;;20"), std::string::npos) << line;
 
   DeleteFileW(journal.c_str());
   driver::MakeDirectories(journal);  // in its place, a folder

@@ -71,6 +71,9 @@ TEST(NewFiles, ThoseWithoutAConversionOfTheSameFileAsItIsNow) {
        New},
       // A spreadsheet dropped the seconds: the minute is compared.
       {File(u"C:\\IN\\Excel.XML", 10, kLocal + 59), {Line(u"C:\\IN\\Excel.XML", 10, u"07.12.2026 10:00")}, Done},
+      {File(u"C:\\IN\\ExcelUtc.XML", 10, kLocal, kUniversal + 59),
+       {Line(u"C:\\IN\\ExcelUtc.XML", 10, kTime, u"07.12.2026 7:00")},
+       Done},
   };
   std::vector<InputFile> files;
   std::string journal = JournalStart();

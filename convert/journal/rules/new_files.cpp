@@ -37,7 +37,9 @@ bool NewFilesSearch::SameWriteTime(const InputFile& file, const JournalEntry& en
   if (!entry.modifiedUtc.empty()) {
     const std::optional<ClockTime> utc = ReadJournalTime(rt::Utf8Of(entry.modifiedUtc), true);
     if (!utc) return false;
-    const std::int64_t apart = std::llabs(file.utcSeconds - utc->seconds);
+    // A spreadsheet may have taken it for a date and dropped its seconds.
+    const std::int64_t seconds = utc->withSeconds ? file.utcSeconds : file.utcSeconds / 60 * 60;
+    const std::int64_t apart = std::llabs(seconds - utc->seconds);
     if (apart <= tolerance) return true;
     const std::int64_t offQuarter = apart % kQuarterHour;
     return file.localTimes && apart <= kMostZoneShift &&
