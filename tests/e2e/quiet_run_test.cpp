@@ -145,7 +145,8 @@ TEST_F(QuietRun, ExitCodesLinesAndJournal) {
 // The journal over runs as months bring them, one run after another: a failure unchanged is not
 // tried again (exit 0) until /retry; a journal a clerk saved again in Excel (ANSI, its dates, ","
 // and columns swapped) converts nothing again, and is kept aside when a line is added; one held
-// open keeps the run's lines beside it until the next run; without the stylesheet, exit 2.
+// open keeps the run's lines beside it until the next run; a line edited by hand or no stylesheet
+// is exit 2, naming the line or where the stylesheet was looked for.
 TEST_F(QuietRun, JournalThroughTheYears) {
   const std::wstring journal = AppDirectory() + L"\\Vexilate-journal.csv";
   const std::wstring good3 = DocumentName(L"000003", L"00003", L"00000");
@@ -217,6 +218,15 @@ TEST_F(QuietRun, JournalThroughTheYears) {
        1},
       {L"let go", [&] { CloseHandle(held); }, {L"/quiet", L"/new"}, 0, L"Новых файлов нет", 2},
       {L"/retry", [] {}, {L"/quiet", L"/retry"}, 1, L"Ошибка\t" + kFailing, 3},
+      {L"a line edited by hand",
+       [&] {
+         driver::WriteTextFile(journal, driver::ReadTextFile(journal) + "вчера;" +
+                                            Utf8(InputDirectory() + L"\\" + kGood1) + ";1;;;msxsl.exe;ошибка;;\r\n");
+       },
+       {L"/quiet", L"/new"},
+       2,
+       L"Не удалось прочитать журнал " + journal + L": Строка 5 не похожа на запись журнала",
+       3},
       {L"no stylesheet",
        [&] { DeleteFileW((WorkDirectory() + L"\\" + kStylesheetName).c_str()); },
        {L"/quiet", L"/new"},
