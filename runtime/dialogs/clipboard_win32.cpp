@@ -5,19 +5,36 @@
 namespace rt {
 
 void PutOnClipboard(HWND owner, const Text& text) {
-  if (!OpenClipboard(owner)) return;
-  EmptyClipboard();
-  const std::size_t bytes = (text.size() + 1) * sizeof(char16_t);
-  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    if (void* target = GlobalLock(memory)) {
-      std::copy_n(text.c_str(), text.size() + 1, static_cast<char16_t*>(target));
-      GlobalUnlock(memory);
-      if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-    } else {
-      GlobalFree(memory);
-    }
+  PutOnClipboard(owner, [&](const std::function<void(TextView)>& put) { put(text); });
+}
+
+bool PutOnClipboard(HWND owner, const TextWriter& write) {
+  std::size_t length = 0;
+  write([&](TextView part) { length += part.size(); });
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(char16_t));
+  if (!memory) return false;
+  auto* target = static_cast<char16_t*>(GlobalLock(memory));
+  if (!target) {
+    GlobalFree(memory);
+    return false;
   }
+  std::size_t written = 0;
+  write([&](TextView part) {  // never past the length measured, whatever the second writing gives
+    const std::size_t count = std::min(part.size(), length - written);
+    std::copy_n(part.data(), count, target + written);
+    written += count;
+  });
+  target[written] = u'\0';
+  GlobalUnlock(memory);
+  if (!OpenClipboard(owner)) {
+    GlobalFree(memory);
+    return false;
+  }
+  EmptyClipboard();
+  const bool put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  if (!put) GlobalFree(memory);
   CloseClipboard();
+  return put;
 }
 
 }  // namespace rt
