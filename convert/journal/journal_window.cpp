@@ -1,7 +1,13 @@
 #include "convert/journal/journal_window.h"
 
+#include <algorithm>
+#include <array>
+#include <condition_variable>
 #include <limits>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
 
 #include "convert/journal/journal_file.h"
 #include "convert/journal/rules/journal_results.h"
@@ -22,33 +28,108 @@ constexpr rt::ReportColumn kColumns[] = {{kJournalColumnTime, 100},
                                          {kJournalColumnResult, 72},
                                          {kJournalColumnReason, 180}};
 constexpr rt::ListWindowDefinition kJournalWindow{
-    kJournalTitle, u"VEXILATE_ICO", kJournalFailedOnly, kJournalOpenFolder, kCopy, kClose, kColumns};
+    kJournalTitle,      kJournalListLabel,    u"VEXILATE_ICO", kJournalFailedOnly,
+    kJournalOpenFolder, kJournalCopy,         kJournalClose,   kJournalCopyMany,
+    kJournalCopyFailed, kJournalWindowFailed, kColumns};
 
-// The journal file read once, then only what is appended to it; a journal that is not there yet
-// is an empty one, and one held by another program is read once it lets go.
+// The lines of the journal file as the rows on screen ask for them, read a block at a time and the
+// last few blocks kept: the rows in view, and a copy going through them all, read each block once.
+class JournalLines {
+ public:
+  explicit JournalLines(rt::Text path) : path_(std::move(path)) {}
+
+  std::string_view LineAt(std::uint64_t offset) {
+    const std::uint64_t start = offset - offset % kBlock;
+    const Block& block = BlockAt(start, offset);
+    const std::string_view rest =
+        std::string_view(block.bytes)
+            .substr(static_cast<std::size_t>(std::min<std::uint64_t>(offset - start, block.bytes.size())));
+    if (const std::size_t end = rest.find('\n'); end != std::string_view::npos) return rest.substr(0, end);
+    // The line goes on into the next block: read from its start, at most the longest line there is.
+    for (const std::size_t most : {kBlock, kLongestLine}) {
+      std::uint64_t size = 0;
+      if (rt::ReadFilePart(path_, offset, most, crossing_, size) != 0) return {};
+      if (const std::size_t end = crossing_.find('\n'); end != std::string::npos) return {crossing_.data(), end};
+    }
+    return crossing_;
+  }
+
+  // The file was replaced: nothing read of it holds.
+  void Forget() {
+    for (Block& block : blocks_) block.bytes.clear(), block.start = kNone;
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 64 << 10;
+  static constexpr std::size_t kLongestLine = 1 << 20;
+  static constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
+  struct Block {
+    std::uint64_t start = kNone;
+    std::uint64_t used = 0;  // when last asked for, to give the oldest up
+    std::string bytes;
+  };
+
+  // A block read when the file ended inside it is read again for a line written since.
+  const Block& BlockAt(std::uint64_t start, std::uint64_t offset) {
+    Block* found = &blocks_.front();
+    for (Block& block : blocks_) {
+      if (block.start == start) {
+        found = &block;
+        break;
+      }
+      if (block.used < found->used) found = &block;
+    }
+    found->used = ++uses_;
+    if (found->start != start || (found->bytes.size() < kBlock && offset - start >= found->bytes.size())) {
+      std::uint64_t size = 0;
+      found->start = start;
+      if (rt::ReadFilePart(path_, start, kBlock, found->bytes, size) != 0) found->bytes.clear();
+    }
+    return *found;
+  }
+
+  const rt::Text path_;
+  std::array<Block, 8> blocks_;
+  std::uint64_t uses_ = 0;
+  std::string crossing_;
+};
+
+// The journal file indexed by a thread of its own, a part at a time, the rows handed to the window
+// as each part is done so that the list fills while the rest is read; then it looks every half
+// second for lines appended. A journal that is not there yet is an empty one, one held by another
+// program is read once it lets go, and one replaced by a shorter one is read again from its start.
 class JournalSource final : public rt::ListSource {
  public:
-  rt::ListUpdate Update() override {
-    const std::size_t before = view_.EntryCount();
-    bool replaced = false;
-    for (;;) {
-      std::string part;
-      std::uint64_t size = 0;
-      const std::uint32_t error = rt::ReadFilePart(path_, read_, kPart, part, size);
-      if (error != 0 && !rt::IsMissing(error)) break;
-      if (size < read_) {  // removed, or replaced by a shorter one: what is there now, from its start
-        view_.Clear();
-        read_ = 0;
-        replaced = true;
-        continue;
-      }
-      const std::size_t taken = view_.Append(part);
-      read_ += taken;
-      if (part.size() < kPart || taken == 0) break;
+  JournalSource() : indexer_([this] { Index(); }) {}
+
+  ~JournalSource() override {
+    {
+      const std::lock_guard lock(mutex_);
+      stop_ = true;
     }
+    wake_.notify_one();
+    indexer_.join();
+  }
+
+  rt::ListUpdate Update() override {
+    std::vector<JournalLineMark> marks;
+    bool replaced = false;
+    const bool wasBusy = busy_;
+    {
+      const std::lock_guard lock(mutex_);
+      marks.swap(marks_);
+      replaced = std::exchange(replaced_, false);
+      busy_ = reading_;
+      cut_ = cut_ || failed_;
+    }
+    if (replaced) {
+      view_.Clear();
+      lines_.Forget();
+    }
+    view_.Add(marks);
     cachedRow_ = kNoRow;
     if (replaced) return rt::ListUpdate::Replaced;
-    return view_.EntryCount() == before ? rt::ListUpdate::Same : rt::ListUpdate::AddedOnTop;
+    return marks.empty() && wasBusy == busy_ ? rt::ListUpdate::Same : rt::ListUpdate::AddedOnTop;
   }
 
   void Narrow(bool narrowed) override {
@@ -59,8 +140,13 @@ class JournalSource final : public rt::ListSource {
   std::size_t RowCount() const override { return view_.RowCount(); }
   std::vector<rt::Text> Cells(std::size_t row) const override { return JournalView::Cells(Entry(row)); }
   rt::RowStatus Status(std::size_t row) const override { return StatusOf(Entry(row).result); }
-  rt::Text Summary() const override { return view_.Summary(); }
-  rt::Text Table(std::span<const std::size_t> rows) const override { return view_.Table(rows); }
+  rt::Text Summary() const override {
+    return rt::Concat({view_.Summary(), cut_ ? kJournalReadCut : busy_ ? kJournalStillReading : u""});
+  }
+  void Table(std::span<const std::size_t> rows, const std::function<void(rt::TextView)>& put) const override {
+    view_.Table(rows, put);
+  }
+  bool Busy() const override { return busy_; }
 
   // The output file, or the input when there is none; its folder when the file has gone since.
   void Act(std::size_t row) override {
@@ -77,7 +163,37 @@ class JournalSource final : public rt::ListSource {
   }
 
  private:
-  // A row's entry is read from the journal's bytes again for each of its cells; the last one is kept.
+  // On the indexing thread: the file's whole lines from where the last reading ended.
+  void Index() {
+    std::string part;
+    std::vector<JournalLineMark> marks;
+    JournalEntry scratch;
+    std::uint64_t read = 0;  // bytes of the file indexed
+    try {
+      for (;;) {
+        std::uint64_t size = 0;
+        const std::uint32_t error = rt::ReadFilePart(path_, read, kPart, part, size);
+        const bool replaced = error == 0 && size < read;
+        if (replaced) read = 0;
+        marks.clear();
+        const std::size_t taken = error != 0 || replaced ? 0 : MarkJournalLines(part, read, scratch, marks);
+        read += taken;
+        const bool more = error == 0 && (replaced || (part.size() == kPart && taken > 0));
+        std::unique_lock lock(mutex_);
+        if (replaced) marks_.clear(), replaced_ = true;
+        marks_.insert(marks_.end(), marks.begin(), marks.end());
+        reading_ = more;
+        if (!more) wake_.wait_for(lock, std::chrono::milliseconds(500), [this] { return stop_; });
+        if (stop_) return;
+      }
+    } catch (const std::exception&) {  // memory for the index ran out: what was read stays shown
+      const std::lock_guard lock(mutex_);
+      failed_ = true;
+      reading_ = false;
+    }
+  }
+
+  // A row's entry is read from the journal file again for each of its cells; the last one is kept.
   const JournalEntry& Entry(std::size_t row) const {
     if (row != cachedRow_) {
       cached_ = view_.Entry(row);
@@ -87,13 +203,24 @@ class JournalSource final : public rt::ListSource {
   }
 
   static constexpr std::size_t kNoRow = std::numeric_limits<std::size_t>::max();
-  // Read a part at a time: a large journal is not held twice while it is taken in.
+  // Read a part at a time: the list fills as each is indexed, and little is held meanwhile.
   static constexpr std::size_t kPart = 4 << 20;
   const rt::Text path_ = JournalPath();
-  JournalView view_;
-  std::uint64_t read_ = 0;  // bytes of the file the view has taken
+  JournalLines lines_{path_};
+  JournalView view_{[this](std::uint64_t offset) { return lines_.LineAt(offset); }};
   mutable std::size_t cachedRow_ = kNoRow;
   mutable JournalEntry cached_;
+  bool busy_ = true;  // as last taken from the indexer
+  bool cut_ = false;
+
+  std::mutex mutex_;  // guards what follows, shared with the indexing thread
+  std::condition_variable wake_;
+  std::vector<JournalLineMark> marks_;  // indexed, not yet taken by the window
+  bool replaced_ = false;
+  bool reading_ = true;
+  bool failed_ = false;
+  bool stop_ = false;
+  std::thread indexer_;  // last: it starts once everything it uses is there
 };
 
 }  // namespace

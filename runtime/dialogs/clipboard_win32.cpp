@@ -19,11 +19,17 @@ bool PutOnClipboard(HWND owner, const TextWriter& write) {
     return false;
   }
   std::size_t written = 0;
-  write([&](TextView part) {  // never past the length measured, whatever the second writing gives
-    const std::size_t count = std::min(part.size(), length - written);
-    std::copy_n(part.data(), count, target + written);
-    written += count;
-  });
+  try {
+    write([&](TextView part) {  // never past the length measured, whatever the second writing gives
+      const std::size_t count = std::min(part.size(), length - written);
+      std::copy_n(part.data(), count, target + written);
+      written += count;
+    });
+  } catch (...) {
+    GlobalUnlock(memory);
+    GlobalFree(memory);
+    throw;
+  }
   target[written] = u'\0';
   GlobalUnlock(memory);
   if (!OpenClipboard(owner)) {
