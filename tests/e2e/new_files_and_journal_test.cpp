@@ -50,6 +50,20 @@ class NewFilesAndJournal : public ConversionTest {
     ExpectFocusOn(BUTTONNEWFILES);
   }
 
+  // The first characters of the text on the clipboard.
+  static std::wstring CopiedStart(std::size_t characters) {
+    std::wstring start;
+    if (!OpenClipboard(nullptr)) return start;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+        start.assign(text, wcsnlen(text, characters));
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+    return start;
+  }
+
   std::string journal_ = convert::JournalStart();
 };
 
@@ -124,6 +138,54 @@ TEST_F(NewFilesAndJournal, JournalWindowNewestFirstFilteredCopiedAndKeptUpToDate
       },
       L"the first row selected by Home", Program().Id());
   EXPECT_EQ(rows(), Utf8(L"Входной файл Итог\n" + kChanged + L" Ошибка\n")) << "the selected row alone";
+  driver::PressKeys(window, {driver::Key::Escape});
+  driver::WaitUntilGone(window);
+}
+
+// Two million lines: the list fills while they are read, then filtered; Copy of every row asks
+// first, and the program runs on with the rows on the clipboard, formulas copied as text.
+TEST_F(NewFilesAndJournal, JournalOfMillionsOfLinesOpenedFilteredAndCopied) {
+  constexpr int kPairs = 1'000'000;
+  convert::JournalEntry entry{u"2026-12-08 09:00:00",
+                              u"C:\\IN\\a.XML",
+                              1,
+                              u"2026-12-07 10:00:00",
+                              u"C:\\OUT\\a",
+                              {},
+                              JournalResult::Converted,
+                              u""};
+  const std::string converted = convert::JournalLine(entry);
+  entry = {u"2026-12-08 09:01:00", u"C:\\IN\\b.XML", 1, u"2026-12-07 10:00:00", u"", {},
+           JournalResult::Failed,  u"=1+1"};
+  const std::string failed = convert::JournalLine(entry);
+  journal_.reserve(journal_.size() + kPairs * (converted.size() + failed.size()));
+  for (int pair = 0; pair < kPairs; ++pair) journal_.append(converted).append(failed);
+  driver::WriteTextFile(AppDirectory() + L"\\Vexilate-journal.csv", journal_);
+  Start();
+
+  PutFocusOn(BUTTONCONVERT);
+  driver::TypeText(MainWindow(), L"Ж");
+  const driver::Window window = Program().WaitForWindow(driver::kDialogClass, L"Журнал конвертаций");
+  const auto summary = [&](const std::wstring& text) {
+    driver::WaitUntil([&] { return window.Child(104).Text() == text; }, text, Program().Id(), std::chrono::seconds(60));
+  };
+  summary(L"Записей: 2000000");
+  window.Child(100).Click();
+  summary(L"Записей: 2000000, неудачных: 1000000");
+  const DWORD copies = GetClipboardSequenceNumber();
+  window.Child(103).Click();
+  const driver::MessageDialog question = driver::ReadMessageDialog(driver::WaitForWindow(
+      Program().Id(), [&](const driver::Window& w) { return GetWindow(w.handle(), GW_OWNER) == window.handle(); },
+      L"the question over the journal's window"));
+  EXPECT_EQ(Utf8(question.text), Utf8(L"Скопировать в буфер обмена записей: 1000000?"));
+  driver::PressMessageButton(question, 2);  // Yes
+  driver::WaitUntil([&] { return GetClipboardSequenceNumber() != copies; }, L"the rows copied", Program().Id(),
+                    std::chrono::seconds(60));
+  const std::wstring copied =
+      L"Время\tВходной файл\tВыходной файл\tИтог\tПричина\r\n"
+      L"2026-12-08 09:01:00\tb.XML\t\tОшибка\t'=1+1\r\n2026";
+  EXPECT_EQ(Utf8(CopiedStart(copied.size())), Utf8(copied));
+  EXPECT_TRUE(Program().IsRunning());
   driver::PressKeys(window, {driver::Key::Escape});
   driver::WaitUntilGone(window);
 }
