@@ -101,10 +101,11 @@ class ListWindow {
   // Every row anew: nothing selected, the newest row on top.
   void Reload() {
     HWND list = List();
+    // No row has the focus either: the first key pressed in the list selects one.
+    const bool all = AllSelected();
+    Deselect(all ? std::vector<std::size_t>() : Selected(), all, Focused());
     shown_ = source_->RowCount();
     SendMessageW(list, LVM_SETITEMCOUNT, shown_, 0);
-    // No row has the focus either: the first key pressed in the list selects one.
-    SetState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (shown_ > 0) SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
     InvalidateRect(list, nullptr, TRUE);
     SetDlgItemTextW(handle, kSummaryId, Wide(source_->Summary()));
@@ -117,12 +118,14 @@ class ListWindow {
     if (update == ListUpdate::Replaced || count < shown_) return Reload();
     HWND list = List();
     const int added = static_cast<int>(count - shown_);
-    const std::vector<std::size_t> selected = Selected();
-    const auto focused = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const bool all = AllSelected();
+    const std::vector<std::size_t> selected = all ? std::vector<std::size_t>() : Selected();
+    const int focused = Focused();
     const auto top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    Deselect(selected, false, focused);
     SendMessageW(list, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
-    SetState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (all) SetState(-1, LVIS_SELECTED, LVIS_SELECTED);  // the rows added with them
     for (const std::size_t row : selected) SetState(static_cast<int>(row) + added, LVIS_SELECTED, LVIS_SELECTED);
     if (focused >= 0) SetState(focused + added, LVIS_FOCUSED, LVIS_FOCUSED);
     if (top > 0) {
@@ -141,6 +144,23 @@ class ListWindow {
     item.state = state;
     item.stateMask = mask;
     SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  }
+
+  int Focused() const {
+    return static_cast<int>(SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  }
+
+  bool AllSelected() const {
+    const auto selected = static_cast<std::size_t>(SendMessageW(List(), LVM_GETSELECTEDCOUNT, 0, 0));
+    return selected > 0 && selected >= shown_;
+  }
+
+  // Row by row: for "every row" (-1) the list view visits each row of the list, which a list of
+  // millions makes take seconds; only when all of them are selected is that the shorter way.
+  void Deselect(const std::vector<std::size_t>& selected, bool all, int focused) const {
+    if (all) SetState(-1, 0, LVIS_SELECTED);
+    for (const std::size_t row : selected) SetState(static_cast<int>(row), 0, LVIS_SELECTED);
+    if (focused >= 0) SetState(focused, 0, LVIS_FOCUSED);
   }
 
   std::vector<std::size_t> Selected() const {

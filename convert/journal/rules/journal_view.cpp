@@ -37,7 +37,6 @@ rt::Text PlainCell(rt::TextView text) {
 }
 
 void JournalView::Add(std::span<const JournalLineMark> marks) {
-  starts_.reserve(starts_.size() + marks.size());
   for (const JournalLineMark& mark : marks) {
     if (failedOnly_ && !mark.converted) shown_.push_back(static_cast<std::uint32_t>(starts_.size()));
     starts_.push_back(mark.offset << 1 | (mark.converted ? kConvertedBit : 0));
