@@ -3,6 +3,12 @@
 #include <algorithm>
 
 namespace rt {
+namespace {
+
+constexpr int kOpenAttempts = 10;
+constexpr DWORD kOpenPauseMs = 20;
+
+}  // namespace
 
 void PutOnClipboard(HWND owner, const Text& text) {
   PutOnClipboard(owner, [&](const std::function<void(TextView)>& put) { put(text); });
@@ -32,7 +38,10 @@ bool PutOnClipboard(HWND owner, const TextWriter& write) {
   }
   target[written] = u'\0';
   GlobalUnlock(memory);
-  if (!OpenClipboard(owner)) {
+  // Another program may hold the clipboard for a moment (one that watches it, say).
+  bool open = false;
+  for (int attempt = 0; attempt < kOpenAttempts && !(open = OpenClipboard(owner)); ++attempt) Sleep(kOpenPauseMs);
+  if (!open) {
     GlobalFree(memory);
     return false;
   }
