@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <limits>
 #include <memory>
@@ -56,7 +57,7 @@ class JournalLines {
 
   // The file was replaced: nothing read of it holds.
   void Forget() {
-    for (Block& block : blocks_) block.bytes.clear(), block.start = kNone;
+    for (Block& block : blocks_) block = Block();
   }
 
  private:
@@ -172,7 +173,12 @@ class JournalSource final : public rt::ListSource {
     try {
       for (;;) {
         std::uint64_t size = 0;
-        const std::uint32_t error = rt::ReadFilePart(path_, read, kPart, part, size);
+        std::uint32_t error = rt::ReadFilePart(path_, read, kPart, part, size);
+        if (rt::IsMissing(error)) {  // not there (yet), or removed: an empty journal
+          error = 0;
+          size = 0;
+          part.clear();
+        }
         const bool replaced = error == 0 && size < read;
         if (replaced) read = 0;
         marks.clear();
@@ -180,7 +186,10 @@ class JournalSource final : public rt::ListSource {
         read += taken;
         const bool more = error == 0 && (replaced || (part.size() == kPart && taken > 0));
         std::unique_lock lock(mutex_);
-        if (replaced) marks_.clear(), replaced_ = true;
+        if (replaced) {
+          marks_.clear();
+          replaced_ = true;
+        }
         marks_.insert(marks_.end(), marks.begin(), marks.end());
         reading_ = more;
         if (!more) wake_.wait_for(lock, std::chrono::milliseconds(500), [this] { return stop_; });
@@ -225,6 +234,12 @@ class JournalSource final : public rt::ListSource {
 
 }  // namespace
 
-void ShowJournal() { rt::OpenListWindow(kJournalWindow, std::make_unique<JournalSource>()); }
+void ShowJournal() {
+  try {
+    rt::OpenListWindow(kJournalWindow, std::make_unique<JournalSource>());
+  } catch (const std::exception&) {  // no memory or thread for it: told, and the program goes on
+    rt::ShowMessage(kJournalWindowFailed, kJournalTitle, rt::kWarningIcon, u"", rt::BUTTON_OK, 0);
+  }
+}
 
 }  // namespace convert
