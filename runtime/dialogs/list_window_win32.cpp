@@ -72,7 +72,8 @@ class ListWindow {
     SetTimer(handle, kUpdateTimer, source_->Busy() ? kBusyMilliseconds : kUpdateMilliseconds, nullptr);
   }
 
-  // The check box and the counts on top, the list filling the middle, the buttons below on the right.
+  // The list's label, the check box and the counts on top, the list filling the middle, the buttons
+  // below on the right.
   void Layout() {
     RECT client{};
     GetClientRect(handle, &client);
