@@ -101,7 +101,11 @@ class JournalLines {
 // program is read once it lets go, and one replaced by a shorter one is read again from its start.
 class JournalSource final : public rt::ListSource {
  public:
-  JournalSource() : indexer_([this] { Index(); }) {}
+  // Waits a moment for the first part, so that a journal of usual size shows whole at once.
+  JournalSource() : indexer_([this] { Index(); }) {
+    std::unique_lock lock(mutex_);
+    handed_.wait_for(lock, kFirstPartWait, [this] { return firstHanded_; });
+  }
 
   ~JournalSource() override {
     {
@@ -192,6 +196,8 @@ class JournalSource final : public rt::ListSource {
         }
         marks_.insert(marks_.end(), marks.begin(), marks.end());
         reading_ = more;
+        firstHanded_ = true;
+        handed_.notify_all();
         if (!more) wake_.wait_for(lock, std::chrono::milliseconds(500), [this] { return stop_; });
         if (stop_) return;
       }
@@ -199,6 +205,8 @@ class JournalSource final : public rt::ListSource {
       const std::lock_guard lock(mutex_);
       failed_ = true;
       reading_ = false;
+      firstHanded_ = true;
+      handed_.notify_all();
     }
   }
 
@@ -214,6 +222,7 @@ class JournalSource final : public rt::ListSource {
   static constexpr std::size_t kNoRow = std::numeric_limits<std::size_t>::max();
   // Read a part at a time: the list fills as each is indexed, and little is held meanwhile.
   static constexpr std::size_t kPart = 4 << 20;
+  static constexpr std::chrono::milliseconds kFirstPartWait{250};
   const rt::Text path_ = JournalPath();
   JournalLines lines_{path_};
   JournalView view_{[this](std::uint64_t offset) { return lines_.LineAt(offset); }};
@@ -222,11 +231,13 @@ class JournalSource final : public rt::ListSource {
   bool busy_ = true;  // as last taken from the indexer
   bool cut_ = false;
 
-  std::mutex mutex_;  // guards what follows, shared with the indexing thread
-  std::condition_variable wake_;
+  std::mutex mutex_;                    // guards what follows, shared with the indexing thread
+  std::condition_variable wake_;        // the indexer, to stop
+  std::condition_variable handed_;      // the window, when the first part is handed over
   std::vector<JournalLineMark> marks_;  // indexed, not yet taken by the window
   bool replaced_ = false;
   bool reading_ = true;
+  bool firstHanded_ = false;
   bool failed_ = false;
   bool stop_ = false;
   std::thread indexer_;  // last: it starts once everything it uses is there
