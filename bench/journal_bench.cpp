@@ -5,10 +5,17 @@
 //      (target: at most 300 ms), and the program's memory then beside the journal's size
 //      (target: growth at most the journal's size);
 //   2. «Журнал» from the click until its window shows (target: at most 500 ms);
-//   3. start-up with the journal beside the program: it is not read at start.
+//   3. start-up with the journal beside the program: it is not read at start;
 //
-//   journal_bench [lines] [rounds]     (defaults: 100000, 5)
+// then «Журнал» opened on a journal of millions of lines beside one of a thousand: from the click
+// until the window shows, until its list has its first rows, and until every line is indexed; the
+// longest the window took to answer meanwhile (its thread is the main window's); the program's
+// memory then beside before the click. Printed, not judged.
+//
+//   journal_bench [lines] [rounds] [window lines]     (defaults: 100000, 5, 2000000; 0 leaves a part out)
 #include <windows.h>
+//
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -25,6 +32,7 @@
 #include "tests/driver/driver_error.h"
 #include "tests/driver/file_dialogs.h"
 #include "tests/driver/message_dialog.h"
+#include "tests/driver/test_files.h"
 #include "tests/driver/utf8_text.h"
 
 namespace {
@@ -152,39 +160,137 @@ void Print(const char* what, const std::vector<double>& measured, const std::vec
               bench::RatioText(bench::Median(measured), bench::Median(baseline)).c_str(), target);
 }
 
+constexpr int kListId = 101;
+constexpr int kSummaryId = 104;
+constexpr double kIndexTimeoutMs = 120000;
+
+// For the window: a journal of `lines` lines, each result in turn: a few lines written once and repeated, so that
+// millions of them take a second to make.
+std::string MakeRepeatedJournal(int lines) {
+  std::string kinds[6];
+  for (int kind = 0; kind < 6; ++kind) {
+    kinds[kind] = convert::JournalLine({u"2026-12-08 09:15:03", u"C:\\Архив\\00000100.001.XML", 1234,
+                                        u"2026-12-07 23:59:59", u"C:\\OUT\\00000100.001",
+                                        convert::JournalMethod::Processor, static_cast<convert::JournalResult>(kind),
+                                        kind == 0 ? u"" : u"msxsl.exe завершился с кодом 2. Ошибка разбора"});
+  }
+  std::string journal = convert::JournalStart();
+  journal.reserve(journal.size() + static_cast<std::size_t>(lines) * kinds[1].size());
+  for (int line = 0; line < lines; ++line) journal += kinds[line % 6];
+  return journal;
+}
+
+struct Opened {
+  double journalBytes = 0;
+  double shown = 0, firstRows = 0, indexed = 0;  // ms from the click
+  double slowestAnswer = 0;                      // ms, the window asked for its counts while indexing
+  double peakGrowth = 0, workingSetGrowth = 0;   // bytes, beside before the click
+};
+
+Opened OpenWindow(int lines) {
+  Opened opened;
+  bench::ConversionLayout layout;
+  {
+    const std::string journal = MakeRepeatedJournal(lines);
+    opened.journalBytes = static_cast<double>(journal.size());
+    driver::WriteTextFile(layout.ProductDirectory() + L"\\Vexilate-journal.csv", journal);
+  }
+  bench::DialogProgram product("vexilate.exe", layout.Product(), layout.ProductDirectory(), kJournalButton);
+  product.Settle();
+  const bench::MemoryFigures before = product.Memory();
+  const Clock::time_point start = Clock::now();
+  product.window().Child(kJournalButton).Click();
+  HWND window = nullptr;
+  for (DWORD owner = 0; !window || owner != product.processId() || !IsWindowVisible(window);) {
+    if (MillisecondsSince(start) > kIndexTimeoutMs) throw driver::DriverError(L"No journal window");
+    window = FindWindowW(L"#32770", L"Журнал конвертаций");
+    if (window) GetWindowThreadProcessId(window, &owner);
+  }
+  opened.shown = MillisecondsSince(start);
+  const std::wstring all = L"Записей: " + std::to_wstring(lines);
+  for (;;) {
+    if (MillisecondsSince(start) > kIndexTimeoutMs) throw driver::DriverError(L"The journal never indexed");
+    const Clock::time_point asked = Clock::now();
+    DWORD_PTR rows = 0;
+    SendMessageTimeoutW(GetDlgItem(window, kListId), LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &rows);
+    wchar_t summary[200] = {};
+    SendMessageTimeoutW(GetDlgItem(window, kSummaryId), WM_GETTEXT, 200, reinterpret_cast<LPARAM>(summary),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    opened.slowestAnswer = std::max(opened.slowestAnswer, MillisecondsSince(asked));
+    if (rows > 0 && opened.firstRows == 0) opened.firstRows = MillisecondsSince(start);
+    if (summary == all) break;
+    Sleep(1);
+  }
+  opened.indexed = MillisecondsSince(start);
+  product.Settle();
+  const bench::MemoryFigures after = product.Memory();
+  opened.peakGrowth = static_cast<double>(after.peakWorkingSet) - static_cast<double>(before.peakWorkingSet);
+  opened.workingSetGrowth = static_cast<double>(after.workingSet) - static_cast<double>(before.workingSet);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  product.Close();
+  return opened;
+}
+
+void PrintWindow(const char* what, double measured, double baseline) {
+  std::printf("%s: %s ms, with the small journal %s ms, ratio %s\n", what, bench::Fixed(measured, 1).c_str(),
+              bench::Fixed(baseline, 1).c_str(), bench::RatioText(measured, baseline).c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const int lines = argc > 1 ? std::atoi(argv[1]) : 100000;
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
-  if (lines < kInputFiles || rounds < 1) {
-    std::fprintf(stderr, "usage: journal_bench [lines, at least %d] [rounds]\n", kInputFiles);
+  const int windowLines = argc > 3 ? std::atoi(argv[3]) : 2000000;
+  constexpr int kBaselineLines = 1000;
+  if ((rounds > 0 && lines < kInputFiles) || rounds < 0 || windowLines < 0) {
+    std::fprintf(stderr, "usage: journal_bench [lines, at least %d] [rounds] [window lines]\n", kInputFiles);
     return 2;
   }
   try {
-    Bench bench(lines);
-    Figures with, without;
-    bench.Round(true, with);  // warm-up
-    bench.Round(false, without);
-    with = without = {};
-    double privateGrowth = 0, peakGrowth = 0;
-    for (int round = 0; round < rounds; ++round) {
+    if (rounds > 0) {
+      Bench bench(lines);
+      Figures with, without;
+      bench.Round(true, with);  // warm-up
       bench.Round(false, without);
-      bench.Round(true, with);
-      privateGrowth = std::max(privateGrowth, bench.PrivateGrowth());
-      peakGrowth = std::max(peakGrowth, bench.PeakGrowth());
+      with = without = {};
+      double privateGrowth = 0, peakGrowth = 0;
+      for (int round = 0; round < rounds; ++round) {
+        bench.Round(false, without);
+        bench.Round(true, with);
+        privateGrowth = std::max(privateGrowth, bench.PrivateGrowth());
+        peakGrowth = std::max(peakGrowth, bench.PeakGrowth());
+      }
+      std::printf("%d input files, %d of them converted; a journal of %d lines, %s\n", kInputFiles, kInputFiles / 2,
+                  lines, bench::Mebibytes(bench.JournalBytes()).c_str());
+      std::printf("the question asked: %s\n", driver::ToUtf8(bench.QuestionText()).c_str());
+      Print("«Новые файлы» until the question", with.question, without.question, "target at most 300 ms");
+      std::printf(
+          "memory of the program while it asks, beside before the click: private %s more, peak working set %s "
+          "more; the journal is %s (target: growth at most the journal's size)\n",
+          bench::Mebibytes(privateGrowth).c_str(), bench::Mebibytes(peakGrowth).c_str(),
+          bench::Mebibytes(bench.JournalBytes()).c_str());
+      Print("«Журнал» until its window shows", with.window, without.window, "target at most 500 ms");
+      Print("start-up with the journal beside the program", with.start, without.start, "target: the same");
     }
-    std::printf("%d input files, %d of them converted; a journal of %d lines, %s\n", kInputFiles, kInputFiles / 2,
-                lines, bench::Mebibytes(bench.JournalBytes()).c_str());
-    std::printf("the question asked: %s\n", driver::ToUtf8(bench.QuestionText()).c_str());
-    Print("«Новые файлы» until the question", with.question, without.question, "target at most 300 ms");
-    std::printf(
-        "memory of the program while it asks, beside before the click: private %s more, peak working set %s "
-        "more; the journal is %s (target: growth at most the journal's size)\n",
-        bench::Mebibytes(privateGrowth).c_str(), bench::Mebibytes(peakGrowth).c_str(),
-        bench::Mebibytes(bench.JournalBytes()).c_str());
-    Print("«Журнал» until its window shows", with.window, without.window, "target at most 500 ms");
-    Print("start-up with the journal beside the program", with.start, without.start, "target: the same");
+    if (windowLines > 0) {
+      OpenWindow(kBaselineLines);  // warm-up: the prefix, the file cache
+      const Opened baseline = OpenWindow(kBaselineLines);
+      const Opened large = OpenWindow(windowLines);
+      std::printf("«Журнал» on a journal of %d lines, %s, beside one of %d lines, %s\n", windowLines,
+                  bench::Mebibytes(large.journalBytes).c_str(), kBaselineLines,
+                  bench::Mebibytes(baseline.journalBytes).c_str());
+      PrintWindow("from the click until its window shows", large.shown, baseline.shown);
+      PrintWindow("until its list has its first rows", large.firstRows, baseline.firstRows);
+      PrintWindow("until every line is indexed", large.indexed, baseline.indexed);
+      PrintWindow("the longest the window took to answer meanwhile", large.slowestAnswer, baseline.slowestAnswer);
+      std::printf(
+          "memory beside before the click: peak working set %s more (%s with the small journal), working set %s "
+          "more (%s), %s bytes a line of the large journal\n",
+          bench::Mebibytes(large.peakGrowth).c_str(), bench::Mebibytes(baseline.peakGrowth).c_str(),
+          bench::Mebibytes(large.workingSetGrowth).c_str(), bench::Mebibytes(baseline.workingSetGrowth).c_str(),
+          bench::Fixed(large.workingSetGrowth / windowLines, 1).c_str());
+    }
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "journal_bench: %s\n", error.what());

@@ -92,8 +92,18 @@ inline constexpr char16_t kJournalLineUnreadable[] =
 
 // The journal's window.
 inline constexpr char16_t kJournalTitle[] = u"Журнал конвертаций";
-inline constexpr char16_t kJournalFailedOnly[] = u"Только неудачные";
-inline constexpr char16_t kJournalOpenFolder[] = u"Открыть папку";
+// The letters after "&" differ (Wine matches a capital Cyrillic letter only).
+inline constexpr char16_t kJournalListLabel[] = u"&Список записей:";
+inline constexpr char16_t kJournalFailedOnly[] = u"&Только неудачные";
+inline constexpr char16_t kJournalOpenFolder[] = u"&Открыть папку";
+inline constexpr char16_t kJournalCopy[] = u"&Копировать";
+inline constexpr char16_t kJournalClose[] = u"&Закрыть";
+inline constexpr char16_t kJournalCopyMany[] = u"Скопировать в буфер обмена записей: ";
+inline constexpr char16_t kJournalCopyFailed[] =
+    u"Не удалось скопировать записи: не хватает памяти или буфер обмена занят другой программой.";
+inline constexpr char16_t kJournalWindowFailed[] = u"Не хватает памяти для этого действия в окне журнала.";
+inline constexpr char16_t kJournalStillReading[] = u" (журнал ещё читается)";
+inline constexpr char16_t kJournalReadCut[] = u" (не хватило памяти: прочитана только часть журнала)";
 inline constexpr char16_t kJournalColumnTime[] = u"Время";
 inline constexpr char16_t kJournalColumnResult[] = u"Итог";
 inline constexpr char16_t kJournalColumnReason[] = u"Причина";

@@ -1,10 +1,13 @@
 // A window of its own, beside the current window, for a list of many rows, each asked of its source
-// only when it shows (a virtual list) and drawn with its status icon. Above the list a check box
-// that narrows the rows and a line of counts; below it a button for the selected row (also Enter
-// and a double click), Copy and Close. It can be resized, closes with Escape, and asks its source
-// twice a second for rows added since.
+// only when it shows (a virtual list) and drawn with its status icon. Above the list its label, a
+// check box that narrows the rows and a line of counts; below it a button for the selected row
+// (also Enter and a double click), Copy (also Ctrl+C) and Close. Ctrl+A selects every row, typing
+// finds a row by its first column. It can be resized, closes with Escape, and asks its source twice
+// a second for rows added since (more often while the source is still reading). An error in it,
+// running out of memory included, is told and leaves the program running.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -17,11 +20,15 @@ namespace rt {
 
 struct ListWindowDefinition {
   TextView title;
+  TextView listLabel;      // before the list, which screen readers name by it
   TextView iconResource;   // an icon resource of the executable, for its title bar and the taskbar
   TextView narrowCaption;  // the check box
   TextView actionCaption;  // what the selected row's button does
   TextView copyCaption;
   TextView closeCaption;
+  TextView copyManyQuestion;  // followed by the number of rows and "?", asked before copying many
+  TextView copyFailed;        // the clipboard or the memory for it could not be had
+  TextView failed;            // anything else went wrong, memory running out included
   std::span<const ReportColumn> columns;
 };
 
@@ -38,8 +45,10 @@ class ListSource {
   virtual std::vector<Text> Cells(std::size_t row) const = 0;  // a text per column
   virtual RowStatus Status(std::size_t row) const = 0;
   virtual Text Summary() const = 0;
-  // The rows, every row when none is given, as the clipboard gets them.
-  virtual Text Table(std::span<const std::size_t> rows) const = 0;
+  // The rows, every row when none is given, as the clipboard gets them, a piece at a time in order.
+  virtual void Table(std::span<const std::size_t> rows, const std::function<void(TextView)>& put) const = 0;
+  // Still reading rows that exist: asked again sooner.
+  virtual bool Busy() const { return false; }
   virtual void Act(std::size_t row) = 0;
 };
 

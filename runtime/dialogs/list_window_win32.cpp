@@ -1,10 +1,14 @@
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 #include "runtime/dialogs/clipboard_win32.h"
 #include "runtime/dialogs/list_window.h"
+#include "runtime/dialogs/message_dialog_win32.h"
 #include "runtime/dialogs/status_icons_win32.h"
 #include "runtime/system/win32_api.h"
+#include "runtime/text/number_text.h"
+#include "runtime/window/dialog_services.h"
 #include "runtime/window/dialog_template_win32.h"
 #include "runtime/window/window_state_win32.h"
 
@@ -16,8 +20,16 @@ constexpr int kListId = 101;
 constexpr int kActionId = 102;
 constexpr int kCopyId = 103;
 constexpr int kSummaryId = 104;
+constexpr int kLabelId = 105;
 constexpr UINT_PTR kUpdateTimer = 1;
 constexpr UINT kUpdateMilliseconds = 500;
+constexpr UINT kBusyMilliseconds = 100;  // rows still being read show as they come
+// Copying more rows than this asks first: it takes a while and a good part of the memory.
+constexpr std::size_t kAskBeforeCopying = 10000;
+// Typing to find reads at most so many rows, so that a huge list never holds the window up.
+constexpr std::size_t kFindRows = 20000;
+// The system's hourglass cursor (IDC_WAIT, spelt for the "W" functions).
+constexpr WORD kWaitCursor = 32514;
 // Dialog units of the first layout; the window then follows its size.
 constexpr short kWidth = 620;
 constexpr short kHeight = 260;
@@ -26,6 +38,7 @@ constexpr short kButtonWidth = 60;
 constexpr short kActionWidth = 74;
 constexpr short kButtonHeight = 14;
 constexpr short kNarrowWidth = 100;
+constexpr short kLabelWidth = 62;
 
 class ListWindow {
  public:
@@ -37,6 +50,7 @@ class ListWindow {
   static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   HWND List() const { return GetDlgItem(handle, kListId); }
 
   void Initialise() {
@@ -55,25 +69,29 @@ class ListWindow {
     Layout();
     source_->Update();
     Reload();
-    SetTimer(handle, kUpdateTimer, kUpdateMilliseconds, nullptr);
+    SetTimer(handle, kUpdateTimer, source_->Busy() ? kBusyMilliseconds : kUpdateMilliseconds, nullptr);
   }
 
-  // The check box and the counts on top, the list filling the middle, the buttons below on the right.
+  // The list's label, the check box and the counts on top, the list filling the middle, the buttons
+  // below on the right.
   void Layout() {
     RECT client{};
     GetClientRect(handle, &client);
     RECT units{kMargin, kButtonHeight, kButtonWidth, kActionWidth};
     MapDialogRect(handle, &units);
-    RECT narrow{kNarrowWidth, 0, 0, 0};
+    RECT narrow{kNarrowWidth, 0, kLabelWidth, 0};
     MapDialogRect(handle, &narrow);
+    const int label = narrow.right;
     const int margin = units.left, height = units.top, button = units.right, action = units.bottom;
     const int buttonsTop = client.bottom - margin - height;
     const int listTop = 2 * margin + height;
     auto place = [&](int id, int x, int y, int w, int h) {
       SetWindowPos(GetDlgItem(handle, id), nullptr, x, y, std::max(w, 1), std::max(h, 1), SWP_NOZORDER);
     };
-    place(kNarrowId, margin, margin, narrow.left, height);
-    place(kSummaryId, 2 * margin + narrow.left, margin, client.right - 3 * margin - narrow.left, height);
+    place(kLabelId, margin, margin, label, height);
+    place(kNarrowId, 2 * margin + label, margin, narrow.left, height);
+    place(kSummaryId, 3 * margin + label + narrow.left, margin, client.right - 4 * margin - label - narrow.left,
+          height);
     place(kListId, margin, listTop, client.right - 2 * margin, buttonsTop - margin - listTop);
     place(IDCANCEL, client.right - margin - button, buttonsTop, button, height);
     place(kCopyId, client.right - 2 * (margin + button), buttonsTop, button, height);
@@ -84,10 +102,11 @@ class ListWindow {
   // Every row anew: nothing selected, the newest row on top.
   void Reload() {
     HWND list = List();
+    // No row has the focus either: the first key pressed in the list selects one.
+    const bool all = AllSelected();
+    Deselect(all ? std::vector<std::size_t>() : Selected(), all, Focused());
     shown_ = source_->RowCount();
     SendMessageW(list, LVM_SETITEMCOUNT, shown_, 0);
-    // No row has the focus either: the first key pressed in the list selects one.
-    SetState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (shown_ > 0) SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
     InvalidateRect(list, nullptr, TRUE);
     SetDlgItemTextW(handle, kSummaryId, Wide(source_->Summary()));
@@ -100,12 +119,14 @@ class ListWindow {
     if (update == ListUpdate::Replaced || count < shown_) return Reload();
     HWND list = List();
     const int added = static_cast<int>(count - shown_);
-    const std::vector<std::size_t> selected = Selected();
-    const auto focused = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const bool all = AllSelected();
+    const std::vector<std::size_t> selected = all ? std::vector<std::size_t>() : Selected();
+    const int focused = Focused();
     const auto top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    Deselect(selected, false, focused);
     SendMessageW(list, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
-    SetState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (all) SetState(-1, LVIS_SELECTED, LVIS_SELECTED);  // the rows added with them
     for (const std::size_t row : selected) SetState(static_cast<int>(row) + added, LVIS_SELECTED, LVIS_SELECTED);
     if (focused >= 0) SetState(focused + added, LVIS_FOCUSED, LVIS_FOCUSED);
     if (top > 0) {
@@ -126,6 +147,23 @@ class ListWindow {
     SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
   }
 
+  int Focused() const {
+    return static_cast<int>(SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  }
+
+  bool AllSelected() const {
+    const auto selected = static_cast<std::size_t>(SendMessageW(List(), LVM_GETSELECTEDCOUNT, 0, 0));
+    return selected > 0 && selected >= shown_;
+  }
+
+  // Row by row: for "every row" (-1) the list view visits each row of the list, which a list of
+  // millions makes take seconds; only when all of them are selected is that the shorter way.
+  void Deselect(const std::vector<std::size_t>& selected, bool all, int focused) const {
+    if (all) SetState(-1, 0, LVIS_SELECTED);
+    for (const std::size_t row : selected) SetState(static_cast<int>(row), 0, LVIS_SELECTED);
+    if (focused >= 0) SetState(focused, 0, LVIS_FOCUSED);
+  }
+
   std::vector<std::size_t> Selected() const {
     std::vector<std::size_t> rows;
     HWND list = List();
@@ -135,6 +173,59 @@ class ListWindow {
       rows.push_back(static_cast<std::size_t>(row));
     }
     return rows;
+  }
+
+  void Update() {
+    Refresh(source_->Update());
+    SetTimer(handle, kUpdateTimer, source_->Busy() ? kBusyMilliseconds : kUpdateMilliseconds, nullptr);
+  }
+
+  LONG Tell(TextView text, TextView icon, TextView buttons = u"") const {
+    return ShowMessageOver(handle, text, definition_.title, icon, buttons, BUTTON_YES, 0);
+  }
+
+  // The selected rows, or every row when none or all are: those are asked of the source as a whole
+  // rather than row by row. Asks first when they are many; a clipboard or memory that cannot be had
+  // is told.
+  void Copy() {
+    const std::size_t count = source_->RowCount();
+    const auto selected = static_cast<std::size_t>(SendMessageW(List(), LVM_GETSELECTEDCOUNT, 0, 0));
+    const std::vector<std::size_t> rows = selected == 0 || selected >= count ? std::vector<std::size_t>() : Selected();
+    const std::size_t copied = rows.empty() ? count : rows.size();
+    if (copied > kAskBeforeCopying && Tell(Concat({definition_.copyManyQuestion, DecimalText(copied), u"?"}),
+                                           kInformationIcon, DecimalText(BUTTON_YES | BUTTON_NO)) != BUTTON_YES) {
+      return;
+    }
+    HCURSOR before = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(kWaitCursor)));
+    const bool put =
+        PutOnClipboard(handle, [&](const std::function<void(TextView)>& part) { source_->Table(rows, part); });
+    SetCursor(before);
+    if (!put) Tell(definition_.copyFailed, kWarningIcon);
+  }
+
+  // The next row from where the list starts looking, round to the top, whose first column starts
+  // with what was typed, any case.
+  int Find(const NMLVFINDITEMW& find) const {
+    const std::size_t count = source_->RowCount();
+    if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz || count == 0) return -1;
+    const Text typed = FromWide(find.lvfi.psz);
+    const std::size_t start = find.iStart > 0 ? static_cast<std::size_t>(find.iStart) % count : 0;
+    for (std::size_t step = 0; step < std::min(count, kFindRows); ++step) {
+      const std::size_t row = (start + step) % count;
+      const std::vector<Text> cells = source_->Cells(row);
+      if (!cells.empty() && cells[0].size() >= typed.size() &&
+          CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, Wide(cells[0]), static_cast<int>(typed.size()),
+                         Wide(typed), static_cast<int>(typed.size())) == CSTR_EQUAL) {
+        return static_cast<int>(row);
+      }
+    }
+    return -1;
+  }
+
+  void Key(WORD key) {
+    if (GetKeyState(VK_CONTROL) >= 0) return;
+    if (key == 'C') Copy();
+    if (key == 'A') SetState(-1, LVIS_SELECTED, LVIS_SELECTED);
   }
 
   void Act() {
@@ -167,9 +258,12 @@ class ListWindow {
       case LVN_GETDISPINFOW:
         GiveItem(reinterpret_cast<NMLVDISPINFOW*>(lParam)->item);
         return TRUE;
-      case LVN_ODFINDITEMW:  // typing a row's first letters finds nothing
-        SetWindowLongPtrW(handle, DWLP_MSGRESULT, -1);
+      case LVN_ODFINDITEMW:
+        SetWindowLongPtrW(handle, DWLP_MSGRESULT, Find(*reinterpret_cast<const NMLVFINDITEMW*>(lParam)));
         return TRUE;
+      case LVN_KEYDOWN:
+        Key(reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey);
+        return FALSE;
       case NM_DBLCLK:
         if (reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem >= 0) Act();
         return TRUE;
@@ -185,7 +279,7 @@ class ListWindow {
         source_->Narrow(IsDlgButtonChecked(handle, kNarrowId) == BST_CHECKED);
         return Reload();
       case kCopyId:
-        return PutOnClipboard(handle, source_->Table(Selected()));
+        return Copy();
       case kActionId:
       case IDOK:  // Enter
         return Act();
@@ -201,6 +295,7 @@ class ListWindow {
   std::unique_ptr<ListSource> source_;
   SIZE minimum_{};
   std::size_t shown_ = 0;  // rows the list holds
+  bool telling_ = false;   // an error is being told: one more meanwhile is not
 };
 
 ListWindow* g_open = nullptr;
@@ -212,33 +307,47 @@ INT_PTR CALLBACK ListWindow::Procedure(HWND dialog, UINT message, WPARAM wParam,
   }
   auto* self = reinterpret_cast<ListWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
   if (!self) return FALSE;
+  // Nothing that goes wrong in the window, however large its list, ends the program: it is told.
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (const std::exception&) {
+    if (!self->telling_) {
+      self->telling_ = true;
+      self->Tell(self->definition_.failed, kWarningIcon);
+      self->telling_ = false;
+    }
+    return FALSE;
+  }
+}
+
+INT_PTR ListWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      self->Initialise();
+      Initialise();
       return TRUE;  // the focus goes to the first control, the list
     case WM_SIZE:
-      self->Layout();
+      Layout();
       return TRUE;
     case WM_GETMINMAXINFO:
-      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {self->minimum_.cx, self->minimum_.cy};
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {minimum_.cx, minimum_.cy};
       return TRUE;
     case WM_TIMER:
-      if (wParam == kUpdateTimer) self->Refresh(self->source_->Update());
+      if (wParam == kUpdateTimer) Update();
       return TRUE;
     case WM_NOTIFY:
-      return self->Notify(*reinterpret_cast<const NMHDR*>(lParam), lParam);
+      return Notify(*reinterpret_cast<const NMHDR*>(lParam), lParam);
     case WM_COMMAND:
-      self->Command(LOWORD(wParam), HIWORD(wParam));
+      Command(LOWORD(wParam), HIWORD(wParam));
       return TRUE;
     case WM_CLOSE:
-      DestroyWindow(dialog);
+      DestroyWindow(handle);
       return TRUE;
     case WM_DESTROY:
-      KillTimer(dialog, kUpdateTimer);
-      RemoveModelessDialog(dialog);
-      SetWindowLongPtrW(dialog, DWLP_USER, 0);
+      KillTimer(handle, kUpdateTimer);
+      RemoveModelessDialog(handle);
+      SetWindowLongPtrW(handle, DWLP_USER, 0);
       g_open = nullptr;
-      delete self;
+      delete this;
       return TRUE;
     default:
       return FALSE;
@@ -257,7 +366,10 @@ void OpenListWindow(const ListWindowDefinition& definition, std::unique_ptr<List
   DialogTemplate dialog(
       WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_CENTER,
       definition.title, kWidth, kHeight, u"MS Shell Dlg", 8, FW_NORMAL);
-  // The list first, with the focus; Tab goes on to the buttons, then to the check box.
+  // The list's label first (its letter goes to the list), then the list, with the focus; Tab goes on
+  // to the buttons, then to the check box.
+  dialog.AddControl(kLabelId, ControlClass::Static, SS_LEFT | SS_CENTERIMAGE | WS_VISIBLE, definition.listLabel, 0, 0,
+                    1, 1);
   dialog.AddControl(
       kListId, u"SysListView32",
       WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS, u"",

@@ -1,5 +1,7 @@
 // The program's own message dialog: laid out from its text, so a long message wraps
 // instead of running off the screen, and with the buttons the caller asks for.
+#include "runtime/dialogs/message_dialog_win32.h"
+
 #include <vector>
 
 #include "runtime/dialogs/message_dialog_content.h"
@@ -150,6 +152,13 @@ INT_PTR CALLBACK MessageProcedure(HWND dialog, UINT code, WPARAM wParam, LPARAM 
 
 LONG ShowMessage(TextView text, TextView caption, TextView icon, TextView buttons, LONG defaultButton, LONG modal,
                  TextView retryCaption) {
+  HWND owner = CurrentWindowHandle();
+  return ShowMessageOver(owner ? owner : GetActiveWindow(), text, caption, icon, buttons, defaultButton, modal,
+                         retryCaption);
+}
+
+LONG ShowMessageOver(HWND owner, TextView text, TextView caption, TextView icon, TextView buttons, LONG defaultButton,
+                     LONG modal, TextView retryCaption) {
   MessageDialog message;
   message.text = MessageLines(text);
   message.icon = LoadMessageIcon(icon);
@@ -172,8 +181,6 @@ LONG ShowMessage(TextView text, TextView caption, TextView icon, TextView button
                       1);
   }
 
-  HWND owner = CurrentWindowHandle();
-  if (!owner) owner = GetActiveWindow();
   HWND focus = GetFocus();
   INT_PTR result = 0;
   {

@@ -22,8 +22,10 @@ rt::Text AsText(const std::wstring& text) { return rt::Text(text.begin(), text.e
 
 class NewFilesAndJournal : public ConversionTest {
  protected:
-  // A line about the input file as it is now, its time read as the local clock shows it.
-  void Journal(const std::wstring& name, JournalResult result, const std::wstring& time = L"2026-12-08 09:00:00") {
+  // A line about the input file as it is now, its time read as the local clock shows it; in the
+  // journal, or waiting beside it.
+  void Journal(const std::wstring& name, JournalResult result, const std::wstring& time = L"2026-12-08 09:00:00",
+               bool waiting = false) {
     const std::wstring path = InputDirectory() + L"\\" + name;
     WIN32_FILE_ATTRIBUTE_DATA file{};
     GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file);
@@ -32,11 +34,15 @@ class NewFilesAndJournal : public ConversionTest {
     FileTimeToLocalFileTime(&file.ftLastWriteTime, &local);
     FileTimeToSystemTime(&local, &at);
     const bool output = result != JournalResult::Refused;
-    journal_ +=
+    const std::string line =
         convert::JournalLine({AsText(time), AsText(path), file.nFileSizeLow,
                               convert::JournalTime(at.wYear, at.wMonth, at.wDay, at.wHour, at.wMinute, at.wSecond),
                               output ? AsText(OutputDirectory() + L"00000100.001") : u"",
                               convert::JournalMethod::Processor, result, output ? u"" : u"Это не файл XML"});
+    if (waiting)
+      return driver::WriteTextFile(AppDirectory() + L"\\Vexilate-journal.waiting.csv",
+                                   journal_.substr(0, convert::JournalStart().size()) + line);
+    journal_ += line;
     driver::WriteTextFile(AppDirectory() + L"\\Vexilate-journal.csv", journal_);
   }
 
@@ -48,6 +54,20 @@ class NewFilesAndJournal : public ConversionTest {
     ASSERT_EQ(message.buttons.size(), 1u);
     driver::PressMessageButton(message, 1);
     ExpectFocusOn(BUTTONNEWFILES);
+  }
+
+  // The first characters of the text on the clipboard.
+  static std::wstring CopiedStart(std::size_t characters) {
+    std::wstring start;
+    if (!OpenClipboard(nullptr)) return start;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+        start.assign(text, wcsnlen(text, characters));
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+    return start;
   }
 
   std::string journal_ = convert::JournalStart();
@@ -93,7 +113,7 @@ TEST_F(NewFilesAndJournal, NewFilesAreThoseNotConvertedAsTheyAreNow) {
 }
 
 // Newest first; «Только неудачные» leaves out the converted rows; Copy takes the selected rows, all
-// when none is; a line written meanwhile shows on top; Escape closes.
+// when none is; a line waiting beside the journal, written meanwhile, shows on top; Escape closes.
 TEST_F(NewFilesAndJournal, JournalWindowNewestFirstFilteredCopiedAndKeptUpToDate) {
   for (const std::wstring& name : {kOld, kChanged, kFailed}) CreateInputFile(InputDirectory(), name);
   Journal(kOld, JournalResult::Converted, L"2026-12-08 09:00:00");
@@ -110,7 +130,7 @@ TEST_F(NewFilesAndJournal, JournalWindowNewestFirstFilteredCopiedAndKeptUpToDate
   };
   EXPECT_EQ(rows(), Utf8(L"Входной файл Итог\n" + kFailed + L" Отклонён\n" + kOld + L" Сконвертирован\n"));
   window.Child(100).Click();
-  Journal(kChanged, JournalResult::Failed, L"2026-12-08 09:03:00");
+  Journal(kChanged, JournalResult::Failed, L"2026-12-08 09:03:00", true);
   const std::string failedOnly = Utf8(L"Входной файл Итог\n" + kChanged + L" Ошибка\n" + kFailed + L" Отклонён\n");
   driver::WaitUntil([&] { return rows() == failedOnly; }, L"the line written meanwhile on top", Program().Id());
 
@@ -126,6 +146,52 @@ TEST_F(NewFilesAndJournal, JournalWindowNewestFirstFilteredCopiedAndKeptUpToDate
       },
       L"the first row selected by Home", Program().Id());
   EXPECT_EQ(rows(), Utf8(L"Входной файл Итог\n" + kChanged + L" Ошибка\n")) << "the selected row alone";
+  driver::PressKeys(window, {driver::Key::Escape});
+  driver::WaitUntilGone(window);
+}
+
+// Two million lines: the list fills while they are read, then filtered; Copy of every row asks
+// first, and the program runs on with the rows on the clipboard, formulas copied as text.
+TEST_F(NewFilesAndJournal, JournalOfMillionsOfLinesOpenedFilteredAndCopied) {
+  constexpr int kPairs = 1'000'000;
+  convert::JournalEntry entry{u"2026-12-08 09:00:00",
+                              u"C:\\IN\\a.XML",
+                              1,
+                              u"2026-12-07 10:00:00",
+                              u"C:\\OUT\\a",
+                              {},
+                              JournalResult::Converted,
+                              u""};
+  const std::string converted = convert::JournalLine(entry);
+  entry = {u"2026-12-08 09:01:00", u"C:\\IN\\b.XML", 1, u"2026-12-07 10:00:00", u"", {},
+           JournalResult::Failed,  u"=1+1"};
+  const std::string failed = convert::JournalLine(entry);
+  journal_.reserve(journal_.size() + kPairs * (converted.size() + failed.size()));
+  for (int pair = 0; pair < kPairs; ++pair) journal_.append(converted).append(failed);
+  driver::WriteTextFile(AppDirectory() + L"\\Vexilate-journal.csv", journal_);
+  Start();
+
+  PutFocusOn(BUTTONCONVERT);
+  driver::TypeText(MainWindow(), L"Ж");
+  const driver::Window window = Program().WaitForWindow(driver::kDialogClass, L"Журнал конвертаций");
+  const auto summary = [&](const std::wstring& text) {
+    driver::WaitUntil([&] { return window.Child(104).Text() == text; }, text, Program().Id(), std::chrono::seconds(60));
+  };
+  summary(L"Записей: 2000000");
+  window.Child(100).Click();
+  summary(L"Записей: 2000000, неудачных: 1000000");
+  window.Child(103).Click();
+  const driver::MessageDialog question = driver::ReadMessageDialog(driver::WaitForWindow(
+      Program().Id(), [&](const driver::Window& w) { return GetWindow(w.handle(), GW_OWNER) == window.handle(); },
+      L"the question over the journal's window"));
+  EXPECT_EQ(Utf8(question.text), Utf8(L"Скопировать в буфер обмена записей: 1000000?"));
+  driver::PressMessageButton(question, 2);  // Yes
+  const std::wstring copied =
+      L"Время\tВходной файл\tВыходной файл\tИтог\tПричина\r\n"
+      L"2026-12-08 09:01:00\tb.XML\t\tОшибка\t'=1+1\r\n2026";
+  driver::WaitUntil([&] { return CopiedStart(copied.size()) == copied; }, L"the rows copied, formulas as text",
+                    Program().Id(), std::chrono::seconds(60));
+  EXPECT_TRUE(Program().IsRunning());
   driver::PressKeys(window, {driver::Key::Escape});
   driver::WaitUntilGone(window);
 }

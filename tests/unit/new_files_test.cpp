@@ -132,24 +132,49 @@ TEST(NewFiles, JournalsAsASpreadsheetSavesThem) {
   }
 }
 
-// Newest first, with and without the converted rows; a line still being written waits for its
-// end; the table copied is what the rows show.
+// A row's line read from the journal's bytes, as the window reads it from the file.
+JournalLineReader LinesOf(const std::string& journal) {
+  return [&journal](std::uint64_t offset, JournalEntry& entry) {
+    const std::string_view rest = std::string_view(journal).substr(offset);
+    return ReadJournalLine(rest.substr(0, rest.find('\n')), entry);
+  };
+}
+
+// Newest first, with and without the converted rows, also those that arrive while filtered; a line
+// still being written waits for its end; the table copied is what the rows show, formulas as text.
 TEST(JournalView, NewestFirstFilteredAndCopied) {
-  const JournalEntry failed{u"2026-12-08 09:01:00", u"C:\\IN\\b.XML",  1, kTime, u"", JournalMethod::BuiltIn,
-                            JournalResult::Failed,  u"Ошибка\tв файле"};
+  const JournalEntry failed{u"2026-12-08 09:01:00", u"C:\\IN\\b.XML",   1, kTime, u"", JournalMethod::BuiltIn,
+                            JournalResult::Failed,  u"=Ошибка\tв файле"};
   const std::string journal = JournalStart() + JournalLine(Line(u"C:\\IN\\a.XML", 1, kTime)) + JournalLine(failed);
-  JournalView view;
-  EXPECT_EQ(view.Append(journal.substr(0, journal.size() - 5)), journal.size() - JournalLine(failed).size());
-  EXPECT_EQ(view.Append(journal.substr(journal.size() - JournalLine(failed).size())), JournalLine(failed).size());
+  const std::size_t last = journal.size() - JournalLine(failed).size();
+  JournalView view(LinesOf(journal));
+  JournalEntry scratch;
+  std::vector<JournalLineMark> marks;
+  EXPECT_EQ(MarkJournalLines(std::string_view(journal).substr(0, journal.size() - 5), 0, {}, {}, scratch, marks), last);
+  view.Add(marks);
+  view.ShowFailedOnly(true);
+  marks.clear();
+  EXPECT_EQ(MarkJournalLines(std::string_view(journal).substr(last), last, {}, {}, scratch, marks),
+            journal.size() - last);
+  view.Add(marks);
+  EXPECT_EQ(view.Summary(), u"Записей: 2, неудачных: 1");
+  EXPECT_EQ(view.Table({}),
+            u"Время\tВходной файл\tВыходной файл\tИтог\tПричина\r\n"
+            u"2026-12-08 09:01:00\tb.XML\t\tОшибка\t'=Ошибка в файле\r\n");
+  view.ShowFailedOnly(false);
   ASSERT_EQ(view.RowCount(), 2u);
   EXPECT_EQ(view.Entry(0).inputPath, failed.inputPath);
   EXPECT_EQ(JournalView::Cells(view.Entry(1)),
             (std::vector<rt::Text>{u"2026-12-08 09:00:00", u"a.XML", u"x", u"Сконвертирован", u""}));
-  view.ShowFailedOnly(true);
-  EXPECT_EQ(view.Summary(), u"Записей: 2, неудачных: 1");
-  EXPECT_EQ(view.Table({}),
-            u"Время\tВходной файл\tВыходной файл\tИтог\tПричина\r\n"
-            u"2026-12-08 09:01:00\tb.XML\t\tОшибка\tОшибка в файле\r\n");
+}
+
+// A copied cell that a spreadsheet would take for a formula stays text; tabs become blanks.
+TEST(JournalView, CellsCopiedAsPlainText) {
+  const struct {
+    rt::TextView cell, copied;
+  } cases[] = {{u"=1+1", u"'=1+1"}, {u"+7", u"'+7"},       {u"-3", u"'-3"},
+               {u"@A1", u"'@A1"},   {u"a=b\tc", u"a=b c"}, {u"", u""}};
+  for (const auto& c : cases) EXPECT_EQ(PlainCell(c.cell), c.copied);
 }
 
 }  // namespace
