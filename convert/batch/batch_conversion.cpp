@@ -94,7 +94,8 @@ void TakeTurnsAndWork(Batch& batch) {
   } else if (taking.outcome == rt::TurnOutcome::kTaken && !batch.newFiles.directory.empty()) {
     batch.problem = KeepStillNew(batch);
   }
-  if (batch.problem.empty()) return Work(batch);
+  // None left: nothing to start a processor or a worker for.
+  if (batch.problem.empty() && !batch.plan.empty()) return Work(batch);
   {
     std::lock_guard guard(batch.lock);
     batch.finished = true;
