@@ -1,9 +1,11 @@
 #include "convert/quiet_conversion.h"
 
 #include "app/globals.h"
+#include "convert/batch/batch_turns.h"
 #include "convert/batch/batch_work.h"
 #include "convert/given_files.h"
 #include "convert/journal/conversion_journal.h"
+#include "convert/journal/journal_file.h"
 #include "convert/journal/new_files_handler.h"
 #include "convert/journal/rules/journal_results.h"
 #include "convert/rules/conversion_messages.h"
@@ -34,11 +36,11 @@ QuietInputs GivenInputs(const RunRequest& request, rt::ConsoleOutput& console) {
       console.WriteLine(rt::Concat({kNoXmlFilesIn, u" ", input.path}));
       continue;
     }
-    quiet.folders.push_back(FoldedName(DirectoryPath(input.path.substr(0, input.path.find_last_of(u"\\/") + 1))));
+    quiet.folders.push_back(FolderOfFile(input.path));
     quiet.inputs.push_back(std::move(input));
   }
   if (request.newFiles) {
-    quiet.folders.push_back(FoldedName(DirectoryPath(rt::LongPath(rt::FullPath(rt::CLIP(app::PATHIN))))));
+    quiet.folders.push_back(NewFilesDirectory());
   }
   return quiet;
 }
@@ -74,11 +76,11 @@ int RunQuietly(const RunRequest& request) {
   // Another run for the same folders finishes first: its files are then in the journal, not new.
   const unsigned timeoutMs = request.timeoutSeconds * 1000;
   rt::FolderTurns turns;
-  if (rt::Text folder; !turns.Take(quiet.folders, timeoutMs, folder)) {
-    return notDone(rt::Concat({kRunOtherRunGoesOn, folder}));
+  if (const rt::TurnTaking taking = turns.Take(quiet.folders, timeoutMs); taking.outcome != rt::TurnOutcome::kTaken) {
+    return notDone(OneLine(TurnNotTakenMessage(taking)));
   }
   if (request.newFiles) {
-    const NewFilesFound found = FindNewFiles();
+    const NewFilesFound found = FindNewFiles(NewFilesDirectory(), JournalFolder());
     if (!found.problem.empty()) return notDone(OneLine(found.problem));
     if (found.files.empty()) console.WriteLine(kNoNewFiles);
     for (const rt::Text& path : found.files) quiet.inputs.push_back({path, false});

@@ -199,13 +199,19 @@ void Work(BatchWork& batch) {
 }
 
 void PlanWork(BatchWork& work, std::span<const BatchInput> inputs, bool requireXml) {
-  work.plan = PlanBatch(inputs, requireXml);
   work.outputDirectory = rt::CLIP(app::PATHOUT);
   work.workDirectory = rt::CLIP(app::GLO_PATH);
   work.journalPath = JournalPath();
   work.program = rt::FindProgram(kProcessorProgram);
   work.stylesheetPath = rt::FullPath(kStylesheet);
-  work.outputPaths.resize(work.plan.size());
+  PlanRows(work, inputs, requireXml);
+}
+
+void PlanRows(BatchWork& work, std::span<const BatchInput> inputs, bool requireXml) {
+  work.plan = PlanBatch(inputs, requireXml);
+  work.reports.clear();
+  work.toConvert.clear();
+  work.outputPaths.assign(work.plan.size(), {});
   for (std::size_t index = 0; index < work.plan.size(); ++index) {
     const BatchItem& item = work.plan[index];
     FileReport report{item.inputName, item.outputName, FileResult::NotConverted, {}, {}};

@@ -46,6 +46,8 @@ struct BatchWork {
 // Plans the inputs against the output directory as it is now, with the processor found then (or
 // the built-in conversion), relative paths read against the current directory.
 void PlanWork(BatchWork& work, std::span<const BatchInput> inputs, bool requireXml);
+// Plans them again, against the output directory and the conversion already chosen.
+void PlanRows(BatchWork& work, std::span<const BatchInput> inputs, bool requireXml);
 
 // Converts the planned files until they are done or the stop is set.
 void Work(BatchWork& work);

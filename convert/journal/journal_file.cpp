@@ -12,12 +12,12 @@ namespace {
 constexpr char16_t kJournalStem[] = u"Vexilate-journal.";
 constexpr char16_t kWaitingName[] = u"Vexilate-journal.waiting.csv";
 
+}  // namespace
+
 rt::Text JournalFolder() {
   const rt::Text settings = rt::CLIP(app::GLO_STNAMEINIFILE);
   return settings.substr(0, settings.find_last_of(u"\\/") + 1);
 }
-
-}  // namespace
 
 rt::Text JournalPath() { return rt::Concat({JournalFolder(), kJournalFileName}); }
 rt::Text JournalWaitingPath() { return rt::Concat({JournalFolder(), kWaitingName}); }
@@ -29,14 +29,13 @@ rt::Text KeptJournalPath(std::int64_t fileTime) {
                      rt::FORMAT(time.minute, u"N02"), rt::FORMAT(time.second, u"N02"), u".csv"});
 }
 
-std::vector<rt::Text> JournalFiles() {
-  const rt::Text waiting = JournalWaitingPath();
+std::vector<rt::Text> JournalFiles(const rt::Text& folder) {
   // Kept ones are named by the time they were kept: in name order, oldest first.
   std::vector<rt::Text> kept =
-      rt::FilesMatching(rt::Concat({JournalFolder(), kJournalStem, u"\?\?\?\?-\?\?-\?\?-\?\?\?\?\?\?.csv"}));
+      rt::FilesMatching(rt::Concat({folder, kJournalStem, u"\?\?\?\?-\?\?-\?\?-\?\?\?\?\?\?.csv"}));
   std::sort(kept.begin(), kept.end());
-  kept.push_back(JournalPath());
-  kept.push_back(waiting);
+  kept.push_back(rt::Concat({folder, kJournalFileName}));
+  kept.push_back(rt::Concat({folder, kWaitingName}));
   return kept;
 }
 

@@ -21,8 +21,12 @@ rt::Text JournalWaitingPath();
 // given, when a new one is begun.
 rt::Text KeptJournalPath(std::int64_t fileTime);
 
-// The journal's files, oldest lines first: the kept ones, the journal, the lines waiting.
-std::vector<rt::Text> JournalFiles();
+// The folder of the journal and of the files beside it.
+rt::Text JournalFolder();
+
+// The journal's files in its folder, oldest lines first: the kept ones, the journal, the lines
+// waiting. The folder is given: a batch's worker reads them without reading the settings.
+std::vector<rt::Text> JournalFiles(const rt::Text& folder);
 
 // How this computer's locale writes what a spreadsheet saves.
 JournalLocale ThisLocale();

@@ -53,9 +53,9 @@ std::uint32_t ReadJournalInto(const Text& path, NewFilesSearch& search) {
 
 }  // namespace
 
-NewFilesFound FindNewFiles() {
-  // By its long names, as the file dialog gives the files in it.
-  const Text directory = DirectoryPath(LongPath(FullPath(CLIP(app::PATHIN))));
+Text NewFilesDirectory() { return DirectoryPath(LongPath(FullPath(CLIP(app::PATHIN)))); }
+
+NewFilesFound FindNewFiles(const Text& directory, const Text& journalFolder) {
   if (!IsDirectory(directory)) return {{}, {}, Concat({kNoInputDirectory, directory}), true};
   const bool localTimes = KeepsLocalTimes(directory);
   std::vector<InputFile> files;
@@ -66,7 +66,7 @@ NewFilesFound FindNewFiles() {
                      localTimes});
   }
   NewFilesSearch search(std::move(files), ThisLocale());
-  for (const Text& path : JournalFiles()) {
+  for (const Text& path : JournalFiles(journalFolder)) {
     if (const std::uint32_t error = ReadJournalInto(path, search); error != 0) {
       return {{}, {}, Concat({kJournalNotRead, path, u"|", SystemErrorText(error)})};
     }
@@ -81,22 +81,31 @@ void ConvertNewFiles(bool ask) {
   if (BatchRunning()) return Warn(kBatchInProgress, ui::control::BUTTONNEWFILES);
   if (!TextIsTrue(CLIP(app::PATHIN))) return Warn(kEnterInputPath, ui::control::BUTTONLOOKUPPATHIN);
   if (!TextIsTrue(CLIP(app::PATHOUT))) return Warn(kEnterOutputPath, ui::control::BUTTONLOOKUPPATHOUT);
-  const NewFilesFound found = FindNewFiles();
+  const Text directory = NewFilesDirectory();
+  const NewFilesFound found = FindNewFiles(directory, JournalFolder());
   if (!found.problem.empty()) {
     return Warn(found.problem, found.noInputDirectory ? ui::control::BUTTONLOOKUPPATHIN : ui::control::BUTTONNEWFILES);
   }
   std::vector<Text> chosen = found.files;
+  bool retry = false;
   if (ask || chosen.empty()) {
     // Files that failed unchanged since are not new: they are tried again only when asked.
     const LONG answer = ShowMessage(NewFilesQuestion(found.files.size(), found.failed.size()), kNewFilesCaption,
                                     kInformationIcon, NewFilesButtons(found.files.size(), found.failed.size()),
                                     found.files.empty() ? BUTTON_OK : BUTTON_YES, 1, kRetryFailed);
-    if (answer == BUTTON_RETRY) chosen.insert(chosen.end(), found.failed.begin(), found.failed.end());
+    retry = answer == BUTTON_RETRY;
+    if (retry) chosen.insert(chosen.end(), found.failed.begin(), found.failed.end());
     if (answer != BUTTON_YES && answer != BUTTON_RETRY) return SelectControl(ui::control::BUTTONNEWFILES, 0, 0);
   }
   std::vector<BatchInput> inputs;
   for (const Text& path : chosen) inputs.push_back({path, false});
-  StartBatch(inputs, false);
+  // Once it has the folder's turn the batch looks again: another run may have converted some.
+  StartBatch(inputs, false, {directory, retry});
+}
+
+void TellNoNewFiles() {
+  ShowMessage(kNoNewFiles, kNewFilesCaption, kInformationIcon, u"", 0, 1);
+  SelectControl(ui::control::BUTTONNEWFILES, 0, 0);
 }
 
 }  // namespace convert

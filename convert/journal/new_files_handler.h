@@ -15,9 +15,15 @@ struct NewFilesFound {
   bool noInputDirectory = false;  // the problem is the input directory's
 };
 
-// The XML files directly in the remembered input directory without a conversion of them as they
-// are now in the journal.
-NewFilesFound FindNewFiles();
+// The remembered input directory by its long names, as the file dialog gives the files in it.
+rt::Text NewFilesDirectory();
+
+// The XML files directly in the directory without a conversion of them as they are now in the
+// journal. Reads no setting: a batch's worker asks it again once it has the folder's turn.
+NewFilesFound FindNewFiles(const rt::Text& directory, const rt::Text& journalFolder);
+
+// «Новых файлов нет», and the focus back on the button.
+void TellNoNewFiles();
 
 // `ask`: the number found is asked about first, and whether to try again the files that failed
 // unchanged since; without it the new ones are converted at once.

@@ -6,16 +6,10 @@
 
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/name_fields.h"
+#include "runtime/text/upper_case.h"
 
 namespace convert {
 namespace {
-
-char16_t Upper(char16_t c) {
-  if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - u'a' + u'A');
-  if (c >= u'а' && c <= u'я') return static_cast<char16_t>(c - u'а' + u'А');
-  if (c == u'ё') return u'Ё';
-  return c;
-}
 
 // The name a row shows; a drive's root by its path.
 rt::Text RowName(rt::TextView path) {
@@ -31,12 +25,14 @@ rt::Text FoldedName(rt::TextView name) {
   return folded;
 }
 
-void FoldInPlace(rt::Text& name) { std::transform(name.begin(), name.end(), name.begin(), Upper); }
+void FoldInPlace(rt::Text& name) { rt::UpperCaseInPlace(name); }
 
 rt::Text DirectoryPath(rt::TextView path) {
   while (path.size() > 3 && (path.ends_with(u'\\') || path.ends_with(u'/'))) path.remove_suffix(1);
   return rt::Text(path);
 }
+
+rt::Text FolderOfFile(rt::TextView path) { return DirectoryPath(path.substr(0, path.find_last_of(u"\\/") + 1)); }
 
 bool IsXmlName(rt::TextView name) { return FoldedName(name).ends_with(u".XML"); }
 

@@ -28,13 +28,16 @@ struct BatchItem {
 // Whether the name ends in ".XML", in any case.
 bool IsXmlName(rt::TextView name);
 
-// A name or path as Windows compares it: its letters without case.
+// A name or path as Windows compares it: its letters without case (rt::UpperCaseOf).
 rt::Text FoldedName(rt::TextView name);
 void FoldInPlace(rt::Text& name);
 
 // A directory's full path without separators at its end ("%~dp0" of a script has one), but a
 // drive's root: the same directory is the same text, and its name is its last part.
 rt::Text DirectoryPath(rt::TextView path);
+
+// The folder a file lies in, as its turn is taken by every run that converts it.
+rt::Text FolderOfFile(rt::TextView path);
 
 // Whether the path's name part holds a wildcard ("*" or "?"): a pattern from the command line.
 bool NamesAPattern(rt::TextView path);

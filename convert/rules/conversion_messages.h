@@ -46,6 +46,9 @@ inline constexpr char16_t kDroppedNotConvertible[] = u"Файл нельзя к�
 inline constexpr char16_t kProgressTitle[] = u"Конвертация файлов";
 inline constexpr char16_t kProgressFile[] = u"Файл ";
 inline constexpr char16_t kProgressOf[] = u" из ";
+// A batch waits until another run (quiet, or another copy's window) is done with a folder of its
+// files; the folder follows on the next line.
+inline constexpr char16_t kWaitingForFolder[] = u"Ждёт, пока другой запуск закончит с папкой";
 inline constexpr char16_t kCancel[] = u"Отмена";
 
 // The report.
@@ -158,6 +161,10 @@ inline constexpr char16_t kRunOtherRunGoesOn[] = u"Другой запуск в�
 inline constexpr char16_t kRunNoStylesheet[] = u"Не найдена таблица стилей: ";
 // After kFailedUnchanged and their number, when /retry was not given.
 inline constexpr char16_t kRunRetryHint[] = u" (повторить их: /retry)";
+// No turn of a folder could be had, so converting might go on beside another run's:
+// "<kNoFolderTurn><folder>|<the system's reason>"; the run (or the window's batch) converts nothing.
+inline constexpr char16_t kNoFolderTurn[] =
+    u"Не удалось узнать, не конвертирует ли другой запуск программы файлы папки ";
 
 // Separates lines in a message box text.
 inline constexpr char16_t kLineBreak = u'|';

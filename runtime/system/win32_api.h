@@ -9,12 +9,13 @@
 #endif
 #include <windows.h>
 // Not part of the lean set: the common dialogs, their control identifiers, the shell, OLE
-// (drag and drop).
+// (drag and drop), security descriptors written as text.
 #include <cderr.h>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
 #include <ole2.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 // wingdi.h's ERROR (a region result) would hide the last-error service of the same name.

@@ -112,6 +112,44 @@ TEST_F(NewFilesAndJournal, NewFilesAreThoseNotConvertedAsTheyAreNow) {
   EXPECT_EQ(ReadReport().rows.size(), 2u) << "the changed file alone, without a question";
 }
 
+// The window's `/new` while a quiet `/new` converts the same folder: the window waits for it,
+// saying so, and Cancel ends the wait; «Новые файлы» then looks at the folder once the quiet run
+// is done and finds nothing new. Each file is converted once.
+TEST_F(NewFilesAndJournal, WindowWaitsForAQuietRunOnTheSameFolder) {
+  for (const std::wstring& name : {kOld, kChanged, kFailed}) CreateInputFile(InputDirectory(), name);
+  WritePaths(InputDirectory(), OutputDirectory());
+  const std::wstring gateName = L"vexilate-test-turn-" + std::to_wstring(GetCurrentProcessId());
+  const HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, gateName.c_str());
+  TellProcessor({{L"*", 0, 0, true, gateName, L""}});
+  const driver::Process quiet =
+      driver::Process::Launch(AppDirectory() + L"\\vexilate.exe", {L"/quiet", L"/new"}, WorkDirectory());
+  NextRecord();  // its first file: it has the folder's turn
+  Start({}, {}, {L"/new"});
+  const auto waitForTurn = [&] {
+    const driver::Window progress = Program().WaitForWindow(driver::kDialogClass, L"Конвертация файлов");
+    driver::WaitUntil(
+        [&] {
+          return progress.Child(100).Text() == L"Ждёт, пока другой запуск закончит с папкой" &&
+                 progress.Child(101).Text() == InputDirectory();
+        },
+        L"the progress window waiting for the folder", Program().Id());
+    return progress;
+  };
+  waitForTurn().Child(IDCANCEL).Click();
+  const BatchReport stopped = ReadReport();
+  ASSERT_EQ(stopped.rows.size(), 4u);
+  EXPECT_EQ(Utf8(stopped.rows[1][2]), Utf8(L"Не сконвертирован: конвертация остановлена"));
+
+  Press(BUTTONNEWFILES);
+  driver::PressMessageButton(driver::WaitForMessageDialog(Program().Id(), L"Новые файлы"), 2);  // Yes
+  waitForTurn();
+  SetEvent(gate);
+  ExpectInformation(L"Новых файлов нет");
+  EXPECT_EQ(quiet.WaitForExit(), 0u);
+  EXPECT_EQ(Records().size(), 3u);
+  CloseHandle(gate);
+}
+
 // Newest first; «Только неудачные» leaves out the converted rows; Copy takes the selected rows, all
 // when none is; a line waiting beside the journal, written meanwhile, shows on top; Escape closes.
 TEST_F(NewFilesAndJournal, JournalWindowNewestFirstFilteredCopiedAndKeptUpToDate) {

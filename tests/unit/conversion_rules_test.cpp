@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "convert/rules/batch_plan.h"
 #include "sample_file_names.h"
 
 namespace convert {
@@ -137,6 +138,21 @@ TEST(Conversion, PathsWithBlanksAreQuotedAndOthersAreNot) {
     const Decision got = Decide(rt::Concat({c.directoryIn, name}), c.pathOut);
     EXPECT_EQ(got.parameters, c.expected) << ::testing::PrintToString(rt::Text(c.directoryIn));
   }
+}
+
+// Names compared as Windows compares them: each letter of the BMP with a one-unit capital.
+TEST(Conversion, NamesFoldedAsWindowsComparesThem) {
+  const struct {
+    rt::TextView name, folded;
+  } cases[] = {
+      {u"c:\\вхідні_é\\abc.xml", u"C:\\ВХІДНІ_É\\ABC.XML"},
+      {u"абвгдеёжзийклмнопрстуфхцчшщъыьэюя az", u"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ AZ"},
+      {u"αβγάώς", u"ΑΒΓΆΏΣ"},
+      {u"ąĄčČęşőžŀĿǆǄ", u"ĄĄČČĘŞŐŽĿĿǄǄ"},
+      {u"straße ǅ", u"STRAßE Ǆ"},                // no one-unit capital; titlecase to capital
+      {u"\U00010428 ａｚ", u"\U00010428 ＡＺ"},  // a surrogate pair as it is (Windows folds units)
+  };
+  for (const auto& c : cases) EXPECT_EQ(FoldedName(c.name), c.folded) << ::testing::PrintToString(rt::Text(c.name));
 }
 
 }  // namespace

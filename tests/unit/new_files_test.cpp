@@ -44,6 +44,7 @@ TEST(NewFiles, ThoseWithoutAConversionOfTheSameFileAsItIsNow) {
     Is is;
   } cases[] = {
       {File(u"C:\\IN\\Стар.XML"), {Line(u"c:\\in\\стар.xml", 10, kTime)}, Done},
+      {File(u"C:\\ВХІДНІ_É\\Ґ.XML"), {Line(u"c:\\вхідні_é\\ґ.xml", 10, kTime)}, Done},
       {File(u"C:\\IN\\Bigger.XML", 11), {Line(u"C:\\IN\\Bigger.XML", 10, kTime)}, New},
       {File(u"C:\\IN\\Later.XML", 10, kLocal + 1), {Line(u"C:\\IN\\Later.XML", 10, kTime)}, New},
       {File(u"C:\\IN\\Moved.XML"), {Line(u"C:\\OLD\\Moved.XML", 10, kTime)}, New},
