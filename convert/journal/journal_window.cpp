@@ -193,7 +193,7 @@ class JournalSource final : public rt::ListSource {
   // On the indexing thread: the journal's files from the start, as the window takes them.
   std::vector<JournalFileRead> Files() {
     std::vector<JournalFileRead> files;
-    for (rt::Text& path : JournalFiles()) files.push_back({std::move(path), 0, std::nullopt});
+    for (rt::Text& path : JournalFiles(folder_)) files.push_back({std::move(path), 0, std::nullopt});
     const std::lock_guard lock(mutex_);
     sharedPaths_.clear();
     for (const JournalFileRead& file : files) sharedPaths_.push_back(file.path);
@@ -287,6 +287,7 @@ class JournalSource final : public rt::ListSource {
   static constexpr std::size_t kPart = 4 << 20;
   static constexpr std::chrono::milliseconds kFirstPartWait{250};
   const JournalLocale locale_ = ThisLocale();
+  const rt::Text folder_ = JournalFolder();  // taken on the window's thread, where the settings are
   JournalLines lines_;
   std::vector<JournalForm> forms_;  // of each file, as the window reads its rows
   JournalView view_{[this](std::uint64_t offset, JournalEntry& entry) {
