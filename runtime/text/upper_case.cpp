@@ -72,6 +72,9 @@ constexpr UpperRange kUpperRanges[] = {
 char16_t UpperCaseOf(char16_t c) {
   if (c < u'a') return c;
   if (c <= u'z') return static_cast<char16_t>(c - (u'a' - u'A'));
+  // The letters of most paths here, without a search of the table.
+  if (c < 0x80) return c;
+  if (c >= u'а' && c <= u'я') return static_cast<char16_t>(c - (u'а' - u'А'));
   const auto after = std::upper_bound(std::begin(kUpperRanges), std::end(kUpperRanges), c,
                                       [](char16_t unit, const UpperRange& range) { return unit < range.first; });
   if (after == std::begin(kUpperRanges)) return c;

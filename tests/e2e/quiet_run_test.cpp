@@ -220,8 +220,11 @@ TEST_F(QuietRun, JournalThroughTheYears) {
       {L"/retry", [] {}, {L"/quiet", L"/retry"}, 1, L"Ошибка\t" + kFailing, 3},
       {L"a line edited by hand",
        [&] {
-         driver::WriteTextFile(journal, driver::ReadTextFile(journal) + "вчера;" +
-                                            Utf8(InputDirectory() + L"\\" + kGood1) + ";1;;;msxsl.exe;ошибка;;\r\n");
+         // About a file of the folder: of its size, so that it could tell that file is not new.
+         const std::wstring good1 = InputDirectory() + L"\\" + kGood1;
+         driver::WriteTextFile(journal, driver::ReadTextFile(journal) + "вчера;" + Utf8(good1) + ";" +
+                                            std::to_string(driver::ReadTextFile(good1).size()) +
+                                            ";;;msxsl.exe;ошибка;;\r\n");
        },
        {L"/quiet", L"/new"},
        2,

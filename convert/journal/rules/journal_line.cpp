@@ -105,13 +105,17 @@ constexpr std::size_t kMostFields = 32;
 using Fields = std::array<std::string_view, kMostFields>;
 using Unquoted = std::array<std::string, kMostFields>;
 
-// The fields of a line, each the line's own bytes or, when it holds a quote, its unquoted copy in
-// `unquoted`; how many, or 0 when the line is not CSV (a quote left open) or has too many.
-std::size_t SplitFields(std::string_view line, char separator, Fields& fields, Unquoted& unquoted) {
-  for (std::size_t count = 0, start = 0;; ++count) {
-    if (count == fields.size()) return 0;
-    std::size_t end = start;
-    while (end < line.size() && line[end] != separator && line[end] != '"') ++end;
+// The fields of a line from `start` on, field `count` first, each the line's own bytes or, when it
+// holds a quote, its unquoted copy in `unquoted`, until `until` fields are split or the line ends
+// (`start` is then past its end). False when the line is not CSV (a quote left open) or has more
+// fields than there is room for.
+bool SplitFields(std::string_view line, char separator, Fields& fields, Unquoted& unquoted, std::size_t& count,
+                 std::size_t& start, std::size_t until) {
+  for (; count < until && start <= line.size(); ++count) {
+    if (count == fields.size()) return false;
+    // Most fields hold no quote: the separator is looked for first, a quote only before it.
+    std::size_t end = std::min(line.find(separator, start), line.size());
+    end = std::min(line.substr(0, end).find('"', start), end);
     if (end < line.size() && line[end] == '"') {
       std::string& copy = unquoted[count];
       copy.assign(line.substr(start, end - start));
@@ -126,14 +130,20 @@ std::size_t SplitFields(std::string_view line, char separator, Fields& fields, U
           quoted = !quoted;
         }
       }
-      if (quoted) return 0;
+      if (quoted) return false;
       fields[count] = copy;
     } else {
       fields[count] = line.substr(start, end - start);
     }
-    if (end == line.size()) return count + 1;
     start = end + 1;
   }
+  return true;
+}
+
+// Every field of a line: how many, or 0 when it is not CSV or has too many.
+std::size_t SplitAll(std::string_view line, char separator, Fields& fields, Unquoted& unquoted) {
+  std::size_t count = 0, start = 0;
+  return SplitFields(line, separator, fields, unquoted, count, start, kMostFields + 1) ? count : 0;
 }
 
 bool IsUtf8(std::string_view bytes) {
@@ -163,7 +173,7 @@ std::optional<JournalForm> FormSplitBy(std::string_view header, char separator, 
                                        const JournalLocale& locale) {
   Fields fields;
   Unquoted unquoted;
-  const std::size_t count = SplitFields(header, separator, fields, unquoted);
+  const std::size_t count = SplitAll(header, separator, fields, unquoted);
   if (count < kColumns.size() - 1) return std::nullopt;
   JournalForm form;
   form.ansi = ansi;
@@ -237,14 +247,30 @@ bool ReadJournalLine(std::string_view line, JournalEntry& entry) {
 }
 
 LineRead ReadJournalLine(std::string_view line, const JournalForm& form, const JournalLocale& locale,
-                         JournalEntry& entry) {
+                         JournalEntry& entry, const JournalLineNeeds& needs) {
   static const std::array<std::string, kMethods.size()> methods = InUtf8(kMethods);
   static const std::array<std::string, kResults.size()> results = InUtf8(kResults);
   thread_local Fields fields;
   thread_local Unquoted unquoted;  // empty unless a field is quoted
   if (line.ends_with('\r')) line.remove_suffix(1);
   if (line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
-  const std::size_t count = SplitFields(line, form.separator, fields, unquoted);
+  std::size_t count = 0, start = 0;
+  // A reader that wants few of millions of lines learns their result and size before the rest is split.
+  if (needs.wanted != nullptr && !form.ansi) {
+    const std::size_t early = std::max(form.fieldOf[2], form.fieldOf[6]) + std::size_t{1};
+    if (!SplitFields(line, form.separator, fields, unquoted, count, start, early) || count < early) {
+      return LineRead::Skipped;
+    }
+    const std::string_view size = fields[form.fieldOf[2]];
+    JournalResult result = JournalResult::Converted;
+    std::uint64_t bytes = 0;
+    for (const char digit : size) bytes = bytes * 10 + static_cast<std::uint64_t>(digit - '0');
+    if (!size.empty() && size.size() <= 19 && size.find_first_not_of("0123456789") == std::string_view::npos &&
+        WordsOf(results, fields[form.fieldOf[6]], result) && !needs.wanted(result, bytes, needs.reader)) {
+      return LineRead::Skipped;
+    }
+  }
+  if (!SplitFields(line, form.separator, fields, unquoted, count, start, kMostFields + 1)) return LineRead::Skipped;
   const auto field = [&](std::size_t column) {
     const std::uint8_t index = form.fieldOf[column];
     return index < count ? fields[index] : std::string_view();
@@ -273,10 +299,14 @@ LineRead ReadJournalLine(std::string_view line, const JournalForm& form, const J
   }
   entry.size = 0;
   for (const char digit : size) entry.size = entry.size * 10 + static_cast<std::uint64_t>(digit - '0');
+  const bool whole = needs.wanted == nullptr;
+  if (!whole && !needs.wanted(entry.result, entry.size, needs.reader)) return LineRead::Skipped;
   const bool read =
       FieldText(field(0), form, locale, entry.time) && FieldText(field(1), form, locale, entry.inputPath) &&
-      FieldText(field(3), form, locale, entry.modified) && FieldText(field(4), form, locale, entry.outputPath) &&
-      FieldText(field(7), form, locale, entry.reason) && FieldText(field(kUtcColumn), form, locale, entry.modifiedUtc);
+      FieldText(field(3), form, locale, entry.modified) &&
+      FieldText(field(kUtcColumn), form, locale, entry.modifiedUtc) &&
+      (!whole ||
+       (FieldText(field(4), form, locale, entry.outputPath) && FieldText(field(7), form, locale, entry.reason)));
   return read ? LineRead::Entry : LineRead::Unreadable;
 }
 

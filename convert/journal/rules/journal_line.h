@@ -80,8 +80,16 @@ bool ReadJournalLine(std::string_view line, JournalEntry& entry);
 
 // A line of a journal in the form given: an entry; skipped (empty, the header, cut short: fewer
 // fields or a quote left open); or unreadable (whole, but a time, size or word not understood).
+// For a reader of millions of lines that needs less: which entries it wants, told by their result
+// and size before their texts are read (the others are skipped); of those it wants, the output path
+// and the reason are left as they were.
+struct JournalLineNeeds {
+  bool (*wanted)(JournalResult result, std::uint64_t size, const void* reader) = nullptr;
+  const void* reader = nullptr;
+};
+
 LineRead ReadJournalLine(std::string_view line, const JournalForm& form, const JournalLocale& locale,
-                         JournalEntry& entry);
+                         JournalEntry& entry, const JournalLineNeeds& needs = {});
 
 // The words of a result and a method as the journal writes them.
 rt::TextView JournalResultWords(JournalResult result);

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "convert/rules/batch_plan.h"
-#include "runtime/text/utf8_text.h"
 
 namespace convert {
 namespace {
@@ -16,15 +15,45 @@ constexpr std::int64_t kQuarterHour = 900;
 // Time zones lie within 14 hours of UTC.
 constexpr std::int64_t kMostZoneShift = 14 * 3600;
 
+// A try that failed for a reason the file carries: tried again only when it changes, or when asked.
+bool Failure(JournalResult result) {
+  return result == JournalResult::Failed || result == JournalResult::Refused || result == JournalResult::NotFormat ||
+         result == JournalResult::NotSchema;
+}
+
+// A time the journal holds, read without making room for its bytes: a time is short and ASCII.
+std::optional<ClockTime> TimeOf(rt::TextView text, bool dayFirst) {
+  char bytes[32];
+  if (text.size() > sizeof bytes) return std::nullopt;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] > 0x7F) return std::nullopt;
+    bytes[i] = static_cast<char>(text[i]);
+  }
+  return ReadJournalTime(std::string_view(bytes, text.size()), dayFirst);
+}
+
 }  // namespace
 
 NewFilesSearch::NewFilesSearch(std::vector<InputFile> files, const JournalLocale& locale) : locale_(locale) {
   std::erase_if(files, [](const InputFile& file) { return !IsXmlName(file.path); });
-  std::sort(files.begin(), files.end(),
-            [](const InputFile& a, const InputFile& b) { return FoldedName(a.path) < FoldedName(b.path); });
-  files_ = std::move(files);
+  // Each name folded once, not at every comparison of the sort.
+  std::vector<std::pair<rt::Text, InputFile>> byName;
+  byName.reserve(files.size());
+  for (InputFile& file : files) byName.emplace_back(FoldedName(file.path), std::move(file));
+  std::sort(byName.begin(), byName.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  files_.reserve(byName.size());
+  byPath_.reserve(byName.size());
+  for (auto& [folded, file] : byName) {
+    byPath_.emplace(std::move(folded), files_.size());
+    sizes_.insert(file.size);
+    files_.push_back(std::move(file));
+  }
   states_.assign(files_.size(), State::New);
-  for (std::size_t index = 0; index < files_.size(); ++index) byPath_.emplace(FoldedName(files_[index].path), index);
+}
+
+bool NewFilesSearch::Wanted(JournalResult result, std::uint64_t size, const void* search) {
+  return (result == JournalResult::Converted || Failure(result)) &&
+         static_cast<const NewFilesSearch*>(search)->sizes_.contains(size);
 }
 
 void NewFilesSearch::StartJournal() {
@@ -35,7 +64,7 @@ void NewFilesSearch::StartJournal() {
 bool NewFilesSearch::SameWriteTime(const InputFile& file, const JournalEntry& entry) const {
   const std::int64_t tolerance = file.localTimes ? kCoarseSeconds : 0;
   if (!entry.modifiedUtc.empty()) {
-    const std::optional<ClockTime> utc = ReadJournalTime(rt::Utf8Of(entry.modifiedUtc), true);
+    const std::optional<ClockTime> utc = TimeOf(entry.modifiedUtc, true);
     if (!utc) return false;
     // A spreadsheet may have taken it for a date and dropped its seconds.
     const std::int64_t seconds = utc->withSeconds ? file.utcSeconds : file.utcSeconds / 60 * 60;
@@ -45,7 +74,7 @@ bool NewFilesSearch::SameWriteTime(const InputFile& file, const JournalEntry& en
     return file.localTimes && apart <= kMostZoneShift &&
            (offQuarter <= kCoarseSeconds || kQuarterHour - offQuarter <= kCoarseSeconds);
   }
-  const std::optional<ClockTime> local = ReadJournalTime(rt::Utf8Of(entry.modified), locale_.dayFirst);
+  const std::optional<ClockTime> local = TimeOf(entry.modified, locale_.dayFirst);
   if (!local) return false;
   if (!local->withSeconds) return file.localSeconds / 60 == local->seconds / 60;
   return std::llabs(file.localSeconds - local->seconds) <= tolerance;
@@ -61,13 +90,11 @@ std::size_t NewFilesSearch::TakeJournal(std::string_view bytes) {
       if (!form_) unreadable_ = line_;
       continue;
     }
-    const LineRead read = ReadJournalLine(line, *form_, locale_, read_);
+    const LineRead read = ReadJournalLine(line, *form_, locale_, read_, {&Wanted, this});
     if (read == LineRead::Unreadable) unreadable_ = line_;
     if (read != LineRead::Entry) continue;
+    // Stopped, or not converted (skipped as not wanted): the file is as it was before.
     const bool converted = read_.result == JournalResult::Converted;
-    const bool failed = read_.result == JournalResult::Failed || read_.result == JournalResult::Refused ||
-                        read_.result == JournalResult::NotFormat || read_.result == JournalResult::NotSchema;
-    if (!converted && !failed) continue;  // stopped, or not converted: the file is as it was before
     folded_.assign(read_.inputPath);
     FoldInPlace(folded_);
     const auto found = byPath_.find(folded_);

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "convert/journal/rules/journal_line.h"
@@ -41,7 +42,8 @@ class NewFilesSearch {
   // A line too long for any entry was passed over.
   void SkipLine() { ++line_; }
   // The number of the first line of the journals taken that could not be read (1 for a header of
-  // no journal), from which nothing more is taken; none while all could.
+  // no journal), from which nothing more is taken; none while all could. A line whose size is no
+  // file's, or whose result says nothing of what is new, is passed over unread: it tells of no file.
   std::optional<std::uint64_t> UnreadableLine() const { return unreadable_; }
 
   // The full paths of the XML files no entry taken so far has converted or failed, in name order.
@@ -53,10 +55,13 @@ class NewFilesSearch {
   enum class State : std::uint8_t { New, Converted, Failed };
   std::vector<rt::Text> FilesIn(State state) const;
   bool SameWriteTime(const InputFile& file, const JournalEntry& entry) const;
+  // Whether a line of this result and size can tell of a file of the directory.
+  static bool Wanted(JournalResult result, std::uint64_t size, const void* search);
 
   std::vector<InputFile> files_;
   std::vector<State> states_;
   std::unordered_map<rt::Text, std::size_t> byPath_;  // the folded path: index into files_
+  std::unordered_set<std::uint64_t> sizes_;           // of files_: a line of another size is about no file
   JournalLocale locale_;
   std::optional<JournalForm> form_;  // of the journal being taken; none before its first line
   std::uint64_t line_ = 0;           // lines of it taken
