@@ -189,7 +189,8 @@ TEST_F(XmlTransform, DocumentReadsWhatStaysBeside) {
     const rt::TransformOutcome outcome = Convert(dir / u"in.XML", dir / u"style.xsl", dir / u"out.XML");
     EXPECT_EQ(outcome.succeeded, c.saying.empty()) << c.what << ": " << Utf8(outcome.reason);
     for (const char16_t* part : c.saying)
-      EXPECT_NE(outcome.reason.find(part), Text::npos) << c.what << ": " << Utf8(part);
+      EXPECT_NE(outcome.reason.find(part), Text::npos)
+          << c.what << ": " << Utf8(part) << " in " << Utf8(outcome.reason);
     if (c.saying.empty()) {
       const std::string output = vxtest::ReadBytes(dir / u"out.XML").value_or("<none>");
       EXPECT_NE(output.find(c.output), std::string::npos) << c.what << ": " << output;
