@@ -63,7 +63,7 @@ bool JournalTakesOurLines(const rt::Text& path, bool& kept) {
   const std::optional<JournalForm> form =
       end == std::string::npos ? std::nullopt : JournalFormOf(std::string_view(start).substr(0, end), ThisLocale());
   if (form && form->ours) return true;
-  const rt::Text keptAs = KeptJournalPath(rt::FileTimeNow());
+  const rt::Text keptAs = KeptJournalPath(path, rt::FileTimeNow());
   if (!rt::RenameFile(path, keptAs)) return false;
   const std::lock_guard guard(g_lock);
   g_keptAs = keptAs;
@@ -102,7 +102,7 @@ void Journal(rt::TextView path, std::span<JournalEntry> entries, rt::HandleValue
   const rt::Text journal(path);
   bool kept = false;
   const bool writable = JournalTakesOurLines(journal, kept);
-  const rt::AppendOutcome outcome = Appender().Append(journal, JournalWaitingPath(), lines, writable);
+  const rt::AppendOutcome outcome = Appender().Append(journal, WaitingPathOf(journal), lines, writable);
   if (outcome.waiting) {
     const std::lock_guard guard(g_lock);
     g_waiting = true;

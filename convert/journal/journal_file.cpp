@@ -20,13 +20,18 @@ rt::Text JournalFolder() {
 }
 
 rt::Text JournalPath() { return rt::Concat({JournalFolder(), kJournalFileName}); }
-rt::Text JournalWaitingPath() { return rt::Concat({JournalFolder(), kWaitingName}); }
+rt::Text WaitingPathOf(rt::TextView journal) {
+  return rt::Concat({journal.substr(0, journal.find_last_of(u"\\/") + 1), kWaitingName});
+}
 
-rt::Text KeptJournalPath(std::int64_t fileTime) {
+rt::Text JournalWaitingPath() { return WaitingPathOf(JournalPath()); }
+
+rt::Text KeptJournalPath(rt::TextView journal, std::int64_t fileTime) {
   const rt::LocalTime time = rt::LocalTimeOf(fileTime);
-  return rt::Concat({JournalFolder(), kJournalStem, rt::FORMAT(time.year, u"N04"), u"-", rt::FORMAT(time.month, u"N02"),
-                     u"-", rt::FORMAT(time.day, u"N02"), u"-", rt::FORMAT(time.hour, u"N02"),
-                     rt::FORMAT(time.minute, u"N02"), rt::FORMAT(time.second, u"N02"), u".csv"});
+  return rt::Concat({journal.substr(0, journal.find_last_of(u"\\/") + 1), kJournalStem, rt::FORMAT(time.year, u"N04"),
+                     u"-", rt::FORMAT(time.month, u"N02"), u"-", rt::FORMAT(time.day, u"N02"), u"-",
+                     rt::FORMAT(time.hour, u"N02"), rt::FORMAT(time.minute, u"N02"), rt::FORMAT(time.second, u"N02"),
+                     u".csv"});
 }
 
 std::vector<rt::Text> JournalFiles(const rt::Text& folder) {

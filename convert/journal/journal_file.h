@@ -14,12 +14,14 @@ namespace convert {
 // Beside the settings file the program writes: beside the executable, or in the user's own folder.
 rt::Text JournalPath();
 
-// "Vexilate-journal.waiting.csv": lines waiting to be written to the journal, in its form.
+// "Vexilate-journal.waiting.csv" beside the journal given: lines waiting to be written to it, in its
+// form. From any thread: the settings are not read.
+rt::Text WaitingPathOf(rt::TextView journal);
 rt::Text JournalWaitingPath();
 
-// "Vexilate-journal.2026-12-08-091503.csv": where a journal in another form is kept, the local time
-// given, when a new one is begun.
-rt::Text KeptJournalPath(std::int64_t fileTime);
+// "Vexilate-journal.2026-12-08-091503.csv" beside the journal given: where a journal in another form
+// is kept, by the local time given, when a new one is begun.
+rt::Text KeptJournalPath(rt::TextView journal, std::int64_t fileTime);
 
 // The folder of the journal and of the files beside it.
 rt::Text JournalFolder();

@@ -111,13 +111,16 @@ AppendOutcome LineAppender::Append(TextView path, TextView waiting, std::string_
   const Text file(path), side(waiting);
   AppendOutcome outcome;
   if (fileWritable) {
-    // Older lines first; when they cannot be moved now, the file most likely refuses these too.
-    MoveWaitingNow(file, side);
-    outcome.error = WriteLines(file, lines, start_);
+    // Older lines first: while some still wait, these wait after them, so that no line comes
+    // before one written earlier.
+    outcome.error = MoveWaitingNow(file, side);
+    if (outcome.error == 0) outcome.error = WriteLines(file, lines, start_);
     if (outcome.error == 0) return outcome;
     outcome.held = Held(outcome.error);
   } else {
-    outcome.error = ERROR_INVALID_DATA;
+    // A journal in another form that cannot be kept aside now is held by the program that saved it.
+    outcome.error = ERROR_SHARING_VIOLATION;
+    outcome.held = true;
   }
   // Another copy of the program may be moving the waiting lines just now.
   const auto until = std::chrono::steady_clock::now() + kTurnPatience;
