@@ -129,7 +129,17 @@ TEST(NewFiles, JournalsAsASpreadsheetSavesThem) {
     search.StartJournal();
     search.TakeJournal(c.journal);
     EXPECT_EQ(search.UnreadableLine().value_or(0), c.unreadable) << c.form;
-    if (c.unreadable == 0) EXPECT_TRUE(search.NewFiles().empty()) << c.form;
+    if (c.unreadable != 0) continue;
+    EXPECT_TRUE(search.NewFiles().empty()) << c.form;
+    // The window's index reads it in the same form: one converted row.
+    const JournalLocale locale{&Cp1251, c.dayFirst};
+    const std::string_view journal(c.journal);
+    JournalEntry scratch;
+    std::vector<JournalLineMark> marks;
+    MarkJournalLines(journal, 0, JournalFormOf(journal.substr(0, journal.find('\n')), locale).value(), locale, scratch,
+                     marks);
+    ASSERT_EQ(marks.size(), 1u) << c.form;
+    EXPECT_TRUE(marks[0].converted) << c.form;
   }
 }
 
