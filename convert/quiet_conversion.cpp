@@ -65,11 +65,11 @@ int RunQuietly(const RunRequest& request) {
   if (const rt::Text problem = JournalNotWritable(); !problem.empty()) return notDone(problem);
   // Without it every file would fail; where it was looked for tells where to put it.
   if (!rt::IsFile(kStylesheet)) {
-    const rt::Text here = rt::FullPath(kStylesheet);
+    rt::Text lookedFor = rt::FullPath(kStylesheet);
     const rt::Text program = rt::ExecutablePath();
     const rt::Text beside = rt::Concat({rt::TextView(program).substr(0, program.find_last_of(u'\\') + 1), kStylesheet});
-    return notDone(rt::Concat({kRunNoStylesheet, here, FoldedName(here) == FoldedName(beside) ? u"" : u", ",
-                               FoldedName(here) == FoldedName(beside) ? rt::Text() : beside}));
+    if (FoldedName(lookedFor) != FoldedName(beside)) lookedFor += rt::Concat({u", ", beside});
+    return notDone(rt::Concat({kRunNoStylesheet, lookedFor}));
   }
   MoveWaitingJournalLines();
 

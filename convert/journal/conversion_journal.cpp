@@ -71,6 +71,16 @@ bool JournalTakesOurLines(const rt::Text& path, bool& kept) {
   return true;
 }
 
+// The lines waiting join the journal, waiting up to `patience` for a program that holds it; true
+// when none wait any more.
+bool MoveWaitingLines(std::chrono::milliseconds patience) {
+  // A journal in another form is kept aside only when a line is to be added to it.
+  const rt::Text path = JournalPath(), waiting = WaitingPathOf(path);
+  if (!rt::IsFile(waiting)) return true;
+  bool kept = false;
+  return JournalTakesOurLines(path, kept) && Appender().MoveWaiting(path, waiting, patience) == 0;
+}
+
 }  // namespace
 
 rt::Text JournalNotWritable() {
@@ -113,13 +123,7 @@ void Journal(rt::TextView path, std::span<JournalEntry> entries, rt::HandleValue
   if (told || kept) rt::PostTaskEnded(window);
 }
 
-void MoveWaitingJournalLines() {
-  // A journal in another form is kept aside only when a line is to be added to it.
-  if (!rt::IsFile(JournalWaitingPath())) return;
-  const rt::Text path = JournalPath();
-  bool kept = false;
-  if (JournalTakesOurLines(path, kept)) Appender().MoveWaiting(path, JournalWaitingPath(), {});
-}
+void MoveWaitingJournalLines() { MoveWaitingLines({}); }
 
 void TellJournalProblem() {
   // The progress window is the program's own: the batch's report comes first.
@@ -144,10 +148,7 @@ void TellJournalProblem() {
 
 QuietJournalEnd FinishJournalQuietly(std::chrono::milliseconds patience) {
   const rt::Text path = JournalPath();
-  bool kept = false;
-  const bool moved =
-      !rt::IsFile(JournalWaitingPath()) ||
-      (JournalTakesOurLines(path, kept) && Appender().MoveWaiting(path, JournalWaitingPath(), patience) == 0);
+  const bool moved = MoveWaitingLines(patience);
   QuietJournalEnd end;
   const std::lock_guard guard(g_lock);
   if (g_problem && g_problem->lost) end.lost = ProblemText(*g_problem);

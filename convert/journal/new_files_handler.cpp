@@ -90,9 +90,12 @@ void ConvertNewFiles(bool ask) {
   bool retry = false;
   if (ask || chosen.empty()) {
     // Files that failed unchanged since are not new: they are tried again only when asked.
-    const LONG answer = ShowMessage(NewFilesQuestion(found.files.size(), found.failed.size()), kNewFilesCaption,
-                                    kInformationIcon, NewFilesButtons(found.files.size(), found.failed.size()),
-                                    found.files.empty() ? BUTTON_OK : BUTTON_YES, 1, kRetryFailed);
+    // Yes and No for new files, OK alone when there are none; Retry for the failed ones.
+    const LONG buttons =
+        (found.files.empty() ? BUTTON_OK : BUTTON_YES | BUTTON_NO) | (found.failed.empty() ? 0 : BUTTON_RETRY);
+    const LONG answer =
+        ShowMessage(NewFilesQuestion(found.files.size(), found.failed.size()), kNewFilesCaption, kInformationIcon,
+                    DecimalText(buttons), found.files.empty() ? BUTTON_OK : BUTTON_YES, 1, kRetryFailed);
     retry = answer == BUTTON_RETRY;
     if (retry) chosen.insert(chosen.end(), found.failed.begin(), found.failed.end());
     if (answer != BUTTON_YES && answer != BUTTON_RETRY) return SelectControl(ui::control::BUTTONNEWFILES, 0, 0);

@@ -195,12 +195,6 @@ inline rt::Text NewFilesQuestion(std::size_t count, std::size_t failed) {
   return rt::Concat({question, rt::TextView(&kLineBreak, 1), kFailedUnchanged, rt::DecimalText(failed)});
 }
 
-// The question's buttons as rt::ShowMessage takes them: Yes and No for new files, OK alone when
-// there are none; Retry for the failed ones.
-inline rt::Text NewFilesButtons(std::size_t count, std::size_t failed) {
-  return rt::DecimalText((count == 0 ? 1 : 2 + 4) + (failed == 0 ? 0 : 16));
-}
-
 // «Журнал был сохранён … оставлен как <kept>|Новые записи пишутся в новый журнал <journal>»
 inline rt::Text JournalKeptMessage(rt::TextView kept, rt::TextView journal) {
   return rt::Concat({kJournalKept, kept, rt::TextView(&kLineBreak, 1), kJournalBegun, journal});

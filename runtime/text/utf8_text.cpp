@@ -1,10 +1,38 @@
 #include "runtime/text/utf8_text.h"
 
 namespace rt {
+namespace {
 
-std::string Utf8Of(TextView text) {
-  std::string bytes;
-  bytes.reserve(text.size());
+// The character that starts at `i`, and how many bytes it takes; 0 when they are no UTF-8
+// character (cut short, overlong, a surrogate, beyond U+10FFFF).
+std::size_t DecodeCharacter(std::string_view bytes, std::size_t i, char32_t& point) {
+  const auto lead = static_cast<unsigned char>(bytes[i]);
+  const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+  if (length == 0 || i + length > bytes.size()) return 0;
+  point = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(bytes[i + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    point = point << 6 | (next & 0x3F);
+  }
+  const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : length == 4 ? 0x10000 : 0;
+  if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) return 0;
+  return length;
+}
+
+// Writes the character as one or two units at `out` and moves it past them.
+void PutCharacter(char32_t point, char16_t*& out) {
+  if (point >= 0x10000) {
+    *out++ = static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10));
+    *out++ = static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF));
+  } else {
+    *out++ = static_cast<char16_t>(point);
+  }
+}
+
+}  // namespace
+
+void AppendUtf8(std::string& bytes, TextView text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t point = text[i];
     if (point >= 0xD800 && point <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
@@ -28,37 +56,45 @@ std::string Utf8Of(TextView text) {
       bytes += static_cast<char>(0x80 | (point & 0x3F));
     }
   }
+}
+
+std::string Utf8Of(TextView text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  AppendUtf8(bytes, text);
   return bytes;
 }
 
 Text TextOfUtf8(std::string_view bytes) {
-  Text text;
-  text.reserve(bytes.size());
+  Text text(bytes.size(), u'\0');  // never more units than bytes
+  char16_t* out = text.data();
   for (std::size_t i = 0; i < bytes.size();) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    const int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-    char32_t point = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-    bool whole = length > 0 && i + static_cast<std::size_t>(length) <= bytes.size();
-    for (int k = 1; whole && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
-      whole = (next & 0xC0) == 0x80;
-      point = point << 6 | (next & 0x3F);
-    }
-    const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : length == 4 ? 0x10000 : 0;
-    if (!whole || point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
-      text += kReplacementCharacter;
-      ++i;
+    char32_t point = 0;
+    const std::size_t length = DecodeCharacter(bytes, i, point);
+    PutCharacter(length == 0 ? kReplacementCharacter : point, out);
+    i += length == 0 ? 1 : length;
+  }
+  text.resize(static_cast<std::size_t>(out - text.data()));
+  return text;
+}
+
+bool ReadUtf8(std::string_view bytes, Text& text) {
+  text.resize(bytes.size());
+  char16_t* out = text.data();
+  for (std::size_t i = 0; i < bytes.size();) {
+    // Most of a journal's bytes are ASCII.
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      *out++ = static_cast<char16_t>(bytes[i++]);
       continue;
     }
-    i += static_cast<std::size_t>(length);
-    if (point >= 0x10000) {
-      text += static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10));
-      text += static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF));
-    } else {
-      text += static_cast<char16_t>(point);
-    }
+    char32_t point = 0;
+    const std::size_t length = DecodeCharacter(bytes, i, point);
+    if (length == 0) return false;
+    PutCharacter(point, out);
+    i += length;
   }
-  return text;
+  text.resize(static_cast<std::size_t>(out - text.data()));
+  return true;
 }
 
 }  // namespace rt

@@ -24,78 +24,18 @@ constexpr std::array<rt::TextView, 8> kResults = {u"сконвертирован
                                                   u"не соответствует схеме"};
 constexpr std::array<rt::TextView, 2> kMethods = {u"msxsl.exe", u"встроенный"};
 
-void AppendUtf8(std::string& out, rt::TextView text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;  // half a pair
-    }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | c >> 6));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | c >> 12));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | c >> 18));
-      out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-}
-
-// UTF-8 to text, into the text's own room; false when the bytes are not UTF-8.
-bool FromUtf8(std::string_view bytes, rt::Text& text) {
-  text.resize(bytes.size());  // never more units than bytes
-  std::size_t out = 0;
-  for (std::size_t i = 0; i < bytes.size();) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    if (lead < 0x80) {
-      text[out++] = lead;
-      ++i;
-      continue;
-    }
-    const std::size_t length = lead >= 0xF0 && lead < 0xF5   ? 4
-                               : lead >= 0xE0 && lead < 0xF0 ? 3
-                               : lead >= 0xC2 && lead < 0xE0 ? 2
-                                                             : 0;
-    if (length == 0 || i + length > bytes.size()) return false;
-    char32_t c = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(bytes[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      c = c << 6 | (next & 0x3F);
-    }
-    if (c >= 0x10000) {
-      text[out++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-      text[out++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      text[out++] = static_cast<char16_t>(c);
-    }
-    i += length;
-  }
-  text.resize(out);
-  return true;
-}
-
 // A field as CSV writes it: in quotes, with its quotes doubled, when it holds ";", a quote or a
 // line break; a line break in a field is written as a blank, so that every line is one entry.
 void AppendField(std::string& line, rt::TextView field) {
   rt::Text text(field);
   for (char16_t& c : text) c = c == u'\r' || c == u'\n' ? u' ' : c;
   if (!line.empty()) line.push_back(';');
-  if (text.find_first_of(u";\"") == rt::Text::npos) return AppendUtf8(line, text);
+  if (text.find_first_of(u";\"") == rt::Text::npos) return rt::AppendUtf8(line, text);
   line.push_back('"');
   // Between quotes, whole: a pair of surrogates stays one character.
   for (std::size_t start = 0, quote; start <= text.size(); start = quote + 1) {
     quote = std::min(text.find(u'"', start), text.size());
-    AppendUtf8(line, rt::TextView(text).substr(start, quote - start));
+    rt::AppendUtf8(line, rt::TextView(text).substr(start, quote - start));
     if (quote < text.size()) line += "\"\"";
   }
   line.push_back('"');
@@ -148,12 +88,12 @@ std::size_t SplitAll(std::string_view line, char separator, Fields& fields, Unqu
 
 bool IsUtf8(std::string_view bytes) {
   rt::Text text;
-  return FromUtf8(bytes, text);
+  return rt::ReadUtf8(bytes, text);
 }
 
 // A field's bytes as text in the journal's encoding, into the text's own room.
 bool FieldText(std::string_view bytes, const JournalForm& form, const JournalLocale& locale, rt::Text& text) {
-  if (!form.ansi) return FromUtf8(bytes, text);
+  if (!form.ansi) return rt::ReadUtf8(bytes, text);
   if (locale.ansiText == nullptr) return false;
   text = locale.ansiText(bytes);
   return true;
@@ -203,7 +143,7 @@ std::optional<JournalForm> FormSplitBy(std::string_view header, char separator, 
 template <std::size_t N>
 std::array<std::string, N> InUtf8(const std::array<rt::TextView, N>& words) {
   std::array<std::string, N> bytes;
-  for (std::size_t i = 0; i < N; ++i) AppendUtf8(bytes[i], words[i]);
+  for (std::size_t i = 0; i < N; ++i) rt::AppendUtf8(bytes[i], words[i]);
   return bytes;
 }
 
