@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "convert/batch/result_placement.h"
+#include "convert/journal/journal_file.h"
 #include "convert/worker_ahead.h"
 #include "runtime/process/process_watch.h"
 #include "runtime/process/stop_signal.h"
@@ -30,10 +31,11 @@ std::mutex g_lock;
 std::vector<BuiltInEnd> g_ended;  // guarded by g_lock
 
 rt::TransformOutcome Convert(const rt::Text& inputPath, const rt::Text& stylesheetPath, const rt::Text& outputPath,
-                             const rt::StopSignal& stop, rt::WorkerProcess workerAhead) {
+                             const rt::StopSignal& stop, rt::WorkerProcess workerAhead,
+                             std::vector<rt::Text> programFiles) {
   rt::RemoveLeftTemporaries(outputPath.substr(0, outputPath.find_last_of(u"\\/") + 1));
   rt::TransformWorker worker(stop, rt::ExecutablePath(), std::move(workerAhead));
-  rt::TransformOutcome outcome = worker.Compile(stylesheetPath);
+  rt::TransformOutcome outcome = worker.Compile(stylesheetPath, std::move(programFiles));
   if (!outcome.succeeded) return outcome;
   const rt::Text written = rt::UnusedNameBeside(outputPath);
   outcome = worker.Transform(inputPath, written, outputPath);
@@ -70,9 +72,10 @@ void StartBuiltInConversion(StartedConversion conversion, rt::Text inputPath, rt
   Running& state = *running;
   state.thread = std::thread([&state, conversion = std::move(conversion), inputPath = std::move(inputPath),
                               stylesheetPath = std::move(stylesheetPath), window,
-                              workerAhead = TakeWorkerStartedAhead()]() mutable {
-    rt::TransformOutcome outcome =
-        Convert(inputPath, stylesheetPath, conversion.outputPath, state.stop, std::move(workerAhead));
+                              workerAhead = TakeWorkerStartedAhead(),
+                              programFiles = ProgramFiles(JournalPath())]() mutable {
+    rt::TransformOutcome outcome = Convert(inputPath, stylesheetPath, conversion.outputPath, state.stop,
+                                           std::move(workerAhead), std::move(programFiles));
     {
       const std::lock_guard guard(g_lock);
       g_ended.push_back({std::move(conversion), std::move(outcome)});

@@ -56,6 +56,8 @@ void TakeBuiltInEnds(std::vector<rt::Text>& failures, std::vector<rt::Text>& con
       FileReport row{{}, {}, FileResult::Failed, outcome.reason, {}};
       if (outcome.mismatch == rt::TransformOutcome::Mismatch::kFormat) row.result = FileResult::NotFormat;
       if (outcome.mismatch == rt::TransformOutcome::Mismatch::kSchema) row.result = FileResult::NotSchema;
+      // The stylesheet's fault, or a schema's: the file stays new for when it is mended.
+      if (outcome.notPrepared) row.result = FileResult::NotConverted;
       const rt::Text reason = row.result == FileResult::Failed ? outcome.reason : ResultWords(row);
       failures.push_back(FailureLine(ended.conversion.inputName, reason));
       JournalEnd(std::move(ended.conversion), JournalResultOf(row.result), outcome.reason);

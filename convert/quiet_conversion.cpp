@@ -100,7 +100,7 @@ int RunQuietly(const RunRequest& request) {
   const QuietJournalEnd journal = FinishJournalQuietly(kJournalPatience);
   if (!journal.notices.empty()) console.WriteLine(journal.notices);
   if (!journal.lost.empty()) return notDone(journal.lost);
-  return work.unusableSchema ? kRunNotDone : RunExitCode(work.reports);
+  return work.notPrepared ? kRunNotDone : RunExitCode(work.reports);
 }
 
 }  // namespace convert

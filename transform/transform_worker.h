@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <vector>
 
 #include "runtime/process/stop_signal.h"
 #include "runtime/process/worker_process.h"
@@ -24,11 +25,13 @@ class TransformWorker {
   TransformWorker& operator=(const TransformWorker&) = delete;
 
   // Starts the worker and compiles the stylesheet there, with the schemas of its formats that
-  // lie beside it, for every file after.
-  TransformOutcome Compile(TextView stylesheetPath);
+  // lie beside it, for every file after. The program's own files (`privateFiles`, see
+  // ReadGuard::KeepPrivate) are never read by either. A failure that is not a stop is one of
+  // preparing (notPrepared), told once, by the file being prepared.
+  TransformOutcome Compile(TextView stylesheetPath, std::vector<Text> privateFiles = {});
   // Starts the worker and compiles there only the schemas beside the stylesheet, for the files
   // the processor converts.
-  TransformOutcome CompileSchemas(TextView stylesheetPath);
+  TransformOutcome CompileSchemas(TextView stylesheetPath, std::vector<Text> privateFiles = {});
   // The file checked against the input's or the result's schema compiled last: succeeded when
   // it matches or there is none.
   TransformOutcome Check(TextView path, bool result);
@@ -47,14 +50,15 @@ class TransformWorker {
     bool sent = false;
   };
   TransformOutcome Begin();  // sends the compile request, starting a worker when none runs
+  TransformOutcome Prepare(Text request, TextView stylesheetPath, std::vector<Text> privateFiles);
   bool Send(Request& request);
-  TransformOutcome Hear(TextView about);
+  TransformOutcome Hear(TextView about, bool preparing = false);
   void Ended();
 
   const StopSignal& stop_;
   const Text program_;
   Text stylesheetPath_;
-  Text compileRequest_;
+  std::vector<Text> compileRequest_;
   WorkerProcess worker_;
   std::deque<Request> queued_;
 };

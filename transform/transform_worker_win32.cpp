@@ -6,6 +6,7 @@
 #include "runtime/system/win32_api.h"
 #include "runtime/text/message_frames.h"
 #include "transform/transform_worker.h"
+#include "transform/xslt/read_guard.h"
 #include "transform/xslt/transform_reasons.h"
 
 namespace rt {
@@ -13,7 +14,7 @@ namespace {
 
 constexpr TextView kCompile = u"compile", kSchemas = u"schemas", kTransform = u"transform", kCheck = u"check",
                    kDone = u"done", kFailed = u"failed", kFormat = u"format", kSchema = u"schema",
-                   kUnusable = u"unusable", kResult = u"result";
+                   kUnusable = u"unusable", kResult = u"result", kPreparing = u"preparing";
 
 }  // namespace
 
@@ -28,16 +29,21 @@ TransformWorker::~TransformWorker() { Ended(); }
 
 void TransformWorker::Ended() { worker_.End(); }
 
-TransformOutcome TransformWorker::Compile(TextView stylesheetPath) {
-  stylesheetPath_ = Text(stylesheetPath);
-  compileRequest_ = Text(kCompile);
-  return Begin();
+TransformOutcome TransformWorker::Compile(TextView stylesheetPath, std::vector<Text> privateFiles) {
+  return Prepare(Text(kCompile), stylesheetPath, std::move(privateFiles));
 }
 
-TransformOutcome TransformWorker::CompileSchemas(TextView stylesheetPath) {
+TransformOutcome TransformWorker::CompileSchemas(TextView stylesheetPath, std::vector<Text> privateFiles) {
+  return Prepare(Text(kSchemas), stylesheetPath, std::move(privateFiles));
+}
+
+TransformOutcome TransformWorker::Prepare(Text request, TextView stylesheetPath, std::vector<Text> privateFiles) {
   stylesheetPath_ = Text(stylesheetPath);
-  compileRequest_ = Text(kSchemas);
-  return Begin();
+  compileRequest_ = {std::move(request), stylesheetPath_};
+  for (Text& path : privateFiles) compileRequest_.push_back(std::move(path));
+  TransformOutcome prepared = Begin();
+  prepared.notPrepared = !prepared.succeeded && !prepared.stopped;
+  return prepared;
 }
 
 TransformOutcome TransformWorker::Check(TextView path, bool result) {
@@ -53,7 +59,7 @@ TransformOutcome TransformWorker::Check(TextView path, bool result) {
 }
 
 TransformOutcome TransformWorker::Begin() {
-  const std::vector<Text> fields{compileRequest_, stylesheetPath_};
+  const std::vector<Text>& fields = compileRequest_;
   // A worker started ahead, or for earlier files, may have ended since: then one is started.
   if (!worker_.Running() || !worker_.Send(fields)) {
     Ended();
@@ -64,10 +70,10 @@ TransformOutcome TransformWorker::Begin() {
     for (Request& request : queued_) request.sent = false;  // the ended worker took them along
     if (!worker_.Send(fields)) {
       Ended();
-      return {false, false, WorkerEndedReason(stylesheetPath_)};
+      return {false, false, PreparationEndedReason(stylesheetPath_)};
     }
   }
-  return Hear(stylesheetPath_);
+  return Hear(stylesheetPath_, true);
 }
 
 bool TransformWorker::Send(Request& request) {
@@ -104,36 +110,44 @@ TransformOutcome TransformWorker::Transform(TextView inputPath, TextView written
   return Next();
 }
 
-// The answer to the oldest request sent.
-TransformOutcome TransformWorker::Hear(TextView about) {
+// The answer to the oldest request sent. While preparing, the worker tells which file it takes
+// up, so that an end in the middle names it.
+TransformOutcome TransformWorker::Hear(TextView about, bool preparing) {
   std::vector<Text> fields;
-  const WorkerProcess::Heard heard = worker_.Receive(fields, stop_);
+  Text prepared(about);
+  WorkerProcess::Heard heard = worker_.Receive(fields, stop_);
+  while (heard == WorkerProcess::Heard::kMessage && fields.size() == 2 && fields[0] == kPreparing) {
+    prepared = fields[1];
+    heard = worker_.Receive(fields, stop_);
+  }
   if (heard == WorkerProcess::Heard::kMessage && !fields.empty() && fields[0] == kDone) return {true, false, {}};
   if (heard == WorkerProcess::Heard::kMessage && fields.size() == 2 &&
       (fields[0] == kFailed || fields[0] == kFormat || fields[0] == kSchema || fields[0] == kUnusable)) {
     TransformOutcome failed{false, false, fields[1]};
     if (fields[0] == kFormat) failed.mismatch = TransformOutcome::Mismatch::kFormat;
     if (fields[0] == kSchema) failed.mismatch = TransformOutcome::Mismatch::kSchema;
-    if (fields[0] == kUnusable) failed.mismatch = TransformOutcome::Mismatch::kUnusableSchema;
+    failed.notPrepared = fields[0] == kUnusable;
     return failed;
   }
   Ended();
   if (heard == WorkerProcess::Heard::kStopped) return {false, true, {}};
-  return {false, false, WorkerEndedReason(about)};
+  return {false, false, preparing ? PreparationEndedReason(prepared) : WorkerEndedReason(about)};
 }
 
 namespace {
+
+bool Write(HANDLE out, const std::vector<Text>& fields) {
+  const std::string bytes = FrameMessage(fields);
+  DWORD written = 0;
+  return WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+}
 
 bool Answer(HANDLE out, const TransformOutcome& outcome) {
   TextView kind = kFailed;
   if (outcome.mismatch == TransformOutcome::Mismatch::kFormat) kind = kFormat;
   if (outcome.mismatch == TransformOutcome::Mismatch::kSchema) kind = kSchema;
-  if (outcome.mismatch == TransformOutcome::Mismatch::kUnusableSchema) kind = kUnusable;
-  const std::vector<Text> fields =
-      outcome.succeeded ? std::vector<Text>{Text(kDone)} : std::vector<Text>{Text(kind), outcome.reason};
-  const std::string bytes = FrameMessage(fields);
-  DWORD written = 0;
-  return WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+  if (outcome.notPrepared) kind = kUnusable;
+  return Write(out, outcome.succeeded ? std::vector<Text>{Text(kDone)} : std::vector<Text>{Text(kind), outcome.reason});
 }
 
 }  // namespace
@@ -157,16 +171,19 @@ int ServeTransformations() {
       continue;
     }
     TransformOutcome outcome;
-    if (request.size() == 2 && request[0] == kCompile) {
+    const bool preparing = request.size() >= 2 && (request[0] == kCompile || request[0] == kSchemas);
+    const auto tell = [out](TextView path) { Write(out, {Text(kPreparing), Text(path)}); };
+    if (preparing) ReadGuard::KeepPrivate({request.begin() + 2, request.end()});
+    if (preparing && request[0] == kCompile) {
       stylesheet.reset();
       bool unusableSchema = false;
-      stylesheet = CompiledStylesheet::Compile(request[1], outcome.reason, unusableSchema);
+      stylesheet = CompiledStylesheet::Compile(request[1], outcome.reason, unusableSchema, tell);
       outcome.succeeded = stylesheet.has_value();
-      if (unusableSchema) outcome.mismatch = TransformOutcome::Mismatch::kUnusableSchema;
-    } else if (request.size() == 2 && request[0] == kSchemas) {
+      outcome.notPrepared = !outcome.succeeded;
+    } else if (preparing) {
       schemas = FormatSchemas();
-      outcome.succeeded = schemas.Compile(FullPath(request[1]), outcome.reason);
-      if (!outcome.succeeded) outcome.mismatch = TransformOutcome::Mismatch::kUnusableSchema;
+      outcome.succeeded = schemas.Compile(FullPath(request[1]), outcome.reason, tell);
+      outcome.notPrepared = !outcome.succeeded;
     } else if (request.size() == 3 && request[0] == kCheck) {
       outcome = CheckFormat(schemas, request[2], request[1] == kResult);
     } else if (request.size() == 4 && request[0] == kTransform && stylesheet) {

@@ -17,8 +17,9 @@ namespace rt {
 class CompiledStylesheet {
  public:
   // The compiled stylesheet, or nothing and the reason why not; `unusableSchema` tells when that
-  // is a schema beside it.
-  static std::optional<CompiledStylesheet> Compile(TextView stylesheetPath, Text& reason, bool& unusableSchema);
+  // is a schema beside it. `preparing` is told each file as its preparing begins.
+  static std::optional<CompiledStylesheet> Compile(TextView stylesheetPath, Text& reason, bool& unusableSchema,
+                                                   const PreparingNotice& preparing = {});
 
  private:
   friend TransformOutcome TransformFile(const CompiledStylesheet&, TextView, TextView, TextView);

@@ -8,12 +8,13 @@
 namespace rt {
 
 std::optional<CompiledStylesheet> CompiledStylesheet::Compile(TextView stylesheetPath, Text& reason,
-                                                              bool& unusableSchema) {
+                                                              bool& unusableSchema, const PreparingNotice& preparing) {
   const Text path = FullPath(stylesheetPath);
+  if (preparing) preparing(path);
   std::shared_ptr<XsltStylesheet> compiled = XsltStylesheet::Compile(path, reason);
   if (!compiled) return std::nullopt;
   auto schemas = std::make_shared<FormatSchemas>();
-  if (!schemas->Compile(path, reason)) {
+  if (!schemas->Compile(path, reason, preparing)) {
     unusableSchema = true;
     return std::nullopt;
   }
@@ -23,10 +24,16 @@ std::optional<CompiledStylesheet> CompiledStylesheet::Compile(TextView styleshee
 TransformOutcome CheckFormat(const FormatSchemas& schemas, TextView path, bool result) {
   const std::unique_ptr<CompiledSchema>& schema = result ? schemas.result : schemas.input;
   if (!schema) return {true, false, Text()};
-  std::optional<Text> problems = schema->Problems(FullPath(path));
+  // What the processor reads of an input is what was checked: no DTD to name other files.
+  bool schemaFault = false;
+  std::optional<Text> problems = schema->Problems(FullPath(path), !result, &schemaFault);
   if (!problems) return {true, false, Text()};
-  TransformOutcome mismatch{false, false, std::move(*problems)};
-  mismatch.mismatch = result ? TransformOutcome::Mismatch::kSchema : TransformOutcome::Mismatch::kFormat;
+  TransformOutcome mismatch{false, false, Bounded(std::move(*problems))};
+  if (schemaFault) {
+    mismatch.notPrepared = true;
+  } else {
+    mismatch.mismatch = result ? TransformOutcome::Mismatch::kSchema : TransformOutcome::Mismatch::kFormat;
+  }
   return mismatch;
 }
 
@@ -55,9 +62,14 @@ TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView in
     return {false, false, OutputNotWrittenReason(output, SystemErrorText(written.error()))};
   }
   if (outcome.succeeded && resultCheck) {
-    if (std::optional<Text> problems = resultCheck->Problems()) {
-      outcome = {false, false, std::move(*problems)};
-      outcome.mismatch = TransformOutcome::Mismatch::kSchema;
+    bool schemaFault = false;
+    if (std::optional<Text> problems = resultCheck->Problems(&schemaFault)) {
+      outcome = {false, false, Bounded(std::move(*problems))};
+      if (schemaFault) {
+        outcome.notPrepared = true;
+      } else {
+        outcome.mismatch = TransformOutcome::Mismatch::kSchema;
+      }
     }
   }
   return outcome;

@@ -7,6 +7,7 @@
 #include "convert/batch/hidden_conversion.h"
 #include "convert/batch/result_placement.h"
 #include "convert/journal/conversion_journal.h"
+#include "convert/journal/journal_file.h"
 #include "convert/journal/rules/journal_results.h"
 #include "convert/rules/conversion_messages.h"
 #include "convert/rules/launch_parameters.h"
@@ -44,12 +45,13 @@ class BuiltInFiles {
     // Not compiled yet, or stopped while compiling: compiled now, in this file's time.
     if (!compiled_.succeeded && (compiled_.stopped || !tried_)) {
       tried_ = true;
-      compiled_ = worker_->Compile(batch_.stylesheetPath);
+      compiled_ = worker_->Compile(batch_.stylesheetPath, ProgramFiles(batch_.journalPath));
     }
-    FileReport report{item.inputName, item.outputName, FileResult::Failed, compiled_.reason, {}};
+    FileReport report{item.inputName, item.outputName, FileResult::NotConverted, compiled_.reason, {}};
     if (compiled_.stopped) report.result = FileResult::Stopped;
-    batch_.unusableSchema = compiled_.mismatch == rt::TransformOutcome::Mismatch::kUnusableSchema;
+    batch_.notPrepared = compiled_.notPrepared;
     if (!compiled_.succeeded) return report;
+    report.result = FileResult::Failed;
     while (written_.size() < std::min(position + 2, batch_.toConvert.size())) {
       const std::size_t asked = batch_.toConvert[written_.size()];
       written_.push_back(rt::UnusedNameBeside(batch_.outputPaths[asked]));
@@ -66,7 +68,8 @@ class BuiltInFiles {
       if (placement.placed) report.result = FileResult::Converted;
       report.reason = placement.reason;
       return report;
-    } else if (outcome.mismatch != rt::TransformOutcome::Mismatch::kNone) {
+    } else if (outcome.mismatch != rt::TransformOutcome::Mismatch::kNone || outcome.notPrepared) {
+      batch_.notPrepared = outcome.notPrepared;
       TakeMismatch(outcome, written_[position], batch_.outputPaths[index], report);
       if (report.result == FileResult::NotSchema) return report;  // kept aside
     }
@@ -97,14 +100,14 @@ class ProcessorFiles {
     if (!checker_) return ConvertHidden(hidden_, batch_.plan[index], batch_.outputPaths[index]);
     if (!schemas_.succeeded && (schemas_.stopped || !tried_)) {
       tried_ = true;
-      schemas_ = checker_->CompileSchemas(batch_.stylesheetPath);
+      schemas_ = checker_->CompileSchemas(batch_.stylesheetPath, ProgramFiles(batch_.journalPath));
     }
     if (!schemas_.succeeded) {
-      batch_.unusableSchema = schemas_.mismatch == rt::TransformOutcome::Mismatch::kUnusableSchema;
-      const FileResult result = schemas_.stopped ? FileResult::Stopped : FileResult::Failed;
+      batch_.notPrepared = schemas_.notPrepared;
+      const FileResult result = schemas_.stopped ? FileResult::Stopped : FileResult::NotConverted;
       return {batch_.plan[index].inputName, batch_.plan[index].outputName, result, schemas_.reason, {}};
     }
-    return ConvertHidden(hidden_, batch_.plan[index], batch_.outputPaths[index], &*checker_);
+    return ConvertHidden(hidden_, batch_.plan[index], batch_.outputPaths[index], &*checker_, &batch_.notPrepared);
   }
 
  private:
@@ -169,7 +172,7 @@ void Work(BatchWork& batch) {
     processor.emplace(batch);
   }
   for (std::size_t position = 0; position < batch.toConvert.size(); ++position) {
-    if (batch.stop.IsSet() || batch.unusableSchema) break;
+    if (batch.stop.IsSet() || batch.notPrepared) break;
     const std::size_t index = batch.toConvert[position];
     {
       std::lock_guard guard(batch.lock);

@@ -38,9 +38,9 @@ struct BatchWork {
   std::size_t current = 0;  // files started so far
   std::size_t done = 0;
   bool finished = false;
-  // A schema beside the stylesheet could not be read or compiled: the first file to convert says
-  // why, and no file is converted.
-  bool unusableSchema = false;
+  // The stylesheet or a schema beside it could not be prepared: the first file to convert says
+  // why, and no file is converted; none of them is to blame.
+  bool notPrepared = false;
 };
 
 // Plans the inputs against the output directory as it is now, with the processor found then (or

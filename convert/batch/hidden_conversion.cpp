@@ -32,10 +32,11 @@ FileReport& Unchecked(const rt::TransformOutcome& check, const rt::Text& written
 }  // namespace
 
 FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, const rt::Text& outputPath,
-                         rt::TransformWorker* checker) {
+                         rt::TransformWorker* checker, bool* notPrepared) {
   FileReport report{item.inputName, item.outputName, FileResult::Failed, {}, {}};
   if (checker != nullptr) {
     if (const rt::TransformOutcome input = checker->Check(item.inputPath, false); !input.succeeded) {
+      if (notPrepared != nullptr) *notPrepared = input.notPrepared;
       return Unchecked(input, {}, outputPath, report);
     }
   }
@@ -58,6 +59,7 @@ FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, con
   } else if (const rt::TransformOutcome result =
                  checker != nullptr ? checker->Check(written, true) : rt::TransformOutcome{true, false, {}};
              !result.succeeded) {
+    if (notPrepared != nullptr) *notPrepared = result.notPrepared;
     Unchecked(result, written, outputPath, report);
     if (result.mismatch == rt::TransformOutcome::Mismatch::kSchema) return report;  // kept aside
   } else {

@@ -25,8 +25,9 @@ bool SchemasBeside(const rt::Text& stylesheetPath);
 
 // Blocks until the processor has ended, or has been ended by the stop signal. With a checker (a
 // worker with the format's schemas compiled), the input is checked before the processor starts
-// and its result before it is put in place.
+// and its result before it is put in place; `notPrepared` is set when a schema turns out to be
+// unusable on the file (no file can be checked with it).
 FileReport ConvertHidden(const HiddenConversion& how, const BatchItem& item, const rt::Text& outputPath,
-                         rt::TransformWorker* checker = nullptr);
+                         rt::TransformWorker* checker = nullptr, bool* notPrepared = nullptr);
 
 }  // namespace convert

@@ -21,6 +21,8 @@ Placement PlaceResult(const rt::Text& written, const rt::Text& outputPath) {
 void TakeMismatch(const rt::TransformOutcome& outcome, const rt::Text& written, const rt::Text& outputPath,
                   FileReport& report) {
   report.reason = outcome.reason;
+  // A schema the library cannot use on the file is no fault of the file.
+  if (outcome.notPrepared) report.result = FileResult::NotConverted;
   if (outcome.mismatch == rt::TransformOutcome::Mismatch::kFormat) report.result = FileResult::NotFormat;
   if (outcome.mismatch != rt::TransformOutcome::Mismatch::kSchema) return;
   report.result = FileResult::NotSchema;

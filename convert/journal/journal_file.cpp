@@ -34,6 +34,11 @@ rt::Text KeptJournalPath(rt::TextView journal, std::int64_t fileTime) {
                      u".csv"});
 }
 
+std::vector<rt::Text> ProgramFiles(rt::TextView journal) {
+  const rt::TextView folder = journal.substr(0, journal.find_last_of(u"\\/") + 1);
+  return {rt::CLIP(app::GLO_STNAMEINIFILE), rt::Concat({folder, kJournalStem, u"*.csv"})};
+}
+
 std::vector<rt::Text> JournalFiles(const rt::Text& folder) {
   // Kept ones are named by the time they were kept: in name order, oldest first.
   std::vector<rt::Text> kept =

@@ -26,6 +26,10 @@ rt::Text KeptJournalPath(rt::TextView journal, std::int64_t fileTime);
 // The folder of the journal and of the files beside it.
 rt::Text JournalFolder();
 
+// The program's own files, which no stylesheet may read: the settings file and, beside the journal
+// given, the journal's files (a name may hold one "*").
+std::vector<rt::Text> ProgramFiles(rt::TextView journal);
+
 // The journal's files in its folder, oldest lines first: the kept ones, the journal, the lines
 // waiting. The folder is given: a batch's worker reads them without reading the settings.
 std::vector<rt::Text> JournalFiles(const rt::Text& folder);

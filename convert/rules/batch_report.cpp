@@ -85,7 +85,7 @@ rt::Text ResultWords(const FileReport& file) {
                           : rt::Concat({kResultFailed, file.reason, u" ", line});
     }
     case FileResult::NotConverted:
-      return kResultNotConverted;
+      return file.reason.empty() ? rt::Text(kResultNotConverted) : rt::Concat({kResultNotConvertedLabel, file.reason});
     case FileResult::Stopped:
       return file.reason.empty() ? rt::Text(kResultStopped) : rt::Concat({kResultStoppedLabel, file.reason});
     case FileResult::NotFormat:

@@ -67,6 +67,8 @@ inline constexpr char16_t kResultConverted[] = u"Сконвертирован";
 inline constexpr char16_t kResultRefused[] = u"Отклонён: ";
 inline constexpr char16_t kResultFailed[] = u"Ошибка: ";
 inline constexpr char16_t kResultNotConverted[] = u"Не сконвертирован: конвертация остановлена";
+// A file not converted for a reason of its own row (the stylesheet could not be prepared).
+inline constexpr char16_t kResultNotConvertedLabel[] = u"Не сконвертирован: ";
 inline constexpr char16_t kResultNotFormat[] = u"Не соответствует формату: ";
 inline constexpr char16_t kResultNotSchema[] = u"Не соответствует схеме: ";
 inline constexpr char16_t kResultStopped[] = u"Остановлен: конвертация файла прервана, выходной файл не изменён";

@@ -1,5 +1,6 @@
 #include "transform/xslt/file_addresses.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "runtime/text/utf8_text.h"
@@ -58,7 +59,11 @@ std::vector<Text> PartsOf(TextView path, PathStyle style) {
     while (at < path.size() && IsSeparator(path[at], style)) ++at;
     std::size_t end = at;
     while (end < path.size() && !IsSeparator(path[end], style)) ++end;
-    const TextView part = path.substr(at, end - at);
+    TextView part = path.substr(at, end - at);
+    // Windows drops the dots and blanks that end a name ("a." is "a", "..." is nothing).
+    if (style == PathStyle::kWindows && part != u".." && part != u".") {
+      while (!part.empty() && (part.back() == u'.' || part.back() == u' ')) part.remove_suffix(1);
+    }
     if (part == u"..") {
       if (parts.size() > 1) parts.pop_back();
     } else if (!part.empty() && part != u".") {
@@ -79,18 +84,9 @@ bool SamePart(TextView a, TextView b, PathStyle style) {
   return true;
 }
 
-}  // namespace
-
-std::string FileUrlOf(TextView fullPath, PathStyle style) {
-  std::string url = "file://";
-  std::string_view path;
-  const std::string bytes = Utf8Of(fullPath);
-  path = bytes;
-  if (style == PathStyle::kWindows && path.starts_with("\\\\")) {
-    path.remove_prefix(2);  // the server is the URL's host
-  } else if (style == PathStyle::kWindows) {
-    url += '/';
-  }
+// The path's bytes as they stand in a URL: Windows' separators as "/", marks that mean something
+// in a URL ("#", "%", "?", blanks) and all but ASCII escaped.
+void AppendEscaped(std::string& url, std::string_view path, PathStyle style) {
   constexpr char kHex[] = "0123456789ABCDEF";
   for (const char c : path) {
     const auto byte = static_cast<unsigned char>(c);
@@ -106,10 +102,10 @@ std::string FileUrlOf(TextView fullPath, PathStyle style) {
       url += c;
     }
   }
-  return url;
 }
 
-std::optional<Text> PathOfAddress(std::string_view address, PathStyle style) {
+// The full path an address names, a stream's name (after a second ":") included.
+std::optional<Text> PathNamed(std::string_view address, PathStyle style) {
   const bool windows = style == PathStyle::kWindows;
   std::string bytes;
   constexpr std::string_view kScheme = "file:";
@@ -144,6 +140,10 @@ std::optional<Text> PathOfAddress(std::string_view address, PathStyle style) {
     if (!host.empty()) {
       if (!windows) return std::nullopt;
       bytes = "//" + host + bytes;
+    } else if (windows && bytes.starts_with("//")) {
+      // "file:////server/share" and "file://///server/share" name a network path too.
+      bytes.erase(0, bytes.find_first_not_of('/') - 2);
+      if (bytes.size() < 3) return std::nullopt;
     } else if (windows) {
       // "/C:/…": the drive comes first; "/x" alone would depend on the current drive.
       if (bytes.size() < 3 || !IsLetter(bytes[1]) || bytes[2] != ':') return std::nullopt;
@@ -167,6 +167,82 @@ std::optional<Text> PathOfAddress(std::string_view address, PathStyle style) {
     if (path.starts_with(u"\\\\?\\") || path.starts_with(u"\\\\.\\")) return std::nullopt;
   }
   return path;
+}
+
+// "data.xml:secret" reads as an address of scheme "data.xml"; Windows would read a stream of
+// the file. No scheme a file could be read by has a dot in it.
+bool NamesAStream(std::string_view address) {
+  const std::size_t colon = address.find(':');
+  if (colon == std::string_view::npos || colon == 0) return false;
+  const std::string_view head = address.substr(0, colon);
+  if (head.find_first_of("/\\") != std::string_view::npos) return false;
+  return std::any_of(head.begin(), head.end(), [](char c) { return !IsLetter(c); });
+}
+
+}  // namespace
+
+std::string FileUrlOf(TextView fullPath, PathStyle style) {
+  std::string url = "file://";
+  const std::string bytes = Utf8Of(fullPath);
+  std::string_view path = bytes;
+  if (style == PathStyle::kWindows && path.starts_with("\\\\")) {
+    path.remove_prefix(2);  // the server is the URL's host
+  } else if (style == PathStyle::kWindows) {
+    url += '/';
+  }
+  AppendEscaped(url, path, style);
+  return url;
+}
+
+std::optional<std::string> AddressOfWindowsPath(std::string_view written, PathStyle style) {
+  if (style != PathStyle::kWindows) return std::nullopt;
+  const bool drive = written.size() >= 3 && IsLetter(written[0]) && written[1] == ':' &&
+                     (written[2] == '\\' || written[2] == '/');
+  const bool network = written.starts_with("\\\\");
+  if (drive || network) return FileUrlOf(TextOfUtf8(written), style);
+  if (written.find('\\') == std::string_view::npos) return std::nullopt;
+  const std::size_t colon = written.find(':');
+  if (colon != std::string_view::npos) {
+    // A URL written with Windows' separators is read as browsers read it; another scheme, or a
+    // stream's name, is left to be refused as it stands.
+    constexpr std::string_view kScheme = "file:";
+    if (colon + 1 != kScheme.size() ||
+        !std::equal(kScheme.begin(), kScheme.end(), written.begin(), [](char a, char b) { return a == (b | 0x20); }))
+      return std::nullopt;
+    std::string url(written);
+    std::replace(url.begin(), url.end(), '\\', '/');
+    return url;
+  }
+  std::string reference;
+  AppendEscaped(reference, written, style);
+  return reference;
+}
+
+
+std::optional<Text> PathOfAddress(std::string_view address, PathStyle style) {
+  std::optional<Text> path = PathNamed(address, style);
+  // A second ":" names a stream of a file, not a file.
+  if (path && style == PathStyle::kWindows && path->find(u':', 2) != Text::npos) return std::nullopt;
+  return path;
+}
+
+AddressDecision DecideAddress(std::string_view address, TextView folder, TextView spelled, PathStyle style) {
+  using enum AddressDecision::Verdict;
+  std::optional<Text> path = PathNamed(address, style);
+  if (!path) return {NamesAStream(address) ? kStream : kNotAFile, Text()};
+  if (style == PathStyle::kWindows && path->find(u':', 2) != Text::npos) return {kStream, std::move(*path)};
+  const bool inside = (!folder.empty() && LiesInside(*path, folder, style)) ||
+                      (!spelled.empty() && LiesInside(*path, spelled, style));
+  if (inside) return {kOpen, std::move(*path)};
+  return {IsNetworkPath(*path, style) ? kNetwork : kOutside, std::move(*path)};
+}
+
+bool NameMatches(TextView name, TextView pattern, PathStyle style) {
+  const std::size_t star = pattern.find(u'*');
+  if (star == TextView::npos) return SamePart(name, pattern, style);
+  const TextView head = pattern.substr(0, star), tail = pattern.substr(star + 1);
+  return name.size() >= head.size() + tail.size() && SamePart(name.substr(0, head.size()), head, style) &&
+         SamePart(name.substr(name.size() - tail.size()), tail, style);
 }
 
 Text FolderOf(TextView path, PathStyle style) {

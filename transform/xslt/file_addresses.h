@@ -27,6 +27,26 @@ std::string FileUrlOf(TextView fullPath, PathStyle style);
 // an escaped NUL or separator, bytes that are not UTF-8, or Windows' device names space.
 std::optional<Text> PathOfAddress(std::string_view address, PathStyle style);
 
+// What a stylesheet written for Windows may write where an address belongs, as an address:
+// "C:\data\codes.xml" and "\\server\share\x.xml" as file: URLs, "data\codes.xml", ".\codes.xml"
+// and "sub\..\codes.xml" as relative references with "/". Nothing for what is not such a path:
+// an address already, or any path in the POSIX style.
+std::optional<std::string> AddressOfWindowsPath(std::string_view written, PathStyle style);
+
+// What the rule says of an address before anything is opened: a file that may be opened (then
+// decided again by its final path), or why it is not opened at all.
+struct AddressDecision {
+  enum class Verdict { kOpen, kNotAFile, kStream, kNetwork, kOutside } verdict = Verdict::kNotAFile;
+  Text path;  // the full path it names, when it names one
+};
+// `folder` is the folder's final path and `spelled` the same folder as the stylesheet's path
+// spells it (a short name, a mapped drive); a path that lies in neither is not opened.
+AddressDecision DecideAddress(std::string_view address, TextView folder, TextView spelled, PathStyle style);
+
+// Whether a file's name matches a pattern with at most one "*" ("Vexilate-journal*.csv"),
+// letters compared as the file system compares them.
+bool NameMatches(TextView name, TextView pattern, PathStyle style);
+
 // The folder a full path's file lies in, with its separator at the end.
 Text FolderOf(TextView path, PathStyle style);
 

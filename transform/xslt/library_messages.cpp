@@ -1,14 +1,20 @@
 #include "transform/xslt/library_messages.h"
 
 #include <libxml/xmlerror.h>
+#include <libxml/xmlmemory.h>
 #include <libxslt/xsltutils.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <vector>
 
 #include "runtime/text/utf8_text.h"
 #include "transform/xslt/file_addresses.h"
+#include "transform/xslt/library_texts.h"
 
 namespace rt {
 namespace {
@@ -16,17 +22,43 @@ namespace {
 // A reason stays readable in a message box and on one line of the journal.
 constexpr std::size_t kLinesShown = 4, kLengthShown = 1000;
 
+// Only so much of what the libraries say is kept: a stylesheet may make them say megabytes.
+constexpr std::size_t kKeptLength = 64 * 1024;
+
 LibraryMessages* g_current = nullptr;
+
+std::atomic<unsigned> g_failedAllocations{0};
+std::atomic<std::size_t> g_failFrom{std::numeric_limits<std::size_t>::max()};
+
+void* Allocate(std::size_t size) {
+  void* memory = size < g_failFrom.load(std::memory_order_relaxed) ? std::malloc(size) : nullptr;
+  if (memory == nullptr && size != 0) ++g_failedAllocations;
+  return memory;
+}
+
+void* Reallocate(void* memory, std::size_t size) {
+  void* moved = size < g_failFrom.load(std::memory_order_relaxed) ? std::realloc(memory, size) : nullptr;
+  if (moved == nullptr && size != 0) ++g_failedAllocations;
+  return moved;
+}
+
+char* Duplicate(const char* text) {
+  const std::size_t size = std::strlen(text) + 1;
+  auto* copy = static_cast<char*>(Allocate(size));
+  if (copy != nullptr) std::memcpy(copy, text, size);
+  return copy;
+}
 
 void TakeStructured(void*, xmlErrorPtr error) {
   if (g_current == nullptr || error == nullptr || error->message == nullptr) return;
   std::string line;
   if (error->file != nullptr) line = std::string(error->file) + ":" + std::to_string(error->line) + ": ";
-  line += error->message;
+  line += ClerkText(error->domain, error->code, error->message);
   if (!line.ends_with('\n')) line += '\n';
   g_current->Add(line);
+  if (error->code == XML_ERR_NO_MEMORY) g_current->NoteNoMemory();
   if (error->level >= XML_ERR_ERROR && error->domain == XML_FROM_PARSER) {
-    g_current->AddParseError({error->line, error->int2, error->message});
+    g_current->AddParseError({error->line, error->int2, ClerkText(error->domain, error->code, error->message)});
   }
 }
 
@@ -40,14 +72,18 @@ void TakeGeneric(void*, const char* format, ...) {
   if (length > 0) {
     std::vector<char> text(static_cast<std::size_t>(length) + 1);
     std::vsnprintf(text.data(), text.size(), format, again);
-    g_current->Add(std::string_view(text.data(), static_cast<std::size_t>(length)));
+    g_current->AddGeneric(std::string_view(text.data(), static_cast<std::size_t>(length)));
   }
   va_end(again);
 }
 
 }  // namespace
 
-LibraryMessages::LibraryMessages() : outer_(g_current) {
+void TakeLibraryAllocations() { xmlMemSetup(std::free, Allocate, Reallocate, Duplicate); }
+
+void FailLibraryAllocationsFrom(std::size_t bytes) { g_failFrom = bytes; }
+
+LibraryMessages::LibraryMessages() : failedAllocations_(g_failedAllocations.load()), outer_(g_current) {
   g_current = this;
   xmlSetStructuredErrorFunc(nullptr, TakeStructured);
   xmlSetGenericErrorFunc(nullptr, TakeGeneric);
@@ -55,6 +91,29 @@ LibraryMessages::LibraryMessages() : outer_(g_current) {
 }
 
 LibraryMessages::~LibraryMessages() { g_current = outer_; }
+
+void LibraryMessages::Add(std::string_view text) {
+  if (said_.size() < kKeptLength) said_ += text.substr(0, kKeptLength - said_.size());
+  stylesheetSaid_.clear();
+}
+
+// The XSLT library names an error's place in a line of its own ("runtime error: file … line …"),
+// then says the error; anything else it passes on is the stylesheet's xsl:message.
+void LibraryMessages::AddGeneric(std::string_view text) {
+  const bool place = text.starts_with("runtime error") || text.starts_with("compilation error") ||
+                     text.starts_with("compilation warning") || text.starts_with("error:") ||
+                     text.starts_with("error\n");
+  const bool stylesheet = !place && !errorBegun_;
+  errorBegun_ = place;
+  // A message comes in parts until its line ends.
+  std::string earlier = std::move(stylesheetSaid_);
+  Add(text);
+  if (!stylesheet) return;
+  if (earlier.ends_with('\n')) earlier.clear();
+  if (earlier.size() < kKeptLength) stylesheetSaid_ = earlier + std::string(text);
+}
+
+bool LibraryMessages::RanOutOfMemory() const { return noMemory_ || g_failedAllocations.load() != failedAllocations_; }
 
 void LibraryMessages::AddParseError(ParseError error) {
   if (!firstParseError_) firstParseError_ = std::move(error);
@@ -66,8 +125,8 @@ Text LibraryMessages::Said() const {
   while (at < said_.size() && lines < kLinesShown) {
     std::size_t end = said_.find('\n', at);
     if (end == std::string::npos) end = said_.size();
-    std::string_view line = std::string_view(said_).substr(at, end - at);
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+    // The XSLT library's messages come without a code: said in a clerk's words here.
+    const std::string line = ClerkText(0, 0, std::string_view(said_).substr(at, end - at));
     // The libraries repeat a message for each place it comes from; once is enough.
     if (!line.empty() && shown.find(line) == std::string::npos) {
       shown += shown.empty() ? "" : "; ";

@@ -1,7 +1,9 @@
 // What the XML and XSLT libraries say while a compilation or a transformation runs: their
-// errors, with the module and line they name, for the user's reason.
+// errors, with the module and line they name, for the user's reason; and whether they ran out of
+// memory meanwhile (every allocation of theirs goes through the program).
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -26,14 +28,31 @@ class LibraryMessages {
 
   // The first few lines said, addresses of files shown as their paths; empty when nothing was.
   Text Said() const;
+  // An allocation of the libraries failed, or they said memory ran out, while this lived: what
+  // they made meanwhile may be wrong without their saying so (a length of -1).
+  bool RanOutOfMemory() const;
+  // The stylesheet's own words (xsl:message) when they were the last thing said, in no error of
+  // the library's: what a stylesheet that stopped itself said.
+  const std::string& stylesheetSaid() const { return stylesheetSaid_; }
 
-  void Add(std::string_view text) { said_ += text; }
+  void Add(std::string_view text);
+  void AddGeneric(std::string_view text);
   void AddParseError(ParseError error);
+  void NoteNoMemory() { noMemory_ = true; }
 
  private:
   std::string said_;
+  std::string stylesheetSaid_;
+  bool errorBegun_ = false;  // the XSLT library named an error's place; its words come next
   std::optional<ParseError> firstParseError_;
+  bool noMemory_ = false;
+  unsigned failedAllocations_;
   LibraryMessages* outer_;
 };
+
+// Every allocation of the libraries through the program; before the libraries are first used.
+void TakeLibraryAllocations();
+// Larger single allocations fail as when memory runs out (for tests); by default none does.
+void FailLibraryAllocationsFrom(std::size_t bytes);
 
 }  // namespace rt

@@ -44,10 +44,14 @@ Text DtdRefusedReason(ParsedDocument document, TextView path) {
 
 Text ScriptsRefusedReason(std::span<const ScriptPlace> places) {
   Text reason;
-  for (const ScriptPlace& place : places) {
-    reason = Concat({reason, reason.empty() ? u"" : u"; ", u"Таблица стилей ", place.module,
-                     u" использует сценарии, а они отключены (строка ", DecimalText(place.line), u")"});
+  std::size_t told = 0;
+  for (; told < places.size() && reason.size() < kReasonLength; ++told) {
+    const ScriptPlace& place = places[told];
+    if (told > 0) reason += u"; ";
+    reason += Concat({u"Таблица стилей ", place.module, u" использует сценарии, а они отключены (строка ",
+                      DecimalText(place.line), u")"});
   }
+  if (told < places.size()) reason += Concat({u" … и ещё ", DecimalText(static_cast<LONG>(places.size() - told))});
   return reason;
 }
 
@@ -70,6 +74,31 @@ Text OutsideFolderWhy(TextView folder) { return Concat({u"файл лежит в
 Text WriteRefusedWhy() { return u"таблица стилей не может записывать файлы"; }
 
 Text NothingElseWhy() { return u"при проверке по схеме читается только сам файл"; }
+
+Text StreamWhy() { return u"имя с двоеточием называет поток внутри файла, а читаются только сами файлы"; }
+
+Text PrivateFileWhy() { return u"это собственный файл программы (настройки или журнал)"; }
+
+Text FileBrokenReason(TextView path, TextView module, LONG line, TextView libraryText) {
+  Text what = Concat({u"Файл ", path});
+  if (!module.empty()) {
+    what = Concat({what, u" (его читает таблица стилей ", module, u", строка ", DecimalText(line), u")"});
+  }
+  return WithDetail(Concat({what, u" не удалось прочитать"}), libraryText);
+}
+
+Text ModulesTooDeepReason(TextView modulePath, LONG depth) {
+  return Concat({u"Таблица стилей ", modulePath, u" вложена глубже ", DecimalText(depth),
+                 u" уровней подключения (xsl:include, xsl:import)"});
+}
+
+Text ModulesTooManyReason(TextView stylesheetPath, LONG loads) {
+  return Concat({u"Таблица стилей ", stylesheetPath, u" подключает модули больше ", DecimalText(loads), u" раз"});
+}
+
+Text OutOfMemoryReason(TextView path) {
+  return Concat({u"Не хватило памяти для преобразования файла ", path});
+}
 
 Text TooMuchReadWhy(std::uint64_t bytes) {
   return Concat(
@@ -104,6 +133,21 @@ Text NoResultReason(TextView inputPath) {
 
 Text WorkerNotStartedReason(TextView systemText) {
   return WithDetail(u"Не удалось запустить встроенную конвертацию", systemText);
+}
+
+Text PreparationEndedReason(TextView path) {
+  const bool schema = path.size() > 4 && (path.ends_with(u".xsd") || path.ends_with(u".XSD"));
+  return Concat({schema ? u"Подготовка схемы " : u"Подготовка таблицы стилей ", path,
+                 u" прервалась: встроенная конвертация аварийно завершилась (так бывает при слишком глубокой "
+                 u"вложенности)"});
+}
+
+Text Bounded(Text reason) {
+  if (reason.size() <= kReasonLength) return reason;
+  std::size_t cut = kReasonLength;
+  if (reason[cut - 1] >= 0xD800 && reason[cut - 1] <= 0xDBFF) --cut;
+  reason.resize(cut);
+  return reason + u"…";
 }
 
 Text WorkerEndedReason(TextView inputPath) {

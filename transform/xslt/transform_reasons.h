@@ -38,8 +38,18 @@ Text NotADiskFileWhy();
 Text OutsideFolderWhy(TextView folder);
 Text WriteRefusedWhy();
 Text NothingElseWhy();
+Text StreamWhy();
+Text PrivateFileWhy();
 Text TooMuchReadWhy(std::uint64_t bytes);
+// A file the stylesheet (or a schema) read and the library could not take: its path, the module
+// and line that asked (when known) and the library's reason.
+Text FileBrokenReason(TextView path, TextView module, LONG line, TextView libraryText);
 Text ModuleCircleReason(TextView modulePath);
+// Modules nested deeper, or loaded more often, than any stylesheet needs.
+Text ModulesTooDeepReason(TextView modulePath, LONG depth);
+Text ModulesTooManyReason(TextView stylesheetPath, LONG loads);
+// The libraries ran out of memory.
+Text OutOfMemoryReason(TextView path);
 // A schema beside the stylesheet that is not there any more, or that the library does not take.
 Text SchemaMissingReason(TextView schemaPath);
 Text SchemaRejectedReason(TextView schemaPath, TextView libraryText);
@@ -50,5 +60,12 @@ Text NoResultReason(TextView inputPath);
 // The program's own worker that transforms could not be started, or ended before it answered.
 Text WorkerNotStartedReason(TextView systemText);
 Text WorkerEndedReason(TextView inputPath);
+// The worker ended while it prepared the stylesheet or a schema (`path`).
+Text PreparationEndedReason(TextView path);
+
+// A reason as long as a message box and a journal line can take: cut at kReasonLength
+// characters, a character outside the BMP never halved.
+inline constexpr std::size_t kReasonLength = 2000;
+Text Bounded(Text reason);
 
 }  // namespace rt

@@ -14,11 +14,13 @@
 #include <map>
 #include <optional>
 
+#include "runtime/text/number_text.h"
 #include "runtime/text/utf8_text.h"
 #include "transform/xslt/code_pages.h"
 #include "transform/xslt/document_function.h"
 #include "transform/xslt/file_addresses.h"
 #include "transform/xslt/library_messages.h"
+#include "transform/xslt/library_texts.h"
 #include "transform/xslt/read_only_file.h"
 #include "transform/xslt/schema_check.h"
 #include "transform/xslt/transform_reasons.h"
@@ -30,17 +32,47 @@ constexpr char kMsxslNamespace[] = "urn:schemas-microsoft-com:xslt";
 // The input as a standard processor reads it, less the network; a DTD in it is refused apart.
 constexpr int kInputOptions = XML_PARSE_NOENT | XML_PARSE_NOCDATA | XML_PARSE_NONET;
 
-// A module loaded again and again is in a circle the library does not see (an import inside an
-// included module); it would follow it until the stack ends.
-constexpr int kModuleRepeats = 16;
+// Modules nested deeper than this would end the worker's stack; loaded more often, they would
+// take minutes (each module importing two of the next level doubles the loads).
+constexpr int kModuleDepth = 200;
+constexpr long kModuleLoads = 10000;
 
-// What the modules of the stylesheet being compiled show: scripts, and how often each was loaded.
+// What the modules of the stylesheet being compiled show: scripts, who asked for each, and a
+// module that is on its own chain of includes and imports (a circle the library does not see:
+// an import inside an included module), or nested or loaded beyond the limits.
 struct ModuleFindings {
   std::vector<ScriptPlace> scripts;
-  std::map<std::string, int> loads;
-  std::string circle;
+  std::map<xmlDocPtr, xmlDocPtr> askedBy;
+  long loads = 0;
+  enum class Problem { kNone, kCircle, kTooDeep, kTooMany } problem = Problem::kNone;
+  std::string module;  // the module the problem is with
 };
 ModuleFindings* g_modules = nullptr;
+
+bool SameAddress(const xmlChar* a, const xmlChar* b) {
+  if (a == nullptr || b == nullptr) return false;
+  return kHostPathStyle == PathStyle::kWindows ? xmlStrcasecmp(a, b) == 0 : xmlStrEqual(a, b) != 0;
+}
+
+// Whether a module may be loaded for the stylesheet module `asking` (null for the main one).
+bool ModuleAllowed(const xmlChar* address, xmlDocPtr asking) {
+  ModuleFindings::Problem problem = ModuleFindings::Problem::kNone;
+  int depth = 0;
+  for (xmlDocPtr at = asking; at != nullptr && problem == ModuleFindings::Problem::kNone; ++depth) {
+    if (SameAddress(at->URL, address)) problem = ModuleFindings::Problem::kCircle;
+    const auto above = g_modules->askedBy.find(at);
+    at = above == g_modules->askedBy.end() ? nullptr : above->second;
+  }
+  if (problem == ModuleFindings::Problem::kNone && depth >= kModuleDepth) problem = ModuleFindings::Problem::kTooDeep;
+  if (problem == ModuleFindings::Problem::kNone && ++g_modules->loads > kModuleLoads)
+    problem = ModuleFindings::Problem::kTooMany;
+  if (problem == ModuleFindings::Problem::kNone) return true;
+  if (g_modules->problem == ModuleFindings::Problem::kNone) {
+    g_modules->problem = problem;
+    g_modules->module = reinterpret_cast<const char*>(address);
+  }
+  return false;
+}
 
 Text ShownAddress(std::string_view address) {
   const std::optional<Text> path = PathOfAddress(address, kHostPathStyle);
@@ -60,13 +92,12 @@ void FindScripts(xmlNodePtr node, const Text& module) {
 
 // As the library's own loader, but the document and everything its DTD names are opened by the
 // rule; the modules of a stylesheet are searched for scripts.
-xmlDocPtr LoadDocument(const xmlChar* address, xmlDictPtr dictionary, int options, void* /*context*/,
+xmlDocPtr LoadDocument(const xmlChar* address, xmlDictPtr dictionary, int options, void* context,
                        xsltLoadType type) {
   const bool module = type != XSLT_LOAD_DOCUMENT && g_modules != nullptr;
-  if (module && ++g_modules->loads[reinterpret_cast<const char*>(address)] > kModuleRepeats) {
-    if (g_modules->circle.empty()) g_modules->circle = reinterpret_cast<const char*>(address);
-    return nullptr;
-  }
+  xmlDocPtr asking = nullptr;
+  if (module && type == XSLT_LOAD_STYLESHEET && context != nullptr) asking = static_cast<xsltStylesheetPtr>(context)->doc;
+  if (module && !ModuleAllowed(address, asking)) return nullptr;
   xmlParserCtxtPtr parser = xmlNewParserCtxt();
   if (parser == nullptr) return nullptr;
   if (dictionary != nullptr) {
@@ -75,7 +106,7 @@ xmlDocPtr LoadDocument(const xmlChar* address, xmlDictPtr dictionary, int option
     xmlDictReference(dictionary);
   }
   xmlCtxtUseOptions(parser, options);
-  ReadGuard::CheckDeclarations(parser);
+  ReadGuard::WatchParser(parser);
   xmlParserInputPtr input = ReadGuard::OpenInput(reinterpret_cast<const char*>(address), parser);
   if (input == nullptr) {
     xmlFreeParserCtxt(parser);
@@ -86,21 +117,52 @@ xmlDocPtr LoadDocument(const xmlChar* address, xmlDictPtr dictionary, int option
   xmlParseDocument(parser);
   xmlDocPtr document = parser->myDoc;
   parser->myDoc = nullptr;
+  ReadGuard* guard = ReadGuard::Current();
   if (!parser->wellFormed) {
     xmlFreeDoc(document);
     document = nullptr;
+    // A data file that is there but cannot be taken is never read as nothing; a module's errors
+    // fail the stylesheet's compiling with the library's words.
+    if (!module && guard != nullptr && guard->refusal() == nullptr) {
+      ReadDecision broken;
+      broken.address = reinterpret_cast<const char*>(address);
+      const xmlError& error = parser->lastError;
+      broken.why = error.message == nullptr ? Text()
+                                            : Concat({u"строка ", DecimalText(error.line), u": ",
+                                                      TrimmedRight(TextOfUtf8(error.message))});
+      guard->Refuse(std::move(broken), ReadDecision::Verdict::kBroken);
+    }
   }
   xmlFreeParserCtxt(parser);
   if (document != nullptr && module) {
+    g_modules->askedBy[document] = asking;
     FindScripts(document->children, ShownAddress(reinterpret_cast<const char*>(address)));
   }
   return document;
 }
 
-Text RefusedReason(const ReadDecision& refusal, const LibraryMessages& messages) {
-  return ReadRefusedReason(refusal.address.empty() ? Text() : ShownAddress(refusal.address), refusal.why,
-                           refusal.module.empty() ? Text() : ShownAddress(refusal.module),
-                           static_cast<LONG>(refusal.line), messages.Said());
+// The library's own words after a refusal only repeat that the file was not there.
+Text RefusedReason(const ReadDecision& refusal) {
+  const Text module = refusal.module.empty() ? Text() : ShownAddress(refusal.module);
+  const Text address = refusal.address.empty() ? Text() : ShownAddress(refusal.address);
+  if (refusal.verdict == ReadDecision::Verdict::kBroken) {
+    return FileBrokenReason(address, module, static_cast<LONG>(refusal.line), refusal.why);
+  }
+  return ReadRefusedReason(address, refusal.why, module, static_cast<LONG>(refusal.line), Text());
+}
+
+Text ModulesReason(const ModuleFindings& modules, TextView stylesheetPath) {
+  const Text module = ShownAddress(modules.module);
+  switch (modules.problem) {
+    case ModuleFindings::Problem::kCircle:
+      return ModuleCircleReason(module);
+    case ModuleFindings::Problem::kTooDeep:
+      return ModulesTooDeepReason(module, kModuleDepth);
+    case ModuleFindings::Problem::kTooMany:
+    case ModuleFindings::Problem::kNone:
+      break;
+  }
+  return ModulesTooManyReason(stylesheetPath, kModuleLoads);
 }
 
 struct DoctypeWatch {
@@ -141,6 +203,7 @@ int CloseSink(void*) { return 0; }
 
 void PrepareXsltLibraries() {
   static const bool prepared = [] {
+    TakeLibraryAllocations();
     ReadGuard::Install();
     RegisterSystemCodePages();
     xmlLineNumbersDefault(1);
@@ -167,22 +230,25 @@ std::unique_ptr<XsltStylesheet> XsltStylesheet::Compile(TextView path, Text& rea
     reason = StylesheetMissingReason(path);
     return nullptr;
   }
+  stylesheet->spelled_ = FolderOf(path, kHostPathStyle);
   LibraryMessages messages;
   ModuleFindings modules;
   std::optional<ReadDecision> refusal;
   const std::string address = FileUrlOf(path, kHostPathStyle);
   {
-    ReadGuard guard(stylesheet->folder_, stylesheet->reads_);
+    ReadGuard guard(stylesheet->folder_, stylesheet->reads_, stylesheet->spelled_);
     g_modules = &modules;
     stylesheet->compiled_ = xsltParseStylesheetFile(BAD_CAST address.c_str());
     g_modules = nullptr;
     if (guard.refusal() != nullptr) refusal = *guard.refusal();
   }
   if (reads != nullptr) *reads = stylesheet->reads_;
-  if (refusal) {
-    reason = RefusedReason(*refusal, messages);
-  } else if (!modules.circle.empty()) {
-    reason = ModuleCircleReason(ShownAddress(modules.circle));
+  if (messages.RanOutOfMemory()) {
+    reason = OutOfMemoryReason(path);
+  } else if (refusal) {
+    reason = RefusedReason(*refusal);
+  } else if (modules.problem != ModuleFindings::Problem::kNone) {
+    reason = ModulesReason(modules, path);
   } else if (!modules.scripts.empty()) {
     reason = ScriptsRefusedReason(modules.scripts);
   } else if (stylesheet->compiled_ == nullptr || stylesheet->compiled_->errors != 0) {
@@ -194,15 +260,25 @@ std::unique_ptr<XsltStylesheet> XsltStylesheet::Compile(TextView path, Text& rea
     stylesheet->compilationReads_ = stylesheet->reads_.size();
     return stylesheet;
   }
+  reason = Bounded(std::move(reason));
   return nullptr;
 }
 
 TransformOutcome XsltStylesheet::Transform(TextView inputPath, const Writer& write,
                                            const CompiledSchema* inputSchema) const {
   LibraryMessages messages;
+  TransformOutcome outcome = TransformWith(messages, inputPath, write, inputSchema);
+  // What the libraries made after memory ran out may be wrong without their saying so.
+  if (messages.RanOutOfMemory()) outcome = {false, false, OutOfMemoryReason(inputPath)};
+  outcome.reason = Bounded(std::move(outcome.reason));
+  return outcome;
+}
+
+TransformOutcome XsltStylesheet::TransformWith(LibraryMessages& messages, TextView inputPath, const Writer& write,
+                                               const CompiledSchema* inputSchema) const {
   // Each file's reads replace the last file's: a worker keeps a stylesheet for thousands.
   reads_.resize(compilationReads_);
-  ReadGuard guard(folder_, reads_);
+  ReadGuard guard(folder_, reads_, spelled_);
   ReadOnlyFile file(inputPath);
   if (file.kind() == ReadOnlyFile::Kind::kNotOpened)
     return {false, false, UnreadableReason(inputPath, file.systemText())};
@@ -229,10 +305,15 @@ TransformOutcome XsltStylesheet::Transform(TextView inputPath, const Writer& wri
   }
 
   if (inputSchema != nullptr) {
-    if (std::optional<Text> problems = inputSchema->ProblemsOfParsed(input)) {
+    bool schemaFault = false;
+    if (std::optional<Text> problems = inputSchema->ProblemsOfParsed(input, &schemaFault)) {
       xmlFreeDoc(input);
       TransformOutcome mismatch{false, false, std::move(*problems)};
-      mismatch.mismatch = TransformOutcome::Mismatch::kFormat;
+      if (schemaFault) {
+        mismatch.notPrepared = true;
+      } else {
+        mismatch.mismatch = TransformOutcome::Mismatch::kFormat;
+      }
       return mismatch;
     }
   }
@@ -252,7 +333,12 @@ TransformOutcome XsltStylesheet::Transform(TextView inputPath, const Writer& wri
   xmlFreeDoc(input);
   if (guard.refusal() != nullptr || state != XSLT_STATE_OK || result == nullptr) {
     xmlFreeDoc(result);
-    if (guard.refusal() != nullptr) return {false, false, RefusedReason(*guard.refusal(), messages)};
+    if (guard.refusal() != nullptr) return {false, false, RefusedReason(*guard.refusal())};
+    // A stylesheet that stopped itself (xsl:message terminate) said why in its own words.
+    if (state == XSLT_STATE_STOPPED && !messages.stylesheetSaid().empty()) {
+      return {false, false,
+              TransformFailedReason(inputPath, TrimmedRight(TextOfUtf8(StylesheetStopText(messages.stylesheetSaid()))))};
+    }
     const Text said = messages.Said();
     return {false, false, said.empty() ? NoResultReason(inputPath) : TransformFailedReason(inputPath, said)};
   }

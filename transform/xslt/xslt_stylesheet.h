@@ -15,14 +15,17 @@ typedef struct _xsltStylesheet xsltStylesheet;
 namespace rt {
 
 class CompiledSchema;
+class LibraryMessages;
 
 struct TransformOutcome {
   bool succeeded = false;
   bool stopped = false;  // ended on request before it came to an end of its own
   Text reason;           // for the user, when it failed
-  // The input, or the result, does not match its format's schema (the reason says how); or a
-  // schema itself cannot be read or compiled, so no file can be checked.
-  enum class Mismatch { kNone, kFormat, kSchema, kUnusableSchema } mismatch = Mismatch::kNone;
+  // The input, or the result, does not match its format's schema (the reason says how).
+  enum class Mismatch { kNone, kFormat, kSchema } mismatch = Mismatch::kNone;
+  // The stylesheet, or a schema beside it, cannot be prepared or used (the reason names it): no
+  // file can be converted with it, and none is to blame.
+  bool notPrepared = false;
 };
 
 // The libraries made ready, once per process: the program's ways to files, the code pages, the
@@ -54,9 +57,11 @@ class XsltStylesheet {
 
  private:
   XsltStylesheet() = default;
+  TransformOutcome TransformWith(LibraryMessages& messages, TextView inputPath, const Writer& write,
+                                 const CompiledSchema* inputSchema) const;
 
   xsltStylesheet* compiled_ = nullptr;
-  Text path_, folder_;
+  Text path_, folder_, spelled_;
   mutable std::vector<ReadDecision> reads_;
   std::size_t compilationReads_ = 0;
 };
