@@ -169,7 +169,7 @@ TEST_F(ConversionBatch, OneFileGoesAsABatchWhenSchemasLieBeside) {
   PickFile(file);
   const BatchReport report = ReadReport();
   ASSERT_EQ(report.rows.size(), 2u);
-  EXPECT_EQ(Utf8(report.rows[1].at(2)).find(Utf8(L"Не соответствует схеме: строка 2, /document: Element 'document'")),
+  EXPECT_EQ(Utf8(report.rows[1].at(2)).find(Utf8(L"Не соответствует схеме: строка 2, /document: Корневой элемент «document»")),
             0u)
       << Utf8(report.rows[1].at(2));
   const std::vector<driver::LaunchRecord> starts = Records();

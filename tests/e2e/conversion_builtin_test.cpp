@@ -237,7 +237,8 @@ TEST_P(BuiltInFailure, IsToldAndKeepsTheEarlierOutput) {
   root.pop_back();
   const auto withUrls = [&](std::string text) {
     for (const auto& [mark, value] : {std::pair{std::string("<work-url>"), url(WorkDirectory())},
-                                      std::pair{std::string("<root-url>"), url(root)}}) {
+                                      std::pair{std::string("<root-url>"), url(root)},
+                                      std::pair{std::string("<root-path>"), Utf8(root)}}) {
       if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, mark.size(), value);
     }
     return text;
@@ -272,7 +273,7 @@ INSTANTIATE_TEST_SUITE_P(
     Conversion, BuiltInFailure,
     ::testing::Values(
         FailureCase{"MalformedInput", std::string(kDeclaration) + "\r\n<document>\r\n  <name>x</nam>\r\n</document>",
-                    false, L"", L"строка 3, позиция 16: Opening and ending tag mismatch"},
+                    false, L"", L"строка 3, позиция 16: Файл не является правильным XML: элемент «name» из строки 3"},
         FailureCase{"StylesheetMissing", kInput, true, L"", L""},
         FailureCase{"OutputDirectoryMissing", kInput, false, L"нет такой папки", L"нет такой папки"},
         FailureCase{"ExternalEntity",
@@ -318,12 +319,23 @@ INSTANTIATE_TEST_SUITE_P(
             kInput,
             false,
             L"",
-            L"Не соответствует формату: строка 2, /document: Element 'document': No matching global",
+            L"Не соответствует формату: строка 2, /document: Корневой элемент «document» не описан в схеме",
             "",
             {{L"qRec7to4.in.xsd",
               "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"><xs:element name=\"Файл\"/></xs:schema>"}}},
         FailureCase{"ModuleThatCannotBeRead", kInput, false, L"", L"unable to load <work>\\missing.xsl",
-                    StylesheetWith("<xsl:include href=\"missing.xsl\"/>")}),
+                    StylesheetWith("<xsl:include href=\"missing.xsl\"/>")},
+        // As a stylesheet written for Windows spells it: outside the folder, refused with its line.
+        FailureCase{"WindowsPathOutside", kInput, false, L"",
+                    L"Таблица стилей <work>\\qRec7to4.xsl (строка 3) обращается к <root>\\secret.xml, а это "
+                    L"запрещено: файл лежит вне папки таблицы стилей",
+                    StylesheetWith("<xsl:variable name=\"v\" select=\"document('<root-path>\\secret.xml')\"/>")},
+        // Never an empty set that converts "successfully".
+        FailureCase{"DataFileCutShort", kInput, false, L"",
+                    L"Файл <work>\\codes.xml (его читает таблица стилей <work>\\qRec7to4.xsl, строка 3) не удалось "
+                    L"прочитать: строка 1: Файл обрывается",
+                    StylesheetWith("<xsl:variable name=\"v\" select=\"document('codes.xml')\"/>"),
+                    {{L"codes.xml", "<codes><k>1</k>"}}}),
     [](const ::testing::TestParamInfo<FailureCase>& tested) { return std::string(tested.param.name); });
 
 TEST_F(BuiltInConversion, BatchIsReportedAsForTheProcessor) {

@@ -1,14 +1,22 @@
 #include "transform/xslt/document_function.h"
 
+#include <libxml/uri.h>
 #include <libxml/xpathInternals.h>
 #include <libxslt/functions.h>
 
 #include <string>
 
+#include "transform/xslt/file_addresses.h"
+#include "transform/xslt/read_guard.h"
+#include "transform/xslt/transform_reasons.h"
+
 namespace rt {
 namespace {
 
-xmlChar* Escaped(const xmlChar* address) {
+std::string Escaped(const xmlChar* written) {
+  const std::string windows =
+      AddressOfWindowsPath(reinterpret_cast<const char*>(written), kHostPathStyle).value_or(std::string());
+  const xmlChar* address = windows.empty() ? written : BAD_CAST windows.c_str();
   constexpr char kHex[] = "0123456789ABCDEF";
   std::string escaped;
   for (const xmlChar* at = address; *at != 0; ++at) {
@@ -20,7 +28,14 @@ xmlChar* Escaped(const xmlChar* address) {
       escaped += kHex[*at & 0xF];
     }
   }
-  return xmlStrdup(reinterpret_cast<const xmlChar*>(escaped.c_str()));
+  return escaped;
+}
+
+bool Resolvable(const std::string& address) {
+  xmlURIPtr uri = xmlCreateURI();
+  const bool parsed = uri != nullptr && xmlParseURIReference(uri, address.c_str()) == 0;
+  xmlFreeURI(uri);
+  return parsed;
 }
 
 }  // namespace
@@ -51,9 +66,22 @@ void DocumentFunction(xmlXPathParserContextPtr parser, int count) {
   }
   xmlXPathStringFunction(parser, 1);
   if (parser->value != nullptr && parser->value->type == XPATH_STRING && parser->value->stringval != nullptr) {
-    xmlXPathObjectPtr address = valuePop(parser);
-    valuePush(parser, xmlXPathWrapString(Escaped(address->stringval)));
-    xmlXPathFreeObject(address);
+    xmlXPathObjectPtr written = valuePop(parser);
+    const std::string address = Escaped(written->stringval);
+    if (!Resolvable(address)) {
+      if (ReadGuard* guard = ReadGuard::Current()) {
+        ReadDecision refused;
+        refused.address = reinterpret_cast<const char*>(written->stringval);
+        refused.why = NotALocalFileWhy();
+        guard->Refuse(std::move(refused));
+      }
+      xmlXPathFreeObject(written);
+      xmlXPathFreeObject(base);
+      valuePush(parser, xmlXPathNewNodeSet(nullptr));
+      return;
+    }
+    valuePush(parser, xmlXPathWrapString(xmlStrdup(BAD_CAST address.c_str())));
+    xmlXPathFreeObject(written);
   }
   if (base != nullptr) valuePush(parser, base);
   xsltDocumentFunction(parser, base != nullptr ? 2 : 1);

@@ -129,7 +129,7 @@ xmlDocPtr LoadDocument(const xmlChar* address, xmlDictPtr dictionary, int option
       const xmlError& error = parser->lastError;
       broken.why = error.message == nullptr ? Text()
                                             : Concat({u"строка ", DecimalText(error.line), u": ",
-                                                      TrimmedRight(TextOfUtf8(error.message))});
+                                                      TextOfUtf8(ClerkText(error.domain, error.code, error.message))});
       guard->Refuse(std::move(broken), ReadDecision::Verdict::kBroken);
     }
   }
@@ -295,7 +295,10 @@ TransformOutcome XsltStylesheet::TransformWith(LibraryMessages& messages, TextVi
   xmlFreeParserCtxt(parser);
   if (doctype.seen) {
     xmlFreeDoc(input);
-    return {false, false, DtdRefusedReason(ParsedDocument::kInput, inputPath)};
+    TransformOutcome refused{false, false, DtdRefusedReason(ParsedDocument::kInput, inputPath)};
+    // Where the format has a schema, an input with a DTD is not of the format, on either road.
+    if (inputSchema != nullptr) refused.mismatch = TransformOutcome::Mismatch::kFormat;
+    return refused;
   }
   if (input == nullptr) {
     const auto& error = messages.firstParseError();
