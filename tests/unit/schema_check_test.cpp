@@ -104,6 +104,12 @@ TEST(CompiledSchema, TellsEachProblemWithItsLineAndPath) {
       xmlFreeDoc(parsed);
     }
   }
+  // The formats' schemas beside a stylesheet: one side may be absent, and is then not checked.
+  std::ofstream(folder / "s.in.xsd") << kSchema;
+  FormatSchemas beside;
+  Text reason;
+  EXPECT_TRUE(beside.Compile(TextOfUtf8((folder / "s.xsl").string()), reason)) << Utf8Of(reason);
+  EXPECT_TRUE(beside.input != nullptr && beside.result == nullptr);
   fs::remove_all(root);
 }
 

@@ -10,10 +10,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "runtime/text/utf8_text.h"
 #include "transform/xslt/file_addresses.h"
+#include "transform/xslt/library_messages.h"
+#include "transform/xslt/transform_reasons.h"
 
 namespace rt {
 namespace {
@@ -43,7 +46,37 @@ struct Case {
   std::string input = "<r><p>x <i>y</i> <i>z</i></p></r>";
   const char* output = nullptr;  // converted, with this in the result; else refused or failed
   const char* saying = nullptr;  // in the reason
+  std::size_t largestAllocation = std::numeric_limits<std::size_t>::max();  // the libraries may make
 };
+
+// A module of these top-level elements.
+std::string Module(const std::string& elements) {
+  return "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">" + elements +
+         "</xsl:stylesheet>";
+}
+
+// Modules m0 … m<count-1>, each importing the next; m<count> imports `last`.
+std::vector<std::pair<std::string, std::string>> ChainOfModules(int count, const std::string& last = "") {
+  std::vector<std::pair<std::string, std::string>> modules;
+  for (int n = 0; n < count; ++n) {
+    modules.emplace_back(
+        "m" + std::to_string(n) + ".xsl",
+        Module("<xsl:import href=\"" + (n + 1 < count ? "m" + std::to_string(n + 1) + ".xsl" : last) + "\"/>"));
+  }
+  if (last.empty()) modules.back().second = Module("");
+  return modules;
+}
+
+// Entities that grow a billion-fold.
+std::string Exploding(const std::string& root) {
+  std::string dtd = "<!DOCTYPE " + root + " [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaa\">";
+  for (char level = 'b'; level <= 'h'; ++level) {
+    dtd += std::string("<!ENTITY ") + level + " \"";
+    for (int n = 0; n < 20; ++n) dtd += std::string("&") + static_cast<char>(level - 1) + ";";
+    dtd += "\">";
+  }
+  return dtd + "]>";
+}
 
 class XsltStylesheetRules : public ::testing::Test {
  protected:
@@ -152,7 +185,8 @@ TEST_F(XsltStylesheetRules, ReadsOnlyTheFolderAndConvertsAsTheStandardProcessor)
        nullptr,
        "не файл на этом компьютере"},
       {"xsl:document",
-       Stylesheet("", "<xsl:document href=\"written.xml\"><w/></xsl:document>"),
+       Stylesheet("", "<xsl:document href=\"file://" + (root_ / "styles/made/written.xml").string() +
+                          "\"><w/></xsl:document>"),
        {},
        "<r/>",
        nullptr,
@@ -210,6 +244,92 @@ TEST_F(XsltStylesheetRules, ReadsOnlyTheFolderAndConvertsAsTheStandardProcessor)
        "<!DOCTYPE r SYSTEM \"../secret.xml\"><r/>",
        nullptr,
        "объявление DTD"},
+      {"the addresses' base given",
+       Stylesheet("", "<xsl:value-of select=\"document(r/f, document(''))/k\"/>"),
+       {{"codes.xml", "<k>K</k>"}},
+       "<r><f>codes.xml</f></r>",
+       "<out>K</out>"},
+      {"shared modules",
+       Stylesheet(
+           [] {
+             std::string imports;
+             for (int n = 0; n < 17; ++n) imports += "<xsl:import href=\"s" + std::to_string(n) + ".xsl\"/>";
+             return imports;
+           }(),
+           "<xsl:call-template name=\"c\"/>"),
+       [] {
+         std::vector<std::pair<std::string, std::string>> shared{
+             {"common.xsl", Module("<xsl:template name=\"c\">C</xsl:template>")}};
+         for (int n = 0; n < 17; ++n)
+           shared.emplace_back("s" + std::to_string(n) + ".xsl", Module("<xsl:import href=\"common.xsl\"/>"));
+         return shared;
+       }(),
+       "<r/>", "<out>C</out>"},
+      {"modules nested past the limit", Stylesheet("<xsl:import href=\"m0.xsl\"/>", ""), ChainOfModules(250), "<r/>",
+       nullptr, "вложена глубже 200 уровней"},
+      {"a chain back to the stylesheet", Stylesheet("<xsl:include href=\"m0.xsl\"/>", ""),
+       ChainOfModules(5, "qRec7to4.xsl"), "<r/>", nullptr, "подключает сама себя"},
+      {"a data file cut short",
+       Stylesheet("", "<xsl:value-of select=\"document('d.xml')\"/>"),
+       {{"d.xml", "<d><e>"}},
+       "<r/>",
+       nullptr,
+       "d.xml (его читает таблица стилей"},
+      {"a data file's text over the library's limit",
+       Stylesheet("", "<xsl:value-of select=\"count(document('d.xml'))\"/>"),
+       {{"d.xml", "<d>" + std::string(10'000'001, 'x') + "</d>"}},
+       "<r/>",
+       nullptr,
+       "не удалось прочитать"},
+      {"a data file's entities exploding",
+       Stylesheet("", "<xsl:value-of select=\"count(document('d.xml'))\"/>"),
+       {{"d.xml", Exploding("d") + "<d>&h;</d>"}},
+       "<r/>",
+       nullptr,
+       "не удалось прочитать"},
+      {"more than the stylesheets may read in all",
+       Stylesheet("", "<xsl:value-of select=\"count(document('d.xml'))\"/>"),
+       {{"d.xml", "<d>" +
+                      [] {
+                        std::string many;
+                        for (int n = 0; n < 65 * 1024; ++n) many += "<e/>" + std::string(1020, ' ');
+                        return many;
+                      }() +
+                      "</d>"}},
+       "<r/>",
+       nullptr,
+       "больше 64 МБ"},
+      {"the program's own journal beside",
+       Stylesheet("", "<xsl:value-of select=\"document('Vexilate-journal.csv')\"/>"),
+       {{"Vexilate-journal.csv", "<j/>"}},
+       "<r/>",
+       nullptr,
+       "собственный файл программы"},
+      {"memory running out",
+       Stylesheet("", "<xsl:value-of select=\"string-length(concat(r, r, r, r))\"/>"),
+       {},
+       "<r>" + std::string(300'000, 'x') + "</r>",
+       nullptr,
+       "Не хватило памяти",
+       1 << 20},
+      {"twenty thousand scripts",
+       Stylesheet(
+           [] {
+             std::string scripts;
+             for (int n = 0; n < 20'000; ++n) scripts += "<ms:script implements-prefix=\"ms\">1</ms:script>";
+             return scripts;
+           }(),
+           "", exslt),
+       {},
+       "<r/>",
+       nullptr,
+       "… и ещё 19"},
+      {"a name of forty thousand letters",
+       Stylesheet("", ""),
+       {},
+       "<" + std::string(40'000, 'n') + ">",
+       nullptr,
+       "Файл обрывается"},
   };
   const fs::path folder = root_ / "styles";
   for (const Case& c : cases) {
@@ -223,6 +343,9 @@ TEST_F(XsltStylesheetRules, ReadsOnlyTheFolderAndConvertsAsTheStandardProcessor)
     TransformOutcome outcome;
     const Text stylesheetPath = TextOfUtf8((folder / "qRec7to4.xsl").string());
     std::vector<ReadDecision> reads;
+    ReadGuard::KeepPrivate(
+        {TextOfUtf8((folder / "Vexilate.INI").string()), TextOfUtf8((folder / "Vexilate-journal*.csv").string())});
+    FailLibraryAllocationsFrom(c.largestAllocation);
     std::unique_ptr<XsltStylesheet> compiled = XsltStylesheet::Compile(stylesheetPath, outcome.reason, &reads);
     if (compiled) {
       outcome = compiled->Transform(TextOfUtf8((root_ / "in.xml").string()), [&](std::string_view bytes) {
@@ -230,8 +353,12 @@ TEST_F(XsltStylesheetRules, ReadsOnlyTheFolderAndConvertsAsTheStandardProcessor)
         return true;
       });
     }
+    FailLibraryAllocationsFrom(std::numeric_limits<std::size_t>::max());
     const std::string reason = Utf8Of(outcome.reason);
     EXPECT_EQ(outcome.succeeded, c.output != nullptr) << c.what << ": " << reason;
+    // Bounded, with paths for the libraries' addresses, each thing said once.
+    EXPECT_LE(outcome.reason.size(), kReasonLength + 1) << c.what;
+    EXPECT_EQ(reason.find("file://"), std::string::npos) << c.what << ": " << reason;
     if (c.output && std::string_view(c.what).find("standard processor") == std::string_view::npos) {
       EXPECT_NE(result.find(c.output), std::string::npos) << c.what << ": " << result;
       // Byte for byte what the standard processor built from the same sources writes.
@@ -244,9 +371,10 @@ TEST_F(XsltStylesheetRules, ReadsOnlyTheFolderAndConvertsAsTheStandardProcessor)
       EXPECT_NE(result.find(c.output), std::string::npos) << c.what << ": " << result;
     } else {
       EXPECT_NE(reason.find(c.saying), std::string::npos) << c.what << ": " << reason;
+      EXPECT_EQ(reason.find(c.saying, reason.find(c.saying) + 1), std::string::npos) << c.what << ": " << reason;
     }
     EXPECT_EQ(reason.find("SECRET-7f3a"), std::string::npos) << c.what;
-    EXPECT_FALSE(fs::exists(folder / "written.xml")) << c.what;
+    EXPECT_FALSE(fs::exists(folder / "made")) << c.what;
     // Every file read lies in the folder; whatever else was asked for is refused.
     if (compiled) reads = compiled->reads();
     EXPECT_FALSE(reads.empty()) << c.what;

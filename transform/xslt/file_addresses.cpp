@@ -279,8 +279,10 @@ Text WithPathsForUrls(std::string_view libraryText, PathStyle style) {
     // A sentence may close right after the address.
     while (end > url && (libraryText[end - 1] == '.' || libraryText[end - 1] == ',' || libraryText[end - 1] == ':'))
       --end;
-    const std::optional<Text> path = PathOfAddress(libraryText.substr(url, end - url), style);
-    shown += path ? Utf8Of(*path) : std::string(libraryText.substr(url, end - url));
+    const std::string_view address = libraryText.substr(url, end - url);
+    const std::optional<Text> path = PathOfAddress(address, style);
+    // Another computer's address as that computer's path.
+    shown += path ? Utf8Of(*path) : std::string(address.substr(std::string_view("file:").size()));
     at = end;
   }
   return TextOfUtf8(shown);

@@ -56,7 +56,6 @@ void TakeStructured(void*, xmlErrorPtr error) {
   line += ClerkText(error->domain, error->code, error->message);
   if (!line.ends_with('\n')) line += '\n';
   g_current->Add(line);
-  if (error->code == XML_ERR_NO_MEMORY) g_current->NoteNoMemory();
   if (error->level >= XML_ERR_ERROR && error->domain == XML_FROM_PARSER) {
     g_current->AddParseError({error->line, error->int2, ClerkText(error->domain, error->code, error->message)});
   }
@@ -113,7 +112,7 @@ void LibraryMessages::AddGeneric(std::string_view text) {
   if (earlier.size() < kKeptLength) stylesheetSaid_ = earlier + std::string(text);
 }
 
-bool LibraryMessages::RanOutOfMemory() const { return noMemory_ || g_failedAllocations.load() != failedAllocations_; }
+bool LibraryMessages::RanOutOfMemory() const { return g_failedAllocations.load() != failedAllocations_; }
 
 void LibraryMessages::AddParseError(ParseError error) {
   if (!firstParseError_) firstParseError_ = std::move(error);

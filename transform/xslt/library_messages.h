@@ -28,8 +28,9 @@ class LibraryMessages {
 
   // The first few lines said, addresses of files shown as their paths; empty when nothing was.
   Text Said() const;
-  // An allocation of the libraries failed, or they said memory ran out, while this lived: what
-  // they made meanwhile may be wrong without their saying so (a length of -1).
+  // An allocation of the libraries failed while this lived: what they made meanwhile may be
+  // wrong without their saying so (a length of -1). (What they call running out of memory is
+  // often a limit of theirs, which they tell.)
   bool RanOutOfMemory() const;
   // The stylesheet's own words (xsl:message) when they were the last thing said, in no error of
   // the library's: what a stylesheet that stopped itself said.
@@ -38,14 +39,12 @@ class LibraryMessages {
   void Add(std::string_view text);
   void AddGeneric(std::string_view text);
   void AddParseError(ParseError error);
-  void NoteNoMemory() { noMemory_ = true; }
 
  private:
   std::string said_;
   std::string stylesheetSaid_;
   bool errorBegun_ = false;  // the XSLT library named an error's place; its words come next
   std::optional<ParseError> firstParseError_;
-  bool noMemory_ = false;
   unsigned failedAllocations_;
   LibraryMessages* outer_;
 };

@@ -43,13 +43,16 @@ Text DtdRefusedReason(ParsedDocument document, TextView path) {
 }
 
 Text ScriptsRefusedReason(std::span<const ScriptPlace> places) {
+  // Room is left for how many more there are.
+  constexpr std::size_t kTold = kReasonLength - 40;
   Text reason;
   std::size_t told = 0;
-  for (; told < places.size() && reason.size() < kReasonLength; ++told) {
+  for (; told < places.size(); ++told) {
     const ScriptPlace& place = places[told];
-    if (told > 0) reason += u"; ";
-    reason += Concat({u"Таблица стилей ", place.module, u" использует сценарии, а они отключены (строка ",
-                      DecimalText(place.line), u")"});
+    const Text said = Concat({told > 0 ? u"; " : u"", u"Таблица стилей ", place.module,
+                              u" использует сценарии, а они отключены (строка ", DecimalText(place.line), u")"});
+    if (told > 0 && reason.size() + said.size() > kTold) break;
+    reason += said;
   }
   if (told < places.size()) reason += Concat({u" … и ещё ", DecimalText(static_cast<LONG>(places.size() - told))});
   return reason;

@@ -76,7 +76,7 @@ bool ModuleAllowed(const xmlChar* address, xmlDocPtr asking) {
 
 Text ShownAddress(std::string_view address) {
   const std::optional<Text> path = PathOfAddress(address, kHostPathStyle);
-  return path ? *path : TextOfUtf8(address);
+  return path ? *path : WithPathsForUrls(address, kHostPathStyle);
 }
 
 void FindScripts(xmlNodePtr node, const Text& module) {
