@@ -127,18 +127,21 @@ JournalEntry RowEntry(const BatchWork& batch, std::size_t index, JournalEntry en
   return entry;
 }
 
-// The rows of the plan that are as they were planned: refused, or (after a stop) not converted.
-void JournalRowsAsPlanned(const BatchWork& batch, FileResult result) {
+// The rows of the plan that are as they were planned: refused, or (after a stop) not converted;
+// the first `started` files to convert were journaled as they ended.
+void JournalRowsAsPlanned(const BatchWork& batch, FileResult result, std::size_t started = 0) {
+  std::vector<bool> planned(batch.plan.size(), true);
+  for (std::size_t position = 0; position < started; ++position) planned[batch.toConvert[position]] = false;
   std::vector<JournalEntry> entries;
   for (std::size_t index = 0; index < batch.plan.size(); ++index) {
-    if (batch.reports[index].result != result) continue;
+    if (!planned[index] || batch.reports[index].result != result) continue;
     entries.push_back(
         RowEntry(batch, index, JournalEntryFor(batch.plan[index].inputPath, JournalMethodFor(batch.program))));
   }
   Journal(batch.journalPath, entries, batch.window);
   if (!batch.rowEnded) return;
   for (std::size_t index = 0; index < batch.plan.size(); ++index) {
-    if (batch.reports[index].result == result) batch.rowEnded(batch.reports[index]);
+    if (planned[index] && batch.reports[index].result == result) batch.rowEnded(batch.reports[index]);
   }
 }
 
@@ -171,7 +174,8 @@ void Work(BatchWork& batch) {
   } else {
     processor.emplace(batch);
   }
-  for (std::size_t position = 0; position < batch.toConvert.size(); ++position) {
+  std::size_t position = 0;
+  for (; position < batch.toConvert.size(); ++position) {
     if (batch.stop.IsSet() || batch.notPrepared) break;
     const std::size_t index = batch.toConvert[position];
     {
@@ -193,7 +197,7 @@ void Work(BatchWork& batch) {
   }
   builtIn.reset();
   processor.reset();
-  JournalRowsAsPlanned(batch, FileResult::NotConverted);
+  JournalRowsAsPlanned(batch, FileResult::NotConverted, position);
   {
     std::lock_guard guard(batch.lock);
     batch.finished = true;

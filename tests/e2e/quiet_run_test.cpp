@@ -314,7 +314,8 @@ TEST_F(QuietRun, InputsAndResultsCheckedAgainstTheirSchemas) {
     std::wstring line;  // the file's line, or the run's
     convert::JournalResult journal;
   } cases[] = {
-      {"matching", format, result("types.xsd"), good, 0, L"Сконвертирован\t" + kGood1, Converted},
+      {"matching, a schema named as a Windows path", format, result(".\\types.xsd"), good, 0,
+       L"Сконвертирован\t" + kGood1, Converted},
       {"an input of another format", format, result("types.xsd"), "<other/>", 1,
        L"Не соответствует формату\t" + kGood1 + L"\t00000100.001\tстрока 1, /other: Корневой элемент «other»", NotFormat},
       {"an input with a DTD the processor would read", format, result("types.xsd"),
@@ -331,6 +332,7 @@ TEST_F(QuietRun, InputsAndResultsCheckedAgainstTheirSchemas) {
       {"a schema that ends the worker", deep, "", good, 2, L"qRec7to4.in.xsd прервалась", NotConverted},
   };
   driver::WriteTextFile(Path(L"types.xsd"), types);
+  std::size_t lines = 0;
   for (const bool builtIn : {false, true}) {
     if (builtIn) {
       RemoveProcessorFromWorkDirectory();
@@ -359,6 +361,7 @@ TEST_F(QuietRun, InputsAndResultsCheckedAgainstTheirSchemas) {
       EXPECT_EQ(driver::FileExists(OutputDirectory() + L"00000100.001.invalid"), c.journal == NotSchema) << what;
       const std::vector<convert::JournalResult> journal = JournalResults();
       EXPECT_EQ(journal.empty() ? Refused : journal.back(), c.journal) << what;
+      EXPECT_EQ(journal.size(), ++lines) << what << ": one line for the one file";
     }
   }
 }

@@ -111,11 +111,11 @@ TEST_F(XmlTransform, FailuresKeepTheEarlierOutputAndSayWhy) {
   }
 }
 
-// An import and an include beside the stylesheet convert.
+// An import and an include beside the stylesheet convert, named as Windows paths.
 TEST_F(XmlTransform, ImportAndInclude) {
   const std::string module = "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">";
   std::string main = kPlainStylesheet;
-  main.insert(main.find("<xsl:output"), "<xsl:import href=\"base.xsl\"/><xsl:include href=\"part.xsl\"/>");
+  main.insert(main.find("<xsl:output"), "<xsl:import href=\".\\base.xsl\"/><xsl:include href=\"sub\\..\\part.xsl\"/>");
   const std::string value = "<xsl:value-of select=\".\"/>";
   main.replace(main.find(value), value.size(), "<xsl:call-template name=\"part\"/>");
   ASSERT_TRUE(vxtest::WriteBytes(dir / u"style.xsl", main));
