@@ -70,19 +70,19 @@ void StartBuiltInConversion(StartedConversion conversion, rt::Text inputPath, rt
   const rt::HandleValue window = rt::WindowHandle();
   auto running = std::make_unique<Running>();
   Running& state = *running;
-  state.thread = std::thread([&state, conversion = std::move(conversion), inputPath = std::move(inputPath),
-                              stylesheetPath = std::move(stylesheetPath), window,
-                              workerAhead = TakeWorkerStartedAhead(),
-                              programFiles = ProgramFiles(JournalPath())]() mutable {
-    rt::TransformOutcome outcome = Convert(inputPath, stylesheetPath, conversion.outputPath, state.stop,
-                                           std::move(workerAhead), std::move(programFiles));
-    {
-      const std::lock_guard guard(g_lock);
-      g_ended.push_back({std::move(conversion), std::move(outcome)});
-    }
-    state.ended.store(true);
-    rt::PostTaskEnded(window);
-  });
+  state.thread =
+      std::thread([&state, conversion = std::move(conversion), inputPath = std::move(inputPath),
+                   stylesheetPath = std::move(stylesheetPath), window, workerAhead = TakeWorkerStartedAhead(),
+                   programFiles = ProgramFiles(JournalPath())]() mutable {
+        rt::TransformOutcome outcome = Convert(inputPath, stylesheetPath, conversion.outputPath, state.stop,
+                                               std::move(workerAhead), std::move(programFiles));
+        {
+          const std::lock_guard guard(g_lock);
+          g_ended.push_back({std::move(conversion), std::move(outcome)});
+        }
+        state.ended.store(true);
+        rt::PostTaskEnded(window);
+      });
   g_running.push_back(std::move(running));
 }
 

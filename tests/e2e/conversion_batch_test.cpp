@@ -169,7 +169,8 @@ TEST_F(ConversionBatch, OneFileGoesAsABatchWhenSchemasLieBeside) {
   PickFile(file);
   const BatchReport report = ReadReport();
   ASSERT_EQ(report.rows.size(), 2u);
-  EXPECT_EQ(Utf8(report.rows[1].at(2)).find(Utf8(L"Не соответствует схеме: строка 2, /document: Корневой элемент «document»")),
+  EXPECT_EQ(Utf8(report.rows[1].at(2))
+                .find(Utf8(L"Не соответствует схеме: строка 2, /document: Корневой элемент «document»")),
             0u)
       << Utf8(report.rows[1].at(2));
   const std::vector<driver::LaunchRecord> starts = Records();
@@ -320,7 +321,8 @@ TEST_F(ConversionBatch, EveryRowIsJournaled) {
   for (std::size_t line = 0; line < entries.size(); ++line) {
     const auto& [name, result, reason] = expected[line];
     EXPECT_EQ(vxtest::Utf8(entries[line].inputPath), Utf8(in + L"\\" + name));
-    const std::string written = Utf8(L";\"" + in + L"\\" + name + L"\"") + facts + Utf8(result + reason) + ";2025-03-04T05:06:07Z\r\n";
+    const std::string written =
+        Utf8(L";\"" + in + L"\\" + name + L"\"") + facts + Utf8(result + reason) + ";2025-03-04T05:06:07Z\r\n";
     EXPECT_NE(journal.find(written), std::string::npos) << written << " in\n" << journal;
   }
 }

@@ -236,9 +236,9 @@ TEST_P(BuiltInFailure, IsToldAndKeepsTheEarlierOutput) {
   std::wstring root = Path(L"");
   root.pop_back();
   const auto withUrls = [&](std::string text) {
-    for (const auto& [mark, value] : {std::pair{std::string("<work-url>"), url(WorkDirectory())},
-                                      std::pair{std::string("<root-url>"), url(root)},
-                                      std::pair{std::string("<root-path>"), Utf8(root)}}) {
+    for (const auto& [mark, value] :
+         {std::pair{std::string("<work-url>"), url(WorkDirectory())}, std::pair{std::string("<root-url>"), url(root)},
+          std::pair{std::string("<root-path>"), Utf8(root)}}) {
       if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, mark.size(), value);
     }
     return text;
@@ -331,7 +331,10 @@ INSTANTIATE_TEST_SUITE_P(
                     L"запрещено: файл лежит вне папки таблицы стилей",
                     StylesheetWith("<xsl:variable name=\"v\" select=\"document('<root-path>\\secret.xml')\"/>")},
         // Never an empty set that converts "successfully".
-        FailureCase{"DataFileCutShort", kInput, false, L"",
+        FailureCase{"DataFileCutShort",
+                    kInput,
+                    false,
+                    L"",
                     L"Файл <work>\\codes.xml (его читает таблица стилей <work>\\qRec7to4.xsl, строка 3) не удалось "
                     L"прочитать: строка 1: Файл обрывается",
                     StylesheetWith("<xsl:variable name=\"v\" select=\"document('codes.xml')\"/>"),

@@ -2,8 +2,8 @@
 // that read only their own folder.
 #include "transform/xslt/schema_check.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <stdlib.h>
 #include <sys/stat.h>

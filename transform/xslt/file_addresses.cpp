@@ -196,8 +196,8 @@ std::string FileUrlOf(TextView fullPath, PathStyle style) {
 
 std::optional<std::string> AddressOfWindowsPath(std::string_view written, PathStyle style) {
   if (style != PathStyle::kWindows) return std::nullopt;
-  const bool drive = written.size() >= 3 && IsLetter(written[0]) && written[1] == ':' &&
-                     (written[2] == '\\' || written[2] == '/');
+  const bool drive =
+      written.size() >= 3 && IsLetter(written[0]) && written[1] == ':' && (written[2] == '\\' || written[2] == '/');
   const bool network = written.starts_with("\\\\");
   if (drive || network) return FileUrlOf(TextOfUtf8(written), style);
   if (written.find('\\') == std::string_view::npos) return std::nullopt;
@@ -218,7 +218,6 @@ std::optional<std::string> AddressOfWindowsPath(std::string_view written, PathSt
   return reference;
 }
 
-
 std::optional<Text> PathOfAddress(std::string_view address, PathStyle style) {
   std::optional<Text> path = PathNamed(address, style);
   // A second ":" names a stream of a file, not a file.
@@ -231,8 +230,8 @@ AddressDecision DecideAddress(std::string_view address, TextView folder, TextVie
   std::optional<Text> path = PathNamed(address, style);
   if (!path) return {NamesAStream(address) ? kStream : kNotAFile, Text()};
   if (style == PathStyle::kWindows && path->find(u':', 2) != Text::npos) return {kStream, std::move(*path)};
-  const bool inside = (!folder.empty() && LiesInside(*path, folder, style)) ||
-                      (!spelled.empty() && LiesInside(*path, spelled, style));
+  const bool inside =
+      (!folder.empty() && LiesInside(*path, folder, style)) || (!spelled.empty() && LiesInside(*path, spelled, style));
   if (inside) return {kOpen, std::move(*path)};
   return {IsNetworkPath(*path, style) ? kNetwork : kOutside, std::move(*path)};
 }

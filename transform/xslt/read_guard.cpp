@@ -173,7 +173,8 @@ const char* BaseOf(xmlParserCtxtPtr parser) {
 xmlParserInputPtr ResolveEntity(void* context, const xmlChar* /*publicId*/, const xmlChar* systemId) {
   auto* parser = static_cast<xmlParserCtxtPtr>(context);
   if (systemId == nullptr) return nullptr;
-  xmlChar* address = xmlBuildURI(BAD_CAST AddressOf(systemId).c_str(), reinterpret_cast<const xmlChar*>(BaseOf(parser)));
+  xmlChar* address =
+      xmlBuildURI(BAD_CAST AddressOf(systemId).c_str(), reinterpret_cast<const xmlChar*>(BaseOf(parser)));
   if (address == nullptr) return nullptr;
   xmlParserInputPtr input = ReadGuard::OpenInput(reinterpret_cast<const char*>(address), parser);
   xmlFree(address);
@@ -258,8 +259,7 @@ ReadGuard* ReadGuard::Current() { return g_current; }
 const ReadDecision* ReadGuard::refusal() const {
   for (std::size_t at = first_; at < decisions_.size(); ++at) {
     const ReadDecision::Verdict verdict = decisions_[at].verdict;
-    if (verdict == ReadDecision::Verdict::kRefused || verdict == ReadDecision::Verdict::kBroken)
-      return &decisions_[at];
+    if (verdict == ReadDecision::Verdict::kRefused || verdict == ReadDecision::Verdict::kBroken) return &decisions_[at];
   }
   return nullptr;
 }

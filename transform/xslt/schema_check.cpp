@@ -30,7 +30,7 @@ struct Check {
   std::vector<std::string> problems;
   std::size_t count = 0;
   bool schemaFault = false;
-  bool doctype = false;  // the file declares a DTD: what the processor would read is not what is checked
+  bool doctype = false;               // the file declares a DTD: what the processor would read is not what is checked
   xmlParserCtxtPtr parser = nullptr;  // whose line a problem found as the file streams by is at
 };
 
@@ -138,10 +138,10 @@ std::unique_ptr<CompiledSchema> CompiledSchema::Compile(TextView path, Text& rea
     if (const ReadDecision* refusal = guard.refusal()) {
       const std::optional<Text> refused = PathOfAddress(refusal->address, kHostPathStyle);
       const Text named = refused ? *refused : TextOfUtf8(refusal->address);
-      reason = Bounded(SchemaRejectedReason(
-          path, refusal->verdict == ReadDecision::Verdict::kBroken
-                    ? Concat({u"не удалось прочитать ", named, u": ", refusal->why})
-                    : Concat({u"обращается к ", named, u", а это запрещено: ", refusal->why})));
+      reason = Bounded(
+          SchemaRejectedReason(path, refusal->verdict == ReadDecision::Verdict::kBroken
+                                         ? Concat({u"не удалось прочитать ", named, u": ", refusal->why})
+                                         : Concat({u"обращается к ", named, u", а это запрещено: ", refusal->why})));
       return nullptr;
     }
   }
@@ -245,12 +245,11 @@ std::optional<Text> SchemaStreamCheck::Problems(bool* schemaFault) {
   if (state_->check.doctype) return DtdRefusedReason(ParsedDocument::kInput, state_->filePath);
   if (state_->parser->wellFormed == 0) {
     const xmlError* error = xmlCtxtGetLastError(state_->parser);
-    return ParseErrorReason(
-        ParsedDocument::kInput, state_->filePath, error != nullptr ? error->line : 0,
-        error != nullptr ? error->int2 : 0,
-        error != nullptr && error->message != nullptr
-            ? TextOfUtf8(ClerkText(error->domain, error->code, error->message))
-            : Text());
+    return ParseErrorReason(ParsedDocument::kInput, state_->filePath, error != nullptr ? error->line : 0,
+                            error != nullptr ? error->int2 : 0,
+                            error != nullptr && error->message != nullptr
+                                ? TextOfUtf8(ClerkText(error->domain, error->code, error->message))
+                                : Text());
   }
   return Told(state_->check, state_->schemaPath, schemaFault);
 }

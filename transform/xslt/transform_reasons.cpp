@@ -99,9 +99,7 @@ Text ModulesTooManyReason(TextView stylesheetPath, LONG loads) {
   return Concat({u"Таблица стилей ", stylesheetPath, u" подключает модули больше ", DecimalText(loads), u" раз"});
 }
 
-Text OutOfMemoryReason(TextView path) {
-  return Concat({u"Не хватило памяти для преобразования файла ", path});
-}
+Text OutOfMemoryReason(TextView path) { return Concat({u"Не хватило памяти для преобразования файла ", path}); }
 
 Text TooMuchReadWhy(std::uint64_t bytes) {
   return Concat(

@@ -92,11 +92,11 @@ void FindScripts(xmlNodePtr node, const Text& module) {
 
 // As the library's own loader, but the document and everything its DTD names are opened by the
 // rule; the modules of a stylesheet are searched for scripts.
-xmlDocPtr LoadDocument(const xmlChar* address, xmlDictPtr dictionary, int options, void* context,
-                       xsltLoadType type) {
+xmlDocPtr LoadDocument(const xmlChar* address, xmlDictPtr dictionary, int options, void* context, xsltLoadType type) {
   const bool module = type != XSLT_LOAD_DOCUMENT && g_modules != nullptr;
   xmlDocPtr asking = nullptr;
-  if (module && type == XSLT_LOAD_STYLESHEET && context != nullptr) asking = static_cast<xsltStylesheetPtr>(context)->doc;
+  if (module && type == XSLT_LOAD_STYLESHEET && context != nullptr)
+    asking = static_cast<xsltStylesheetPtr>(context)->doc;
   if (module && !ModuleAllowed(address, asking)) return nullptr;
   xmlParserCtxtPtr parser = xmlNewParserCtxt();
   if (parser == nullptr) return nullptr;
@@ -339,8 +339,9 @@ TransformOutcome XsltStylesheet::TransformWith(LibraryMessages& messages, TextVi
     if (guard.refusal() != nullptr) return {false, false, RefusedReason(*guard.refusal())};
     // A stylesheet that stopped itself (xsl:message terminate) said why in its own words.
     if (state == XSLT_STATE_STOPPED && !messages.stylesheetSaid().empty()) {
-      return {false, false,
-              TransformFailedReason(inputPath, TrimmedRight(TextOfUtf8(StylesheetStopText(messages.stylesheetSaid()))))};
+      return {
+          false, false,
+          TransformFailedReason(inputPath, TrimmedRight(TextOfUtf8(StylesheetStopText(messages.stylesheetSaid()))))};
     }
     const Text said = messages.Said();
     return {false, false, said.empty() ? NoResultReason(inputPath) : TransformFailedReason(inputPath, said)};
