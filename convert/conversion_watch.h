@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "convert/journal/rules/journal_line.h"
+#include "runtime/process/folder_turns.h"
 #include "runtime/system/system_services.h"
 
 namespace convert {
@@ -14,6 +16,9 @@ struct StartedConversion {
   rt::Text outputPath;          // full, as the processor resolves it
   std::int64_t launchTime = 0;  // file time just before the launch
   JournalEntry journal;         // the input's facts as it started; the rest when it ends
+  // The input folder's turn, taken on the window's thread and let go there as the end is
+  // journaled: no other run converts the folder meanwhile.
+  std::shared_ptr<rt::FolderTurns> turn{};
 };
 
 // Keeps the started processor's process and what is needed to judge its end.

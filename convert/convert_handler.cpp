@@ -52,6 +52,13 @@ void ConvertChosenFile() {
       break;
   }
 
+  // Another run converting the folder's files just now: the file waits for it, as a batch does.
+  auto turn = std::make_shared<FolderTurns>();
+  if (turn->Take({FolderOfFile(CLIP(FILEIN))}, 0).outcome != TurnOutcome::kTaken) {
+    const BatchInput input{CLIP(FILEIN), false};
+    return StartBatch({&input, 1}, false);
+  }
+
   FILEOUT = OutputName(fields);
   HWND = WindowHandle();
   // Found as a batch finds it: where it starts (the current directory), then on the search path.
@@ -60,7 +67,7 @@ void ConvertChosenFile() {
   PRM = ParameterText(FILEIN, PATHOUT, FILEOUT);
   // Resolved now, against the directory the processor starts in.
   StartedConversion started{FileNamePart(FILEIN), FullPath(OutputPath(PATHOUT, FILEOUT)), FileTimeNow(),
-                            JournalEntryFor(CLIP(FILEIN), JournalMethodFor(program))};
+                            JournalEntryFor(CLIP(FILEIN), JournalMethodFor(program)), std::move(turn)};
   if (program.empty()) {
     // The stylesheet is read where the processor would have read it: the start directory.
     return StartBuiltInConversion(std::move(started), CLIP(FILEIN), FullPath(kStylesheet));
@@ -69,6 +76,7 @@ void ConvertChosenFile() {
   // the stylesheet the file goes as a batch of one, so that its result is checked before it takes
   // the output's place.
   if (SchemasBeside(FullPath(kStylesheet))) {
+    started.turn.reset();  // the batch takes it on its worker
     const BatchInput input{CLIP(FILEIN), false};
     return StartBatch({&input, 1}, false);
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert/journal/rules/journal_line.h"
+#include "runtime/system/line_appender.h"
 #include "runtime/text/text_value.h"
 
 namespace convert {
@@ -18,6 +19,12 @@ rt::Text JournalPath();
 // form. From any thread: the settings are not read.
 rt::Text WaitingPathOf(rt::TextView journal);
 rt::Text JournalWaitingPath();
+
+// Where the journal's lines wait: the files that hold some now, oldest first, and where new ones
+// may wait, in the order tried: the waiting file beside it; when that is held (a spreadsheet has it
+// open), a waiting file of this run's own beside it; when the journal's disk is full, one in the
+// user's own data folder.
+rt::WaitingPlaces WaitingPlacesOf(rt::TextView journal);
 
 // "Vexilate-journal.2026-12-08-091503.csv" beside the journal given: where a journal in another form
 // is kept, by the local time given, when a new one is begun.

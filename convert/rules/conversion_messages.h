@@ -145,9 +145,15 @@ inline constexpr char16_t kInvalidResultSuffix[] = u".invalid";
 // The journal of conversions cannot be written: "<kJournalNotWritten><path>|<the system's reason>".
 inline constexpr char16_t kJournalNotWritten[] = u"Не удалось записать журнал конвертаций ";
 
-// Lines the journal did not take (another program holds it) wait beside it until the next write.
-inline constexpr char16_t kJournalLinesWait[] =
-    u"Журнал занят другой программой: строки этого запуска ждут в файле, в журнал они попадут при следующей записи: ";
+// Lines the journal did not take wait in another file until the next write: "<why><kJournalLinesWaitIn>
+// <path>", why being kJournalHeld when the journal itself is held, else "<kJournalFile><path> <why>"
+// for each file that did not take them.
+inline constexpr char16_t kJournalHeld[] = u"Журнал занят другой программой";
+inline constexpr char16_t kJournalFile[] = u"Файл ";
+inline constexpr char16_t kJournalFileHeld[] = u"занят другой программой";
+inline constexpr char16_t kJournalFileOtherForm[] = u"сохранён в другой форме (например, в Excel)";
+inline constexpr char16_t kJournalLinesWaitIn[] =
+    u": строки этого запуска ждут в файле, в журнал они попадут при следующей записи: ";
 // A journal saved again in another form (by a spreadsheet) is kept under another name.
 inline constexpr char16_t kJournalKept[] = u"Журнал был сохранён в другой форме (например, в Excel) и оставлен как ";
 inline constexpr char16_t kJournalBegun[] = u"Новые записи пишутся в новый журнал ";

@@ -2,6 +2,7 @@
 
 #include "runtime/system/file_facts.h"
 #include "runtime/system/win32_api.h"
+#include "runtime/text/path_split.h"
 
 namespace rt {
 namespace {
@@ -24,7 +25,8 @@ std::optional<std::int64_t> LastWriteTime(TextView path) {
 }
 
 std::optional<FileFacts> FactsOf(TextView path) {
-  const Text name(path);
+  // A path of 260 characters or more is read in its long form: else its size would read as 0.
+  const Text name = ExtendedLengthPath(FullPath(path));
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(Wide(name), GetFileExInfoStandard, &data)) return std::nullopt;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;

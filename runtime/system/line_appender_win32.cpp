@@ -23,7 +23,9 @@ constexpr LONGLONG kMostWaiting = 256ll << 20;
 // A file made and gone again between the attempts is not waited for.
 constexpr int kOpenAttempts = 3;
 
-bool Held(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+static_assert(kOtherForm == ERROR_INVALID_DATA);
+
+bool Held(DWORD error) { return HeldError(error); }
 
 // The file opened for appending, or nothing and the system's error. A missing file is made (its folder
 // too), shared with readers only until its start is written, so that no line comes before it.
@@ -85,13 +87,28 @@ std::string Lead(HANDLE file, const std::string& start) {
   return EndsInLineEnd(file, size.QuadPart) ? std::string() : std::string("\r\n");
 }
 
+// Whether the file begins as the appender's own files do (or is empty): lines of one form are
+// never added to a file of another.
+bool OfOurForm(HANDLE file, const std::string& start) {
+  std::string begins(start.size(), '\0');
+  DWORD read = 0;
+  OVERLAPPED first{};
+  if (!ReadFile(file, begins.data(), static_cast<DWORD>(begins.size()), &read, &first)) return true;
+  return read == 0 || begins.substr(0, read) == start.substr(0, read);
+}
+
 // Writes the lines at the file's end in one write, so that another writer's line never comes
-// between: 0, or the system's error code.
-DWORD WriteLines(const Text& path, std::string_view lines, const std::string& start) {
+// between: 0, or the system's error code. A waiting file (`ourFormOnly`) takes them only when it
+// is of their form.
+DWORD WriteLines(const Text& path, std::string_view lines, const std::string& start, bool ourFormOnly = false) {
   DWORD error = 0;
   const OwnedHandle file = OpenForAppending(path, error);
   if (!file) return error;
   if (!TakeTurn(file.get())) return ERROR_LOCK_VIOLATION;
+  if (ourFormOnly && !OfOurForm(file.get(), start)) {
+    EndTurn(file.get());
+    return ERROR_INVALID_DATA;
+  }
   const std::string bytes = Lead(file.get(), start) + std::string(lines);
   DWORD written = 0;
   error = 0;
@@ -106,28 +123,39 @@ DWORD WriteLines(const Text& path, std::string_view lines, const std::string& st
 
 }  // namespace
 
-AppendOutcome LineAppender::Append(TextView path, TextView waiting, std::string_view lines, bool fileWritable) {
+bool HeldError(std::uint32_t error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+AppendOutcome LineAppender::Append(TextView path, const WaitingPlaces& waiting, std::string_view lines,
+                                   bool fileWritable) {
   const std::lock_guard guard(lock_);
-  const Text file(path), side(waiting);
+  const Text file(path);
   AppendOutcome outcome;
   if (fileWritable) {
     // Older lines first: while some still wait, these wait after them, so that no line comes
     // before one written earlier.
-    outcome.error = MoveWaitingNow(file, side);
-    if (outcome.error == 0) outcome.error = WriteLines(file, lines, start_);
-    if (outcome.error == 0) return outcome;
-    outcome.held = Held(outcome.error);
+    Refusal refused = MoveWaitingNow(file, waiting.holding);
+    if (refused.error == 0) refused = {file, WriteLines(file, lines, start_)};
+    outcome.written = refused.error == 0;
+    if (outcome.written) return outcome;
+    outcome.refused.push_back(std::move(refused));
   } else {
     // A journal in another form that cannot be kept aside now is held by the program that saved it.
-    outcome.error = ERROR_SHARING_VIOLATION;
-    outcome.held = true;
+    outcome.refused.push_back({file, ERROR_SHARING_VIOLATION});
   }
-  // Another copy of the program may be moving the waiting lines just now.
-  const auto until = std::chrono::steady_clock::now() + kTurnPatience;
-  while (Held(outcome.waitingError = WriteLines(side, lines, start_)) && std::chrono::steady_clock::now() < until) {
-    std::this_thread::sleep_for(std::chrono::milliseconds{1});
+  for (const Text& place : waiting.places) {
+    // Another copy of the program may be moving the waiting lines just now.
+    const auto until = std::chrono::steady_clock::now() + kTurnPatience;
+    DWORD error = 0;
+    while (Held(error = WriteLines(place, lines, start_, true)) && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds{1});
+    }
+    if (error == 0) {
+      outcome.waitingIn = place;
+      return outcome;
+    }
+    // The same file refusing twice (the journal held, its waiting file held) is told once.
+    if (outcome.refused.back().path != place) outcome.refused.push_back({place, error});
   }
-  outcome.waiting = outcome.waitingError == 0;
   return outcome;
 }
 
@@ -137,45 +165,56 @@ std::uint32_t LineAppender::Ready(TextView path) {
   return error;
 }
 
-std::uint32_t LineAppender::MoveWaiting(TextView path, TextView waiting, std::chrono::milliseconds patience) {
+Refusal LineAppender::MoveWaiting(TextView path, const std::vector<Text>& holding,
+                                  std::chrono::milliseconds patience) {
   const auto until = std::chrono::steady_clock::now() + patience;
   for (;;) {
-    std::uint32_t error = 0;
+    Refusal refused;
     {
       const std::lock_guard guard(lock_);
-      error = MoveWaitingNow(Text(path), Text(waiting));
+      refused = MoveWaitingNow(Text(path), holding);
     }
-    if (!Held(error) || std::chrono::steady_clock::now() >= until) return error;
+    if (!Held(refused.error) || std::chrono::steady_clock::now() >= until) return refused;
     std::this_thread::sleep_for(kRetryPause);
   }
 }
 
-std::uint32_t LineAppender::MoveWaitingNow(const Text& path, const Text& waiting) {
+Refusal LineAppender::MoveWaitingNow(const Text& path, const std::vector<Text>& holding) {
+  for (const Text& waiting : holding) {
+    if (Refusal refused = MoveOne(path, waiting); refused.error != 0) return refused;
+  }
+  return {};
+}
+
+Refusal LineAppender::MoveOne(const Text& path, const Text& waiting) {
   // Nobody else may add to the waiting lines or move them while they are moved.
   const OwnedHandle side(CreateFileW(Wide(waiting), FILE_READ_DATA | DELETE | SYNCHRONIZE, 0, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!side) {
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : error;
+    return {waiting, error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : error};
   }
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(side.get(), &size)) return GetLastError();
-  if (size.QuadPart > kMostWaiting) return ERROR_FILE_TOO_LARGE;
+  if (!GetFileSizeEx(side.get(), &size)) return {waiting, GetLastError()};
+  if (size.QuadPart > kMostWaiting) return {waiting, ERROR_FILE_TOO_LARGE};
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
   DWORD read = 0;
   if (!bytes.empty() &&
       (!ReadFile(side.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())) {
-    return GetLastError() != 0 ? GetLastError() : ERROR_READ_FAULT;
+    return {waiting, GetLastError() != 0 ? GetLastError() : ERROR_READ_FAULT};
   }
   std::string_view lines(bytes);
+  // Saved in another form (by a spreadsheet): its lines are not moved as they stand.
+  if (!lines.empty() && !lines.starts_with(start_)) return {waiting, ERROR_INVALID_DATA};
   if (lines.starts_with(start_)) lines.remove_prefix(start_.size());
   if (!lines.empty() && !lines.ends_with('\n')) lines = lines.substr(0, lines.rfind('\n') + 1);  // cut short
   if (!lines.empty()) {
-    if (const DWORD error = WriteLines(path, lines, start_); error != 0) return error;
+    if (const DWORD error = WriteLines(path, lines, start_); error != 0) return {path, error};
   }
   // Gone when the handle closes, with nobody able to add to it meanwhile.
   FILE_DISPOSITION_INFO gone{TRUE};
-  return SetFileInformationByHandle(side.get(), FileDispositionInfo, &gone, sizeof(gone)) ? 0 : GetLastError();
+  if (!SetFileInformationByHandle(side.get(), FileDispositionInfo, &gone, sizeof(gone))) return {waiting, GetLastError()};
+  return {};
 }
 
 }  // namespace rt

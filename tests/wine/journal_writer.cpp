@@ -15,9 +15,9 @@ int main() {
   entry.time = entry.modified = u"2026-12-08 09:15:03";
   for (int line = 0; line < 500; ++line) {
     entry.inputPath = rt::Concat({u"C:\\IN\\", rt::DecimalText(GetCurrentProcessId()), u"-", rt::DecimalText(line)});
-    const rt::AppendOutcome outcome = appender.Append(path, waiting, convert::JournalLine(entry), true);
-    if (outcome.held) CloseHandle(CreateFileW(L"held", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (outcome.error != 0 && !outcome.waiting) return static_cast<int>(outcome.error);
+    const rt::AppendOutcome outcome = appender.Append(path, {{waiting}, {waiting}}, convert::JournalLine(entry), true);
+    if (!outcome.written) CloseHandle(CreateFileW(L"held", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (outcome.lost()) return static_cast<int>(outcome.refused.back().error);
   }
-  return static_cast<int>(appender.MoveWaiting(path, waiting, std::chrono::minutes{1}));
+  return static_cast<int>(appender.MoveWaiting(path, {waiting}, std::chrono::minutes{1}).error);
 }
