@@ -99,7 +99,8 @@ int RunQuietly(const RunRequest& request) {
   if (!work.reports.empty()) console.WriteLine(SummaryLine(CountResults(work.reports)));
   const QuietJournalEnd journal = FinishJournalQuietly(kJournalPatience);
   if (!journal.notices.empty()) console.WriteLine(journal.notices);
-  if (!journal.lost.empty()) return notDone(journal.lost);
+  // Lines no place took are told; the exit code still says what was converted.
+  if (!journal.lost.empty()) console.WriteLine(journal.lost);
   return work.notPrepared ? kRunNotDone : RunExitCode(work.reports);
 }
 

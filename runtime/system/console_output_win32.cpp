@@ -10,16 +10,6 @@ ConsoleOutput::ConsoleOutput() {
     handle_ = given;
     DWORD mode = 0;
     console_ = GetFileType(given) == FILE_TYPE_CHAR && GetConsoleMode(given, &mode);
-    if (console_) return;
-    // Started from a console, "> log.txt" is read back by that console's tools in its code page.
-    attached_ = GetConsoleOutputCP() == 0 && AttachConsole(ATTACH_PARENT_PROCESS);
-    if (const UINT page = GetConsoleOutputCP(); page != 0) {
-      codePage_ = page;
-    } else {
-      LARGE_INTEGER at{}, size{};
-      byteOrderMark_ = GetFileType(given) == FILE_TYPE_DISK && SetFilePointerEx(given, {}, &at, FILE_CURRENT) &&
-                       GetFileSizeEx(given, &size) && at.QuadPart == 0 && size.QuadPart == 0;
-    }
     return;
   }
   if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;  // nobody to tell
@@ -33,7 +23,7 @@ ConsoleOutput::ConsoleOutput() {
 }
 
 ConsoleOutput::~ConsoleOutput() {
-  if (attached_ && console_ && handle_) CloseHandle(static_cast<HANDLE>(handle_));
+  if (attached_ && handle_) CloseHandle(static_cast<HANDLE>(handle_));
   if (attached_) FreeConsole();
 }
 
@@ -46,13 +36,9 @@ void ConsoleOutput::WriteLine(TextView line) {
     return;
   }
   const int size =
-      WideCharToMultiByte(codePage_, 0, Wide(text), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(byteOrderMark_ ? "\xEF\xBB\xBF" : "");
-  const std::size_t at = bytes.size();
-  bytes.resize(at + static_cast<std::size_t>(size));
-  WideCharToMultiByte(codePage_, 0, Wide(text), static_cast<int>(text.size()), bytes.data() + at, size, nullptr,
-                      nullptr);
-  byteOrderMark_ = false;
+      WideCharToMultiByte(CP_UTF8, 0, Wide(text), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, Wide(text), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
   WriteFile(static_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
