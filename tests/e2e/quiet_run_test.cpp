@@ -151,7 +151,34 @@ TEST_F(QuietRun, JournalThroughTheYears) {
   const std::wstring journal = AppDirectory() + L"\\Vexilate-journal.csv";
   const std::wstring good3 = DocumentName(L"000003", L"00003", L"00000");
   const std::wstring good5 = DocumentName(L"000005", L"00005", L"00000");
-  HANDLE held = INVALID_HANDLE_VALUE;
+  const std::wstring good6 = DocumentName(L"000006", L"00006", L"00000");
+  const std::wstring waiting = AppDirectory() + L"\\Vexilate-journal.waiting.csv";
+  HANDLE held = INVALID_HANDLE_VALUE, heldWaiting = INVALID_HANDLE_VALUE;
+  // The journal's entries as Excel saves them: ANSI, "," between fields, times to the minute.
+  const auto excelForm = [](const std::vector<convert::JournalEntry>& entries) {
+    std::string excel =
+        "\xC2\xF5\xEE\xE4\xED\xEE\xE9 \xF4\xE0\xE9\xEB,\xC2\xF0\xE5\xEC\xFF,\xD0\xE0\xE7"
+        "\xEC\xE5\xF0,\xC8\xE7\xEC\xE5\xED\xB8\xED,\xC2\xFB\xF5\xEE\xE4\xED\xEE\xE9 \xF4\xE0"
+        "\xE9\xEB,\xD1\xEF\xEE\xF1\xEE\xE1,\xC8\xF2\xEE\xE3,\xCF\xF0\xE8\xF7\xE8\xED\xE0\r\n";
+    const auto excelTime = [](const rt::Text& t) {  // "2026-12-08 09:05:03" as "08.12.2026 9:05"
+      const std::string a(t.begin(), t.end());
+      return a.substr(8, 2) + "." + a.substr(5, 2) + "." + a.substr(0, 4) + " " +
+             (a[11] == '0' ? a.substr(12, 4) : a.substr(11, 5));
+    };
+    for (const convert::JournalEntry& e : entries) {
+      const auto ansi = [](rt::TextView t) {
+        std::string bytes(t.size() * 2 + 1, '\0');
+        bytes.resize(static_cast<std::size_t>(
+            WideCharToMultiByte(1251, 0, reinterpret_cast<const wchar_t*>(t.data()), static_cast<int>(t.size()),
+                                bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr)));
+        return "\"" + bytes + "\"";
+      };
+      excel += ansi(e.inputPath) + "," + excelTime(e.time) + "," + std::to_string(e.size) + "," +
+               excelTime(e.modified) + "," + ansi(e.outputPath) + "," + ansi(convert::JournalMethodWords(e.method)) +
+               "," + ansi(convert::JournalResultWords(e.result)) + "," + ansi(e.reason) + "\r\n";
+    }
+    return excel;
+  };
   struct Step {
     const wchar_t* what;
     std::function<void()> before;
@@ -168,31 +195,7 @@ TEST_F(QuietRun, JournalThroughTheYears) {
        L"Новых файлов нет\r\nНе удались прежде и с тех пор не менялись: 1 (повторить их: /retry)",
        3},
       {L"saved by Excel",
-       [&] {
-         std::string excel =
-             "\xC2\xF5\xEE\xE4\xED\xEE\xE9 \xF4\xE0\xE9\xEB,\xC2\xF0\xE5\xEC\xFF,\xD0\xE0\xE7"
-             "\xEC\xE5\xF0,\xC8\xE7\xEC\xE5\xED\xB8\xED,\xC2\xFB\xF5\xEE\xE4\xED\xEE\xE9 \xF4\xE0"
-             "\xE9\xEB,\xD1\xEF\xEE\xF1\xEE\xE1,\xC8\xF2\xEE\xE3,\xCF\xF0\xE8\xF7\xE8\xED\xE0\r\n";
-         const auto excelTime = [](const rt::Text& t) {  // "2026-12-08 09:05:03" as "08.12.2026 9:05"
-           const std::string a(t.begin(), t.end());
-           return a.substr(8, 2) + "." + a.substr(5, 2) + "." + a.substr(0, 4) + " " +
-                  (a[11] == '0' ? a.substr(12, 4) : a.substr(11, 5));
-         };
-         for (const convert::JournalEntry& e : convert::ReadJournal(driver::ReadTextFile(journal))) {
-           const auto ansi = [](rt::TextView t) {
-             std::string bytes(t.size() * 2 + 1, '\0');
-             bytes.resize(static_cast<std::size_t>(
-                 WideCharToMultiByte(1251, 0, reinterpret_cast<const wchar_t*>(t.data()), static_cast<int>(t.size()),
-                                     bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr)));
-             return "\"" + bytes + "\"";
-           };
-           excel += ansi(e.inputPath) + "," + excelTime(e.time) + "," + std::to_string(e.size) + "," +
-                    excelTime(e.modified) + "," + ansi(e.outputPath) + "," +
-                    ansi(convert::JournalMethodWords(e.method)) + "," + ansi(convert::JournalResultWords(e.result)) +
-                    "," + ansi(e.reason) + "\r\n";
-         }
-         driver::WriteTextFile(journal, excel);
-       },
+       [&] { driver::WriteTextFile(journal, excelForm(convert::ReadJournal(driver::ReadTextFile(journal)))); },
        {L"/quiet", L"/new"},
        0,
        L"Новых файлов нет",
@@ -216,8 +219,31 @@ TEST_F(QuietRun, JournalThroughTheYears) {
        L"записи: " +
            AppDirectory() + L"\\Vexilate-journal.waiting.csv",
        1},
-      {L"let go", [&] { CloseHandle(held); }, {L"/quiet", L"/new"}, 0, L"Новых файлов нет", 2},
-      {L"/retry", [] {}, {L"/quiet", L"/retry"}, 1, L"Ошибка\t" + kFailing, 3},
+      // The journal let go, its waiting file held as Excel holds it: a file of the run's own takes
+      // the lines, and the waiting file, not the journal, is named.
+      {L"the waiting file held by another program",
+       [&] {
+         CreateInputFile(InputDirectory(), good6);
+         heldWaiting = CreateFileW(waiting.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+         CloseHandle(held);
+       },
+       {L"/quiet", InputDirectory() + L"\\" + good6},
+       0,
+       L"Файл " + waiting + L" занят другой программой: строки этого запуска ждут в файле, в журнал они попадут при "
+       L"следующей записи: " + AppDirectory() + L"\\Vexilate-journal.waiting-",
+       1},
+      {L"let go", [&] { CloseHandle(heldWaiting); }, {L"/quiet", L"/new"}, 0, L"Новых файлов нет", 3},
+      // The waiting lines saved by Excel are read in its form, kept aside, never moved as they stand.
+      {L"waiting lines saved by Excel",
+       [&] {
+         const std::vector<convert::JournalEntry> entries = convert::ReadJournal(driver::ReadTextFile(journal));
+         driver::WriteTextFile(waiting, excelForm({entries.back()}));
+       },
+       {L"/quiet", L"/new"},
+       0,
+       L"оставлен как " + AppDirectory() + L"\\Vexilate-journal.2",
+       3},
+      {L"/retry", [] {}, {L"/quiet", L"/retry"}, 1, L"Ошибка\t" + kFailing, 4},
       {L"a line edited by hand",
        [&] {
          // About a file of the folder: of its size, so that it could tell that file is not new.
@@ -228,14 +254,14 @@ TEST_F(QuietRun, JournalThroughTheYears) {
        },
        {L"/quiet", L"/new"},
        2,
-       L"Не удалось прочитать журнал " + journal + L": Строка 5 не похожа на запись журнала",
-       3},
+       L"Не удалось прочитать журнал " + journal + L": Строка 6 не похожа на запись журнала",
+       4},
       {L"no stylesheet",
        [&] { DeleteFileW((WorkDirectory() + L"\\" + kStylesheetName).c_str()); },
        {L"/quiet", L"/new"},
        2,
        L"Не найдена таблица стилей: " + WorkDirectory() + L"\\" + kStylesheetName,
-       3},
+       4},
   };
   for (const std::wstring& name : {kGood1, kGood2, kFailing}) CreateInputFile(InputDirectory(), name);
   WritePaths(InputDirectory(), OutputDirectory());
@@ -248,7 +274,7 @@ TEST_F(QuietRun, JournalThroughTheYears) {
     EXPECT_NE(outcome.output.find(Utf8(step.output)), std::string::npos) << what << ":\n" << outcome.output;
     EXPECT_EQ(convert::ReadJournal(driver::ReadTextFile(journal)).size(), step.journaled) << what;
   }
-  EXPECT_EQ(Records().size(), 6u) << "each file once, the failed one again when asked";
+  EXPECT_EQ(Records().size(), 7u) << "each file once, the failed one again when asked";
 }
 
 // A processor that never ends is stopped at the time limit: its file is journaled as stopped, the
