@@ -139,6 +139,10 @@ TEST_F(NewFilesAndJournal, WindowWaitsForAQuietRunOnTheSameFolder) {
   const BatchReport stopped = ReadReport();
   ASSERT_EQ(stopped.rows.size(), 4u);
   EXPECT_EQ(Utf8(stopped.rows[1][2]), Utf8(L"Не сконвертирован: конвертация остановлена"));
+  // One file chosen waits for the folder just as well.
+  PickFile(InputDirectory() + L"\\" + kOld);
+  waitForTurn().Child(IDCANCEL).Click();
+  EXPECT_EQ(ReadReport().rows.size(), 2u);
 
   Press(BUTTONNEWFILES);
   driver::PressMessageButton(driver::WaitForMessageDialog(Program().Id(), L"Новые файлы"), 2);  // Yes
