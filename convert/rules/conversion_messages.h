@@ -114,6 +114,12 @@ inline constexpr char16_t kJournalColumnResult[] = u"Итог";
 inline constexpr char16_t kJournalColumnReason[] = u"Причина";
 inline constexpr char16_t kJournalEntries[] = u"Записей: ";
 inline constexpr char16_t kJournalFailedShown[] = u", неудачных: ";
+// Lines no entry can be read from, passed over: "<kJournalPassedOver>3 (Vexilate-journal.csv: строки
+// 5, 9; Vexilate-journal.2026-12-08-091503.csv: строка 2)", the rest counted "… и ещё 4".
+inline constexpr char16_t kJournalPassedOver[] = u"Пропущено строк, которые не похожи на запись журнала: ";
+inline constexpr char16_t kJournalPassedLine[] = u"строка ";
+inline constexpr char16_t kJournalPassedLines[] = u"строки ";
+inline constexpr char16_t kJournalPassedMore[] = u" и ещё ";
 
 // The built-in conversion's success: nobody sees a console window close.
 inline constexpr char16_t kConvertedCaption[] = u"Конвертация";

@@ -1,6 +1,7 @@
 // A window of its own, beside the current window, for a list of many rows, each asked of its source
 // only when it shows (a virtual list) and drawn with its status icon. Above the list its label, a
-// check box that narrows the rows and a line of counts; below it a button for the selected row
+// check box that narrows the rows and a line of counts, with a note under them when the source has
+// one; below it a button for the selected row
 // (also Enter and a double click), Copy (also Ctrl+C) and Close. Ctrl+A selects every row, typing
 // finds a row by its first column. It can be resized, closes with Escape, and asks its source twice
 // a second for rows added since (more often while the source is still reading). An error in it,
@@ -45,6 +46,8 @@ class ListSource {
   virtual std::vector<Text> Cells(std::size_t row) const = 0;  // a text per column
   virtual RowStatus Status(std::size_t row) const = 0;
   virtual Text Summary() const = 0;
+  // Under the counts when there is something to say (lines passed over, say); empty otherwise.
+  virtual Text Note() const { return {}; }
   // The rows, every row when none is given, as the clipboard gets them, a piece at a time in order.
   virtual void Table(std::span<const std::size_t> rows, const std::function<void(TextView)>& put) const = 0;
   // Still reading rows that exist: asked again sooner.

@@ -21,6 +21,7 @@ constexpr int kActionId = 102;
 constexpr int kCopyId = 103;
 constexpr int kSummaryId = 104;
 constexpr int kLabelId = 105;
+constexpr int kNoteId = 106;
 constexpr UINT_PTR kUpdateTimer = 1;
 constexpr UINT kUpdateMilliseconds = 500;
 constexpr UINT kBusyMilliseconds = 100;  // rows still being read show as they come
@@ -39,6 +40,7 @@ constexpr short kActionWidth = 74;
 constexpr short kButtonHeight = 14;
 constexpr short kNarrowWidth = 100;
 constexpr short kLabelWidth = 62;
+constexpr short kNoteHeight = 18;  // two lines of text
 
 class ListWindow {
  public:
@@ -84,7 +86,9 @@ class ListWindow {
     const int label = narrow.right;
     const int margin = units.left, height = units.top, button = units.right, action = units.bottom;
     const int buttonsTop = client.bottom - margin - height;
-    const int listTop = 2 * margin + height;
+    RECT note{0, 0, 0, noted_ ? kNoteHeight : 0};
+    MapDialogRect(handle, &note);
+    const int listTop = 2 * margin + height + (noted_ ? note.bottom + margin : 0);
     auto place = [&](int id, int x, int y, int w, int h) {
       SetWindowPos(GetDlgItem(handle, id), nullptr, x, y, std::max(w, 1), std::max(h, 1), SWP_NOZORDER);
     };
@@ -92,6 +96,7 @@ class ListWindow {
     place(kNarrowId, 2 * margin + label, margin, narrow.left, height);
     place(kSummaryId, 3 * margin + label + narrow.left, margin, client.right - 4 * margin - label - narrow.left,
           height);
+    place(kNoteId, margin, 2 * margin + height, client.right - 2 * margin, note.bottom);
     place(kListId, margin, listTop, client.right - 2 * margin, buttonsTop - margin - listTop);
     place(IDCANCEL, client.right - margin - button, buttonsTop, button, height);
     place(kCopyId, client.right - 2 * (margin + button), buttonsTop, button, height);
@@ -109,7 +114,19 @@ class ListWindow {
     SendMessageW(list, LVM_SETITEMCOUNT, shown_, 0);
     if (shown_ > 0) SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
     InvalidateRect(list, nullptr, TRUE);
+    ShowCounts();
+  }
+
+  // The counts, and the note under them, which takes room from the list only while there is one.
+  void ShowCounts() {
     SetDlgItemTextW(handle, kSummaryId, Wide(source_->Summary()));
+    const Text note = source_->Note();
+    SetDlgItemTextW(handle, kNoteId, Wide(note));
+    if (noted_ == note.empty()) {
+      noted_ = !note.empty();
+      ShowWindow(GetDlgItem(handle, kNoteId), noted_ ? SW_SHOW : SW_HIDE);
+      Layout();
+    }
   }
 
   // Rows added on top push the others down: the selection and the rows in view go with them.
@@ -117,6 +134,7 @@ class ListWindow {
     const std::size_t count = source_->RowCount();
     if (update == ListUpdate::Same) return;
     if (update == ListUpdate::Replaced || count < shown_) return Reload();
+    if (count == shown_) return ShowCounts();
     HWND list = List();
     const int added = static_cast<int>(count - shown_);
     const bool all = AllSelected();
@@ -137,7 +155,7 @@ class ListWindow {
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     shown_ = count;
-    SetDlgItemTextW(handle, kSummaryId, Wide(source_->Summary()));
+    ShowCounts();
   }
 
   void SetState(int row, UINT state, UINT mask) const {
@@ -295,6 +313,7 @@ class ListWindow {
   std::unique_ptr<ListSource> source_;
   SIZE minimum_{};
   std::size_t shown_ = 0;  // rows the list holds
+  bool noted_ = false;     // the note shows
   bool telling_ = false;   // an error is being told: one more meanwhile is not
 };
 
@@ -383,6 +402,7 @@ void OpenListWindow(const ListWindowDefinition& definition, std::unique_ptr<List
   dialog.AddControl(kNarrowId, ControlClass::Button, BS_AUTOCHECKBOX | WS_VISIBLE | WS_TABSTOP,
                     definition.narrowCaption, 0, 0, 1, 1);
   dialog.AddControl(kSummaryId, ControlClass::Static, SS_LEFT | SS_CENTERIMAGE | WS_VISIBLE, u"", 0, 0, 1, 1);
+  dialog.AddControl(kNoteId, ControlClass::Static, SS_LEFT | SS_NOPREFIX, u"", 0, 0, 1, 1);
   auto* window = new ListWindow(definition, std::move(source));
   // Not owned by the current window, which would then always stay behind it.
   window->handle = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, &ListWindow::Procedure,

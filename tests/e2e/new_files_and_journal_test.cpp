@@ -188,6 +188,42 @@ TEST_F(NewFilesAndJournal, JournalWindowNewestFirstFilteredCopiedAndKeptUpToDate
   driver::WaitUntilGone(window);
 }
 
+// Three hundred journals kept beside the journal (one at each save in a spreadsheet), one with a line
+// that cannot be read: every row read from its own file, the newest on top; the line passed over,
+// named under the counts.
+TEST_F(NewFilesAndJournal, JournalWindowOverHundredsOfKeptJournals) {
+  CreateInputFile(InputDirectory(), kOld);
+  for (int kept = 0; kept < 300; ++kept) {
+    const std::wstring day = std::to_wstring(10000 + (kept / 28 + 1) * 100 + kept % 28 + 1).substr(1);
+    const std::wstring name = L"Vexilate-journal.2026-" + day.substr(0, 2) + L"-" + day.substr(2) + L"-000000.csv";
+    const std::string line = convert::JournalLine({u"2026-01-01 09:00:00",
+                                                   AsText(L"C:\\IN\\kept" + std::to_wstring(kept)),
+                                                   1,
+                                                   u"2026-01-01 08:00:00",
+                                                   u"",
+                                                   {},
+                                                   JournalResult::Refused,
+                                                   u""});
+    driver::WriteTextFile(
+        AppDirectory() + L"\\" + name,
+        convert::JournalStart() + line +
+            (kept == 150 ? "2026-12-08 09:00:00;C:\\IN\\b.XML;десять;x;;msxsl.exe;сконвертирован;;\r\n" : ""));
+  }
+  Journal(kOld, JournalResult::Converted);
+  Start();
+
+  PutFocusOn(BUTTONCONVERT);
+  driver::TypeText(MainWindow(), L"Ж");
+  const driver::Window window = Program().WaitForWindow(driver::kDialogClass, L"Журнал конвертаций");
+  driver::WaitUntil([&] { return window.Child(104).Text() == L"Записей: 301"; }, L"every line indexed", Program().Id());
+  EXPECT_EQ(Utf8(window.Child(106).Text()),
+            Utf8(L"Пропущено строк, которые не похожи на запись журнала: 1 (Vexilate-journal.2026-06-11-000000.csv: "
+                 L"строка 3)"));
+  const auto rows = CopiedTable(window);
+  ASSERT_EQ(rows.size(), 302u);
+  EXPECT_EQ(Utf8(rows[1].at(1) + L" " + rows[2].at(1) + L" " + rows[301].at(1)), Utf8(kOld + L" kept299 kept0"));
+}
+
 // Two million lines: the list fills while they are read, then filtered; Copy of every row asks
 // first, and the program runs on with the rows on the clipboard, formulas copied as text.
 TEST_F(NewFilesAndJournal, JournalOfMillionsOfLinesOpenedFilteredAndCopied) {
