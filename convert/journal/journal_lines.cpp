@@ -8,20 +8,21 @@
 namespace convert {
 namespace {
 
-constexpr std::size_t kBlock = 64 << 10;
+// A line that goes on past its block is read by itself: most are far shorter than this.
+constexpr std::size_t kLongLine = 16 << 10;
 constexpr std::size_t kLongestLine = 1 << 20;
 
 }  // namespace
 
 std::string_view JournalLines::LineAt(const JournalLinePlace& place) {
-  const std::uint64_t start = place.offset - place.offset % kBlock;
+  const std::uint64_t start = place.offset - place.offset % block_;
   const Block& block = BlockAt(place.file, start, place.offset);
   const std::string_view rest =
       std::string_view(block.bytes)
           .substr(static_cast<std::size_t>(std::min<std::uint64_t>(place.offset - start, block.bytes.size())));
   if (const std::size_t end = rest.find('\n'); end != std::string_view::npos) return rest.substr(0, end);
   // The line goes on into the next block: read from its start, at most the longest line there is.
-  for (const std::size_t most : {kBlock, kLongestLine}) {
+  for (const std::size_t most : {kLongLine, kLongestLine}) {
     std::uint64_t size = 0;
     if (rt::ReadFilePart(PathOf(place.file), place.offset, most, crossing_, size) != 0) return {};
     if (const std::size_t end = crossing_.find('\n'); end != std::string::npos) return {crossing_.data(), end};
@@ -46,11 +47,11 @@ const JournalLines::Block& JournalLines::BlockAt(std::uint32_t file, std::uint64
   }
   found->used = ++uses_;
   if (found->file != file || found->start != start ||
-      (found->bytes.size() < kBlock && offset - start >= found->bytes.size())) {
+      (found->bytes.size() < block_ && offset - start >= found->bytes.size())) {
     std::uint64_t size = 0;
     found->file = file;
     found->start = start;
-    if (rt::ReadFilePart(PathOf(file), start, kBlock, found->bytes, size) != 0) found->bytes.clear();
+    if (rt::ReadFilePart(PathOf(file), start, block_, found->bytes, size) != 0) found->bytes.clear();
   }
   return *found;
 }

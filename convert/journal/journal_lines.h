@@ -1,6 +1,7 @@
 // The lines of the journal's files read back by where they are, a block at a time with the last few
 // blocks kept: the rows in view, and a copy or a search going through them all, read each block once.
-// One for each thread that reads.
+// One for each thread that reads: the window's small blocks for rows here and there, larger ones for
+// work that reads every row in turn (a file is opened once a block, which under Wine is slow).
 #pragma once
 
 #include <array>
@@ -17,8 +18,12 @@ namespace convert {
 
 class JournalLines {
  public:
-  // The files by their numbers.
-  explicit JournalLines(std::vector<rt::Text> paths = {}) : paths_(std::move(paths)) {}
+  static constexpr std::size_t kRowsInView = 64 << 10;
+  static constexpr std::size_t kEveryRow = 512 << 10;
+
+  // The files by their numbers, read in blocks of the size given.
+  explicit JournalLines(std::vector<rt::Text> paths = {}, std::size_t block = kRowsInView)
+      : paths_(std::move(paths)), block_(block) {}
 
   // The line at a place, without its line end; empty when it cannot be read.
   std::string_view LineAt(const JournalLinePlace& place);
@@ -39,6 +44,7 @@ class JournalLines {
   rt::TextView PathOf(std::uint32_t file) const;
 
   std::vector<rt::Text> paths_;
+  std::size_t block_;
   std::array<Block, 8> blocks_;
   std::uint64_t uses_ = 0;
   std::string crossing_;

@@ -1,6 +1,7 @@
 #include "convert/journal/journal_window.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <limits>
@@ -30,10 +31,51 @@ constexpr rt::ReportColumn kColumns[] = {{kJournalColumnTime, 100},
                                          {kColumnOutput, 62},
                                          {kJournalColumnResult, 72},
                                          {kJournalColumnReason, 180}};
-constexpr rt::ListWindowDefinition kJournalWindow{
-    kJournalTitle,      kJournalListLabel,    u"VEXILATE_ICO", kJournalFailedOnly,
-    kJournalOpenFolder, kJournalCopy,         kJournalClose,   kJournalCopyMany,
-    kJournalCopyFailed, kJournalWindowFailed, kColumns};
+// A sheet of Excel takes the header line and this many rows.
+constexpr std::size_t kRowsASheetTakes = kSpreadsheetRows - 1;
+constexpr rt::ListWindowDefinition kJournalWindow{kJournalTitle,
+                                                  kJournalListLabel,
+                                                  u"VEXILATE_ICO",
+                                                  kJournalFailedOnly,
+                                                  kJournalOpenFolder,
+                                                  kJournalCopy,
+                                                  kJournalClose,
+                                                  kJournalCopyMany,
+                                                  &JournalCopyTooManyQuestion,
+                                                  kRowsASheetTakes,
+                                                  kJournalCopyProgress,
+                                                  kJournalCopied,
+                                                  kCancel,
+                                                  kJournalCopyFailed,
+                                                  kJournalWindowFailed,
+                                                  kColumns};
+
+// The rows shown when a copy or a search began, read on its thread through blocks of its own.
+class JournalRowsAtWork final : public rt::ListRows {
+ public:
+  JournalRowsAtWork(JournalRows rows, std::vector<rt::Text> paths, std::vector<JournalForm> forms,
+                    const JournalLocale& locale)
+      : rows_(std::move(rows)),
+        lines_(std::move(paths), JournalLines::kEveryRow),
+        forms_(std::move(forms)),
+        locale_(locale) {}
+
+  std::size_t Count() const override { return rows_.size(); }
+  void Table(std::span<const std::size_t> rows, std::size_t most,
+             const std::function<bool(rt::TextView)>& put) override {
+    WriteJournalTable(rows_, rows, most, reader_, put);
+  }
+  std::optional<std::size_t> Find(std::size_t start, rt::TextView typed, const std::atomic<bool>& stop) override {
+    return FindJournalRow(rows_, start, typed, reader_, stop);
+  }
+
+ private:
+  const JournalRows rows_;
+  JournalLines lines_;
+  const std::vector<JournalForm> forms_;
+  const JournalLocale locale_;
+  const JournalLineReader reader_ = EntriesThrough(lines_, forms_, locale_);
+};
 
 // One of the journal's files as the indexer has read it: its lines' form is known from its first.
 struct JournalFileRead {
@@ -107,8 +149,8 @@ class JournalSource final : public rt::ListSource {
     for (const rt::Text& path : paths_) names.push_back(FileNamePart(path));
     return PassedOverNote(passed_, names);
   }
-  void Table(std::span<const std::size_t> rows, const std::function<void(rt::TextView)>& put) const override {
-    view_.Table(rows, put);
+  std::unique_ptr<rt::ListRows> Rows() const override {
+    return std::make_unique<JournalRowsAtWork>(view_.Rows(), paths_, forms_, locale_);
   }
   bool Busy() const override { return busy_; }
 

@@ -156,9 +156,9 @@ JournalLineReader LinesOf(const std::vector<std::string>& files) {
   };
 }
 
-rt::Text TableOf(const JournalView& view, const JournalLineReader& reader) {
+rt::Text TableOf(const JournalView& view, const JournalLineReader& reader, std::size_t most = SIZE_MAX) {
   rt::Text table;
-  WriteJournalTable(view.Rows(), {}, reader, [&](rt::TextView line) { return table += line, true; });
+  WriteJournalTable(view.Rows(), {}, most, reader, [&](rt::TextView line) { return table += line, true; });
   return table;
 }
 
@@ -201,8 +201,8 @@ TEST(JournalView, NewestFirstFilteredAndCopied) {
 }
 
 // Rows of any number of the journal's files (one kept at each save in a spreadsheet, for years), each
-// read from its own.
-TEST(JournalView, RowsOfHundredsOfFiles) {
+// read from its own; the newest copied, as many as asked; typing finds a row however far down.
+TEST(JournalView, RowsOfHundredsOfFilesCopiedAndFound) {
   std::vector<std::string> files;
   const JournalLineReader reader = LinesOf(files);
   JournalView view(reader);
@@ -210,8 +210,9 @@ TEST(JournalView, RowsOfHundredsOfFiles) {
   std::vector<JournalLineMark> marks;
   PassedOverLines passed;
   for (std::uint32_t file = 0; file < 300; ++file) {
-    files.push_back(JournalStart() +
-                    JournalLine(Line(rt::Concat({u"C:\\IN\\f", rt::DecimalText(file), u".XML"}), 1, kTime)));
+    JournalEntry line = Line(rt::Concat({u"C:\\IN\\f", rt::DecimalText(file), u".XML"}), 1, kTime);
+    if (file == 0) line.time = u"2026-01-05 08:00:00";
+    files.push_back(JournalStart() + JournalLine(line));
     JournalFileReading reading;
     reading.file = file;
     MarkJournalLines(files.back(), reading, {}, scratch, marks, passed);
@@ -221,6 +222,18 @@ TEST(JournalView, RowsOfHundredsOfFiles) {
   for (std::uint32_t row = 0; row < 300; ++row) {
     EXPECT_EQ(FileNamePart(view.Entry(row).inputPath), rt::Concat({u"f", rt::DecimalText(299 - row), u".XML"}));
   }
+  EXPECT_EQ(TableOf(view, reader, 2).substr(TableOf(view, reader, 0).size()),
+            u"2026-12-08 09:00:00\tf299.XML\tx\tСконвертирован\t\r\n"
+            u"2026-12-08 09:00:00\tf298.XML\tx\tСконвертирован\t\r\n");
+
+  std::vector<JournalLineMark> far(30001, marks[1]);
+  far[0] = marks[0];
+  view.Clear();
+  view.Add(far);
+  const std::atomic<bool> going{false}, stopped{true};
+  EXPECT_EQ(FindJournalRow(view.Rows(), 0, u"2026-01", reader, going), 30000u);
+  EXPECT_EQ(FindJournalRow(view.Rows(), 5, u"2026-12-08 09", reader, going), 5u);
+  EXPECT_EQ(FindJournalRow(view.Rows(), 0, u"2026-01", reader, stopped), std::nullopt);
 }
 
 // The lines passed over, counted, the first few named by their file and line.

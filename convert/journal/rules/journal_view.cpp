@@ -114,8 +114,8 @@ JournalLinePlace JournalRows::Place(std::size_t row) const {
   return {std::prev(run)->file, offsets_[index]};
 }
 
-void WriteJournalTable(const JournalRows& shown, std::span<const std::size_t> rows, const JournalLineReader& reader,
-                       const std::function<bool(rt::TextView)>& put) {
+void WriteJournalTable(const JournalRows& shown, std::span<const std::size_t> rows, std::size_t most,
+                       const JournalLineReader& reader, const std::function<bool(rt::TextView)>& put) {
   if (!put(rt::Concat({kJournalColumnTime, u"\t", kColumnInput, u"\t", kColumnOutput, u"\t", kJournalColumnResult,
                        u"\t", kJournalColumnReason, u"\r\n"}))) {
     return;
@@ -133,10 +133,25 @@ void WriteJournalTable(const JournalRows& shown, std::span<const std::size_t> ro
     line += u'\n';
     return put(line);
   };
-  const std::size_t count = rows.empty() ? shown.size() : rows.size();
+  const std::size_t count = std::min(rows.empty() ? shown.size() : rows.size(), most);
   for (std::size_t row = 0; row < count; ++row) {
     if (!add(rows.empty() ? row : rows[row])) return;
   }
+}
+
+std::optional<std::size_t> FindJournalRow(const JournalRows& shown, std::size_t start, rt::TextView typed,
+                                          const JournalLineReader& reader, const std::atomic<bool>& stop) {
+  const rt::Text folded = FoldedName(typed);
+  JournalEntry entry;
+  rt::Text time;
+  for (std::size_t step = 0; step < shown.size() && !stop.load(std::memory_order_relaxed); ++step) {
+    const std::size_t row = (start + step) % shown.size();
+    if (!reader(shown.Place(row), entry) || entry.time.size() < folded.size()) continue;
+    time.assign(entry.time, 0, folded.size());
+    FoldInPlace(time);
+    if (time == folded) return row;
+  }
+  return std::nullopt;
 }
 
 void JournalView::Add(std::span<const JournalLineMark> marks) {
@@ -164,13 +179,6 @@ void JournalView::ShowFailedOnly(bool failedOnly) {
   for (std::size_t index = 0; index < rows_.offsets_.size(); ++index) {
     if (!rows_.converted_[index]) rows_.shown_.push_back(static_cast<std::uint32_t>(index));
   }
-}
-
-void JournalView::Table(std::span<const std::size_t> rows, const std::function<void(rt::TextView)>& put) const {
-  WriteJournalTable(rows_, rows, reader_, [&](rt::TextView line) {
-    put(line);
-    return true;
-  });
 }
 
 JournalEntry JournalView::Entry(std::size_t row) const {

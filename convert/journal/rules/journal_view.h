@@ -5,8 +5,10 @@
 // millions of lines opens at once in a few tens of megabytes, whatever the number of its files.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -93,11 +95,17 @@ class JournalRows {
   bool failedOnly_ = false;
 };
 
-// The table of `rows` (numbers of rows of `shown`; every row when none), as the clipboard gets it: a header line, then
-// a line a row, columns separated by tabs, lines ending in CR LF, handed to `put` a line at a time so that the whole is
-// never held here. A row that cannot be read is left out; `put` returning false stops it.
-void WriteJournalTable(const JournalRows& shown, std::span<const std::size_t> rows, const JournalLineReader& reader,
-                       const std::function<bool(rt::TextView)>& put);
+// The table of `rows` (numbers of rows of `shown`; every row when none), the newest `most` of them,
+// as the clipboard gets it: a header line, then a line a row, columns separated by tabs, lines
+// ending in CR LF, handed to `put` a line at a time so that the whole is never held here. A row that
+// cannot be read is left out; `put` returning false stops it.
+void WriteJournalTable(const JournalRows& shown, std::span<const std::size_t> rows, std::size_t most,
+                       const JournalLineReader& reader, const std::function<bool(rt::TextView)>& put);
+
+// The first row from `start` on, round to the top, whose time starts with `typed` (letters in any
+// case); none when there is none, or when `stop` is set meanwhile.
+std::optional<std::size_t> FindJournalRow(const JournalRows& shown, std::size_t start, rt::TextView typed,
+                                          const JournalLineReader& reader, const std::atomic<bool>& stop);
 
 class JournalView {
  public:
@@ -116,8 +124,6 @@ class JournalView {
   JournalEntry Entry(std::size_t row) const;
   // The rows shown now, for another thread.
   const JournalRows& Rows() const { return rows_; }
-  // Their table, as WriteJournalTable writes it.
-  void Table(std::span<const std::size_t> rows, const std::function<void(rt::TextView)>& put) const;
 
   // What a row shows: time, input name, output name, result, reason.
   static std::vector<rt::Text> Cells(const JournalEntry& entry);
