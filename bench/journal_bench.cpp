@@ -10,9 +10,13 @@
 // then «Журнал» opened on a journal of millions of lines beside one of a thousand: from the click
 // until the window shows, until its list has its first rows, and until every line is indexed; the
 // longest the window took to answer meanwhile (its thread is the main window's); the program's
-// memory then beside before the click. Printed, not judged.
+// memory then beside before the click; and Copy of every row, the question answered Yes (above a
+// spreadsheet's rows, the newest it takes): from Yes until the clipboard holds them, the longest the
+// window took to answer meanwhile, and the program's memory while it copies and after, beside before
+// the click. Given an earlier build, the same copy of the same journal by that build is the baseline
+// of the copy's figures. Printed, not judged.
 //
-//   journal_bench [lines] [rounds] [window lines] [inputs]
+//   journal_bench [lines] [rounds] [window lines] [inputs] [earlier vexilate.exe]
 //   (defaults: 1000000, 5, 2000000, 20000; 0 lines or rounds leaves a part out)
 #include <windows.h>
 //
@@ -164,8 +168,10 @@ void Print(const char* what, const std::vector<double>& measured, const std::vec
 }
 
 constexpr int kListId = 101;
+constexpr int kCopyId = 103;
 constexpr int kSummaryId = 104;
 constexpr double kIndexTimeoutMs = 120000;
+constexpr double kCopyTimeoutMs = 300000;
 
 // For the window: a journal of `lines` lines, each result in turn: a few lines written once and repeated, so that
 // millions of them take a second to make.
@@ -183,22 +189,98 @@ std::string MakeRepeatedJournal(int lines) {
   return journal;
 }
 
+struct Copied {
+  double rows = 0;                                             // on the clipboard, the header left out
+  double textBytes = 0;                                        // of the text there
+  double milliseconds = 0;                                     // from Yes until the clipboard holds them
+  double slowestAnswer = 0;                                    // ms, the window asked for its count meanwhile
+  double privateGrowth = 0, privateAfter = 0, peakGrowth = 0;  // bytes, beside before the click
+};
+
 struct Opened {
   double journalBytes = 0;
   double shown = 0, firstRows = 0, indexed = 0;  // ms from the click
   double slowestAnswer = 0;                      // ms, the window asked for its counts while indexing
   double peakGrowth = 0, workingSetGrowth = 0;   // bytes, beside before the click
+  Copied copied;
 };
 
-Opened OpenWindow(int lines) {
+// The clipboard's text: how many lines and bytes.
+std::pair<double, double> ClipboardText() {
+  std::pair<double, double> text{0, 0};
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      const std::size_t length = wcslen(chars);
+      text = {static_cast<double>(std::count(chars, chars + length, L'\n')), static_cast<double>(length * 2)};
+      GlobalUnlock(data);
+    }
+  }
+  EmptyClipboard();
+  CloseClipboard();
+  return text;
+}
+
+// A question of the program over the window, when one shows.
+HWND QuestionOver(DWORD processId, HWND window) {
+  for (HWND found = nullptr; (found = FindWindowExW(nullptr, found, driver::kDialogClass, nullptr));) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(found, &owner);
+    if (owner == processId && GetWindow(found, GW_OWNER) == window && IsWindowVisible(found)) return found;
+  }
+  return nullptr;
+}
+
+// Copy of every row of the window, the question answered Yes when there is one.
+Copied CopyAll(const bench::DialogProgram& program, HWND window) {
+  Copied copied;
+  ClipboardText();  // empty, so that the text shows when it comes
+  const bench::MemoryFigures before = program.Memory();
+  PostMessageW(GetDlgItem(window, kCopyId), BM_CLICK, 0, 0);
+  Clock::time_point start = Clock::now();
+  bool asked = false;
+  double mostPrivate = static_cast<double>(before.privateUsage);
+  // Once more after the text has come: the window may still be handing it over.
+  for (bool come = false, done = false; !done; done = come) {
+    come = IsClipboardFormatAvailable(CF_UNICODETEXT);
+    if (come && copied.milliseconds == 0) copied.milliseconds = MillisecondsSince(start);
+    if (MillisecondsSince(start) > kCopyTimeoutMs) throw driver::DriverError(L"The rows never reached the clipboard");
+    if (HWND question = asked ? nullptr : QuestionOver(program.processId(), window)) {
+      driver::PressMessageButton(driver::ReadMessageDialog(driver::Window(question)), 2);  // Yes
+      start = Clock::now();
+      asked = true;
+    }
+    const Clock::time_point answered = Clock::now();
+    DWORD_PTR rows = 0;
+    // Without giving up on a window that does not answer: how long it does not is what is measured.
+    SendMessageTimeoutW(GetDlgItem(window, kListId), LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL,
+                        static_cast<UINT>(kCopyTimeoutMs), &rows);
+    copied.slowestAnswer = std::max(copied.slowestAnswer, MillisecondsSince(answered));
+    mostPrivate = std::max(mostPrivate, static_cast<double>(program.Memory().privateUsage));
+    Sleep(1);
+  }
+  program.Settle();
+  const bench::MemoryFigures after = program.Memory();
+  copied.privateGrowth = mostPrivate - static_cast<double>(before.privateUsage);
+  copied.privateAfter = static_cast<double>(after.privateUsage) - static_cast<double>(before.privateUsage);
+  copied.peakGrowth = static_cast<double>(after.peakWorkingSet) - static_cast<double>(before.peakWorkingSet);
+  const auto [lines, bytes] = ClipboardText();
+  copied.rows = lines - 1;
+  copied.textBytes = bytes;
+  return copied;
+}
+
+// The window opened by the product, or by an earlier build when one is given, its rows then copied.
+Opened OpenWindow(int lines, const std::wstring& earlier = {}) {
   Opened opened;
-  bench::ConversionLayout layout;
+  const bench::ConversionLayout layout(earlier);
   {
     const std::string journal = MakeRepeatedJournal(lines);
     opened.journalBytes = static_cast<double>(journal.size());
     driver::WriteTextFile(layout.ProductDirectory() + L"\\Vexilate-journal.csv", journal);
   }
-  bench::DialogProgram product("vexilate.exe", layout.Product(), layout.ProductDirectory(), kJournalButton);
+  bench::DialogProgram product("vexilate.exe", earlier.empty() ? layout.Product() : layout.BareProgram(),
+                               layout.ProductDirectory(), kJournalButton);
   product.Settle();
   const bench::MemoryFigures before = product.Memory();
   const Clock::time_point start = Clock::now();
@@ -229,14 +311,32 @@ Opened OpenWindow(int lines) {
   const bench::MemoryFigures after = product.Memory();
   opened.peakGrowth = static_cast<double>(after.peakWorkingSet) - static_cast<double>(before.peakWorkingSet);
   opened.workingSetGrowth = static_cast<double>(after.workingSet) - static_cast<double>(before.workingSet);
+  opened.copied = CopyAll(product, window);
   PostMessageW(window, WM_CLOSE, 0, 0);
   product.Close();
   return opened;
 }
 
-void PrintWindow(const char* what, double measured, double baseline) {
-  std::printf("%s: %s ms, with the small journal %s ms, ratio %s\n", what, bench::Fixed(measured, 1).c_str(),
+void PrintWindow(const char* what, double measured, double baseline, const char* against = "with the small journal") {
+  std::printf("%s: %s ms, %s %s ms, ratio %s\n", what, bench::Fixed(measured, 1).c_str(), against,
               bench::Fixed(baseline, 1).c_str(), bench::RatioText(measured, baseline).c_str());
+}
+
+void PrintCopy(const Copied& large, const Copied& baseline, const char* against) {
+  std::printf("Copy of every row: %s rows (%s of text) on the clipboard, %s %s rows (%s)\n",
+              bench::Fixed(large.rows, 0).c_str(), bench::Mebibytes(large.textBytes).c_str(), against,
+              bench::Fixed(baseline.rows, 0).c_str(), bench::Mebibytes(baseline.textBytes).c_str());
+  PrintWindow("from Yes until the clipboard holds them", large.milliseconds, baseline.milliseconds, against);
+  PrintWindow("the longest the window took to answer meanwhile", large.slowestAnswer, baseline.slowestAnswer, against);
+  std::printf(
+      "memory beside before the click: private at most %s more while copying (%s), %s more after (%s), ratio %s; "
+      "beyond the clipboard's text %s (%s); peak working set %s more (%s)\n",
+      bench::Mebibytes(large.privateGrowth).c_str(), bench::Mebibytes(baseline.privateGrowth).c_str(),
+      bench::Mebibytes(large.privateAfter).c_str(), bench::Mebibytes(baseline.privateAfter).c_str(),
+      bench::RatioText(large.privateGrowth, baseline.privateGrowth).c_str(),
+      bench::Mebibytes(large.privateGrowth - large.textBytes).c_str(),
+      bench::Mebibytes(baseline.privateGrowth - baseline.textBytes).c_str(), bench::Mebibytes(large.peakGrowth).c_str(),
+      bench::Mebibytes(baseline.peakGrowth).c_str());
 }
 
 }  // namespace
@@ -246,9 +346,12 @@ int main(int argc, char** argv) {
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
   const int windowLines = argc > 3 ? std::atoi(argv[3]) : 2000000;
   g_inputFiles = argc > 4 ? std::atoi(argv[4]) : 20000;
+  const std::string earlierName = argc > 5 ? argv[5] : "";
+  const std::wstring earlier(earlierName.begin(), earlierName.end());
   constexpr int kBaselineLines = 1000;
   if ((rounds > 0 && lines < g_inputFiles) || rounds < 0 || windowLines < 0 || g_inputFiles < 2) {
-    std::fprintf(stderr, "usage: journal_bench [lines, at least the inputs] [rounds] [window lines] [inputs]\n");
+    std::fprintf(stderr,
+                 "usage: journal_bench [lines, at least the inputs] [rounds] [window lines] [inputs] [earlier exe]\n");
     return 2;
   }
   try {
@@ -294,6 +397,8 @@ int main(int argc, char** argv) {
           bench::Mebibytes(large.peakGrowth).c_str(), bench::Mebibytes(baseline.peakGrowth).c_str(),
           bench::Mebibytes(large.workingSetGrowth).c_str(), bench::Mebibytes(baseline.workingSetGrowth).c_str(),
           bench::Fixed(large.workingSetGrowth / windowLines, 1).c_str());
+      PrintCopy(large.copied, baseline.copied, "with the small journal");
+      if (!earlier.empty()) PrintCopy(large.copied, OpenWindow(windowLines, earlier).copied, "the earlier build");
     }
     return 0;
   } catch (const std::exception& error) {

@@ -1,7 +1,7 @@
 #include "convert/journal/journal_window.h"
 
 #include <algorithm>
-#include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <limits>
@@ -12,9 +12,11 @@
 #include <utility>
 
 #include "convert/journal/journal_file.h"
+#include "convert/journal/journal_lines.h"
 #include "convert/journal/rules/journal_results.h"
 #include "convert/journal/rules/journal_view.h"
 #include "convert/rules/conversion_messages.h"
+#include "convert/rules/name_fields.h"
 #include "runtime/dialogs/list_window.h"
 #include "runtime/process/program_launch.h"
 #include "runtime/system/file_facts.h"
@@ -29,87 +31,57 @@ constexpr rt::ReportColumn kColumns[] = {{kJournalColumnTime, 100},
                                          {kColumnOutput, 62},
                                          {kJournalColumnResult, 72},
                                          {kJournalColumnReason, 180}};
-constexpr rt::ListWindowDefinition kJournalWindow{
-    kJournalTitle,      kJournalListLabel,    u"VEXILATE_ICO", kJournalFailedOnly,
-    kJournalOpenFolder, kJournalCopy,         kJournalClose,   kJournalCopyMany,
-    kJournalCopyFailed, kJournalWindowFailed, kColumns};
+// A sheet of Excel takes the header line and this many rows.
+constexpr std::size_t kRowsASheetTakes = kSpreadsheetRows - 1;
+constexpr rt::ListWindowDefinition kJournalWindow{kJournalTitle,
+                                                  kJournalListLabel,
+                                                  u"VEXILATE_ICO",
+                                                  kJournalFailedOnly,
+                                                  kJournalOpenFolder,
+                                                  kJournalCopy,
+                                                  kJournalClose,
+                                                  kJournalCopyMany,
+                                                  &JournalCopyTooManyQuestion,
+                                                  kRowsASheetTakes,
+                                                  kJournalCopyProgress,
+                                                  kJournalCopied,
+                                                  kCancel,
+                                                  kJournalCopyFailed,
+                                                  kJournalWindowFailed,
+                                                  kColumns};
 
-// The journal's files are read one after the other (journals kept aside, the journal, the lines
-// waiting beside it): an offset holds the file's number in its top bits.
-constexpr int kFileShift = 56;
-constexpr std::uint64_t kInFile = (std::uint64_t{1} << kFileShift) - 1;
-
-// The lines of the journal's files as the rows on screen ask for them, read a block at a time and
-// the last few blocks kept: the rows in view, and a copy going through them all, read each block once.
-class JournalLines {
+// The rows shown when a copy or a search began, read on its thread through blocks of its own.
+class JournalRowsAtWork final : public rt::ListRows {
  public:
-  std::string_view LineAt(std::uint64_t offset) {
-    const std::uint64_t start = offset - offset % kBlock;
-    const Block& block = BlockAt(start, offset);
-    const std::string_view rest =
-        std::string_view(block.bytes)
-            .substr(static_cast<std::size_t>(std::min<std::uint64_t>(offset - start, block.bytes.size())));
-    if (const std::size_t end = rest.find('\n'); end != std::string_view::npos) return rest.substr(0, end);
-    // The line goes on into the next block: read from its start, at most the longest line there is.
-    for (const std::size_t most : {kBlock, kLongestLine}) {
-      std::uint64_t size = 0;
-      if (rt::ReadFilePart(PathOf(offset), offset & kInFile, most, crossing_, size) != 0) return {};
-      if (const std::size_t end = crossing_.find('\n'); end != std::string::npos) return {crossing_.data(), end};
-    }
-    return crossing_;
-  }
+  JournalRowsAtWork(JournalRows rows, std::vector<rt::Text> paths, std::vector<JournalForm> forms,
+                    const JournalLocale& locale)
+      : rows_(std::move(rows)),
+        lines_(std::move(paths), JournalLines::kEveryRow),
+        forms_(std::move(forms)),
+        locale_(locale) {}
 
-  // The files were replaced: nothing read of them holds.
-  void Forget(std::vector<rt::Text> paths) {
-    for (Block& block : blocks_) block = Block();
-    paths_ = std::move(paths);
+  std::size_t Count() const override { return rows_.size(); }
+  void Table(std::span<const std::size_t> rows, std::size_t most,
+             const std::function<bool(rt::TextView)>& put) override {
+    WriteJournalTable(rows_, rows, most, reader_, put);
+  }
+  std::optional<std::size_t> Find(std::size_t start, rt::TextView typed, const std::atomic<bool>& stop) override {
+    return FindJournalRow(rows_, start, typed, reader_, stop);
   }
 
  private:
-  static constexpr std::size_t kBlock = 64 << 10;
-  static constexpr std::size_t kLongestLine = 1 << 20;
-  static constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
-  struct Block {
-    std::uint64_t start = kNone;
-    std::uint64_t used = 0;  // when last asked for, to give the oldest up
-    std::string bytes;
-  };
-
-  // A block read when the file ended inside it is read again for a line written since.
-  const Block& BlockAt(std::uint64_t start, std::uint64_t offset) {
-    Block* found = &blocks_.front();
-    for (Block& block : blocks_) {
-      if (block.start == start) {
-        found = &block;
-        break;
-      }
-      if (block.used < found->used) found = &block;
-    }
-    found->used = ++uses_;
-    if (found->start != start || (found->bytes.size() < kBlock && offset - start >= found->bytes.size())) {
-      std::uint64_t size = 0;
-      found->start = start;
-      if (rt::ReadFilePart(PathOf(start), start & kInFile, kBlock, found->bytes, size) != 0) found->bytes.clear();
-    }
-    return *found;
-  }
-
-  rt::TextView PathOf(std::uint64_t offset) const {
-    const std::size_t file = static_cast<std::size_t>(offset >> kFileShift);
-    return file < paths_.size() ? rt::TextView(paths_[file]) : rt::TextView();
-  }
-
-  std::vector<rt::Text> paths_;
-  std::array<Block, 8> blocks_;
-  std::uint64_t uses_ = 0;
-  std::string crossing_;
+  const JournalRows rows_;
+  JournalLines lines_;
+  const std::vector<JournalForm> forms_;
+  const JournalLocale locale_;
+  const JournalLineReader reader_ = EntriesThrough(lines_, forms_, locale_);
 };
 
 // One of the journal's files as the indexer has read it: its lines' form is known from its first.
 struct JournalFileRead {
   rt::Text path;
-  std::uint64_t read = 0;  // bytes indexed
-  std::optional<JournalForm> form;
+  JournalFileReading reading;
+  bool inLongLine = false;  // a line longer than a part, passed over to its end
 };
 
 // The journal's files indexed by a thread of their own, a part at a time and one file after the
@@ -138,7 +110,7 @@ class JournalSource final : public rt::ListSource {
     std::vector<JournalLineMark> marks;
     bool replaced = false;
     const bool wasBusy = busy_;
-    std::vector<rt::Text> paths;
+    const std::uint64_t wasPassed = passed_.count;
     {
       const std::lock_guard lock(mutex_);
       marks.swap(marks_);
@@ -147,16 +119,18 @@ class JournalSource final : public rt::ListSource {
       cut_ = cut_ || failed_;
       // A file's form is known once its first line is read.
       forms_ = sharedForms_;
-      if (replaced) paths = sharedPaths_;
+      passed_ = sharedPassed_;
+      if (replaced) paths_ = sharedPaths_;
     }
     if (replaced) {
       view_.Clear();
-      lines_.Forget(std::move(paths));
+      lines_.Forget(paths_);
     }
     view_.Add(marks);
     cachedRow_ = kNoRow;
     if (replaced) return rt::ListUpdate::Replaced;
-    return marks.empty() && wasBusy == busy_ ? rt::ListUpdate::Same : rt::ListUpdate::AddedOnTop;
+    return marks.empty() && wasBusy == busy_ && wasPassed == passed_.count ? rt::ListUpdate::Same
+                                                                           : rt::ListUpdate::AddedOnTop;
   }
 
   void Narrow(bool narrowed) override {
@@ -170,8 +144,13 @@ class JournalSource final : public rt::ListSource {
   rt::Text Summary() const override {
     return rt::Concat({view_.Summary(), cut_ ? kJournalReadCut : busy_ ? kJournalStillReading : u""});
   }
-  void Table(std::span<const std::size_t> rows, const std::function<void(rt::TextView)>& put) const override {
-    view_.Table(rows, put);
+  rt::Text Note() const override {
+    std::vector<rt::Text> names;
+    for (const rt::Text& path : paths_) names.push_back(FileNamePart(path));
+    return PassedOverNote(passed_, names);
+  }
+  std::unique_ptr<rt::ListRows> Rows() const override {
+    return std::make_unique<JournalRowsAtWork>(view_.Rows(), paths_, forms_, locale_);
   }
   bool Busy() const override { return busy_; }
 
@@ -193,63 +172,71 @@ class JournalSource final : public rt::ListSource {
   // On the indexing thread: the journal's files from the start, as the window takes them.
   std::vector<JournalFileRead> Files() {
     std::vector<JournalFileRead> files;
-    for (rt::Text& path : JournalFiles(folder_)) files.push_back({std::move(path), 0, std::nullopt});
+    for (rt::Text& path : JournalFiles(folder_)) {
+      files.emplace_back().path = std::move(path);
+      files.back().reading.file = static_cast<std::uint32_t>(files.size() - 1);
+    }
     const std::lock_guard lock(mutex_);
     sharedPaths_.clear();
     for (const JournalFileRead& file : files) sharedPaths_.push_back(file.path);
     sharedForms_.assign(files.size(), JournalForm());
+    sharedPassed_ = {};
     return files;
   }
 
-  // On the indexing thread: the files' whole lines from where the last reading ended; false when the
+  // On the indexing thread: the file's whole lines from where the last reading ended; false when the
   // file is replaced.
-  bool IndexPart(std::size_t number, JournalFileRead& file, std::string& part, JournalEntry& scratch,
-                 std::vector<JournalLineMark>& marks, bool& more) {
+  bool IndexPart(JournalFileRead& file, std::string& part, JournalEntry& scratch, std::vector<JournalLineMark>& marks,
+                 PassedOverLines& passed, bool& more) {
+    JournalFileReading& reading = file.reading;
     std::uint64_t size = 0;
-    std::uint32_t error = rt::ReadFilePart(file.path, file.read, kPart, part, size);
+    std::uint32_t error = rt::ReadFilePart(file.path, reading.offset, kPart, part, size);
     if (rt::IsMissing(error)) {  // not there (yet), or removed: an empty file
       error = 0;
       size = 0;
       part.clear();
     }
     if (error != 0) return true;
-    if (size < file.read) return false;
-    if (!file.form) {
-      const std::size_t end = part.find('\n');
-      if (end == std::string::npos) return true;  // its first line is still being written
-      // What is no journal's header shows no rows.
-      file.form = JournalFormOf(std::string_view(part).substr(0, end), locale_).value_or(JournalForm());
-      const std::lock_guard lock(mutex_);
-      sharedForms_[number] = *file.form;
-    }
-    const std::size_t taken =
-        MarkJournalLines(part, std::uint64_t{number} << kFileShift | file.read, *file.form, locale_, scratch, marks);
-    file.read += taken;
-    // A line longer than a part is no entry: passed over.
-    if (taken == 0 && part.size() == kPart) {
-      const std::size_t end = part.find('\n');
-      file.read += end == std::string::npos ? part.size() : end + 1;
-    }
+    if (size < reading.offset) return false;
     more = part.size() == kPart;
+    if (file.inLongLine) {  // no entry is this long: passed over to its end
+      const std::size_t end = part.find('\n');
+      reading.offset += end == std::string::npos ? part.size() : end + 1;
+      if (end != std::string::npos) {
+        file.inLongLine = false;
+        passed.Add(reading.file, ++reading.lines);
+      }
+      return true;
+    }
+    const bool formKnown = reading.lines > 0;
+    const std::size_t taken = MarkJournalLines(part, reading, locale_, scratch, marks, passed);
+    file.inLongLine = taken == 0 && more;
+    if (!formKnown && reading.lines > 0) {
+      const std::lock_guard lock(mutex_);
+      sharedForms_[reading.file] = reading.form;
+    }
     return true;
   }
 
   void Index() {
     std::string part;
     std::vector<JournalLineMark> marks;
+    PassedOverLines passed;
     JournalEntry scratch;
     std::vector<JournalFileRead> files = Files();
     try {
       for (;;) {
         marks.clear();
+        const std::uint64_t wasPassed = passed.count;
         bool more = false, replaced = false;
         // In the order written: a file's rows only once those before it are all in.
         for (std::size_t number = 0; number < files.size() && !more && !replaced; ++number) {
-          replaced = !IndexPart(number, files[number], part, scratch, marks, more);
+          replaced = !IndexPart(files[number], part, scratch, marks, passed, more);
         }
         if (replaced) {
           files = Files();
           marks.clear();
+          passed = {};
           more = true;
         }
         std::unique_lock lock(mutex_);
@@ -258,6 +245,7 @@ class JournalSource final : public rt::ListSource {
           replaced_ = true;
         }
         marks_.insert(marks_.end(), marks.begin(), marks.end());
+        if (passed.count != wasPassed) sharedPassed_ = passed;
         reading_ = more;
         firstHanded_ = true;
         handed_.notify_all();
@@ -288,13 +276,11 @@ class JournalSource final : public rt::ListSource {
   static constexpr std::chrono::milliseconds kFirstPartWait{250};
   const JournalLocale locale_ = ThisLocale();
   const rt::Text folder_ = JournalFolder();  // taken on the window's thread, where the settings are
+  std::vector<rt::Text> paths_;              // of the files, by their numbers, as the window reads them
   JournalLines lines_;
   std::vector<JournalForm> forms_;  // of each file, as the window reads its rows
-  JournalView view_{[this](std::uint64_t offset, JournalEntry& entry) {
-    const std::size_t file = static_cast<std::size_t>(offset >> kFileShift);
-    return file < forms_.size() &&
-           ReadJournalLine(lines_.LineAt(offset), forms_[file], locale_, entry) == LineRead::Entry;
-  }};
+  PassedOverLines passed_;
+  JournalView view_{EntriesThrough(lines_, forms_, locale_)};
   mutable std::size_t cachedRow_ = kNoRow;
   mutable JournalEntry cached_;
   bool busy_ = true;  // as last taken from the indexer
@@ -306,6 +292,7 @@ class JournalSource final : public rt::ListSource {
   std::vector<JournalLineMark> marks_;  // indexed, not yet taken by the window
   std::vector<rt::Text> sharedPaths_;   // the files being indexed
   std::vector<JournalForm> sharedForms_;
+  PassedOverLines sharedPassed_;
   bool replaced_ = true;  // the window takes the files at its first update
   bool reading_ = true;
   bool firstHanded_ = false;

@@ -104,6 +104,17 @@ inline constexpr char16_t kJournalOpenFolder[] = u"&Открыть папку";
 inline constexpr char16_t kJournalCopy[] = u"&Копировать";
 inline constexpr char16_t kJournalClose[] = u"&Закрыть";
 inline constexpr char16_t kJournalCopyMany[] = u"Скопировать в буфер обмена записей: ";
+// Excel takes no more lines on a sheet: a copy of more rows offers the newest, the header above them.
+inline constexpr std::size_t kSpreadsheetRows = 1048576;
+inline constexpr char16_t kJournalCopyTooMany[] = u"Записей: ";
+inline constexpr char16_t kJournalCopyExcelTakes[] = u", а Excel вставляет на лист не больше ";
+inline constexpr char16_t kJournalCopyNewest[] = u" строк. Скопировать ";
+inline constexpr char16_t kJournalCopyNewestTail[] = u" самых новых записей (с заголовком — как раз столько строк)?";
+inline constexpr char16_t kJournalCopyOthers[] =
+    u"Чтобы скопировать другие, выделите их или отметьте «Только неудачные».";
+// The progress window of a copy of many rows: its title, and how many rows it copies.
+inline constexpr char16_t kJournalCopyProgress[] = u"Копирование записей";
+inline constexpr char16_t kJournalCopied[] = u"Копируется записей: ";
 inline constexpr char16_t kJournalCopyFailed[] =
     u"Не удалось скопировать записи: не хватает памяти или буфер обмена занят другой программой.";
 inline constexpr char16_t kJournalWindowFailed[] = u"Не хватает памяти для этого действия в окне журнала.";
@@ -114,6 +125,12 @@ inline constexpr char16_t kJournalColumnResult[] = u"Итог";
 inline constexpr char16_t kJournalColumnReason[] = u"Причина";
 inline constexpr char16_t kJournalEntries[] = u"Записей: ";
 inline constexpr char16_t kJournalFailedShown[] = u", неудачных: ";
+// Lines no entry can be read from, passed over: "<kJournalPassedOver>3 (Vexilate-journal.csv: строки
+// 5, 9; Vexilate-journal.2026-12-08-091503.csv: строка 2)", the rest counted "… и ещё 4".
+inline constexpr char16_t kJournalPassedOver[] = u"Пропущено строк, которые не похожи на запись журнала: ";
+inline constexpr char16_t kJournalPassedLine[] = u"строка ";
+inline constexpr char16_t kJournalPassedLines[] = u"строки ";
+inline constexpr char16_t kJournalPassedMore[] = u" и ещё ";
 
 // The built-in conversion's success: nobody sees a console window close.
 inline constexpr char16_t kConvertedCaption[] = u"Конвертация";
@@ -211,6 +228,15 @@ inline rt::Text JournalKeptMessage(rt::TextView kept, rt::TextView journal) {
 // «Строка 12 не похожа на запись журнала. …»
 inline rt::Text JournalLineUnreadable(std::uint64_t line) {
   return rt::Concat({kJournalLine, rt::DecimalText(line), kJournalLineUnreadable});
+}
+
+// «Записей: 2000000, а Excel вставляет на лист не больше 1048576 строк. Скопировать 1048575 самых
+// новых записей …?», and while the filter does not narrow them, how to copy others.
+inline rt::Text JournalCopyTooManyQuestion(std::size_t rows, std::size_t copyMost, bool narrowed) {
+  const rt::Text question =
+      rt::Concat({kJournalCopyTooMany, rt::DecimalText(rows), kJournalCopyExcelTakes, rt::DecimalText(kSpreadsheetRows),
+                  kJournalCopyNewest, rt::DecimalText(copyMost), kJournalCopyNewestTail});
+  return narrowed ? question : rt::Concat({question, rt::TextView(&kLineBreak, 1), kJournalCopyOthers});
 }
 
 // The directories given or dropped, none of which holds an XML file, each on its own line.

@@ -1,6 +1,7 @@
 #include "runtime/dialogs/clipboard_win32.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace rt {
 namespace {
@@ -14,7 +15,11 @@ void PutOnClipboard(HWND owner, const Text& text) {
   PutOnClipboard(owner, [&](const std::function<void(TextView)>& put) { put(text); });
 }
 
-bool PutOnClipboard(HWND owner, const TextWriter& write) {
+ClipboardText::~ClipboardText() {
+  if (memory_) GlobalFree(memory_);
+}
+
+bool ClipboardText::Write(const TextWriter& write) {
   std::size_t length = 0;
   write([&](TextView part) { length += part.size(); });
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(char16_t));
@@ -38,18 +43,28 @@ bool PutOnClipboard(HWND owner, const TextWriter& write) {
   }
   target[written] = u'\0';
   GlobalUnlock(memory);
+  if (memory_) GlobalFree(memory_);
+  memory_ = memory;
+  return true;
+}
+
+bool PutOnClipboard(HWND owner, ClipboardText& text) {
+  if (!text.memory_) return false;
   // Another program may hold the clipboard for a moment (one that watches it, say).
   bool open = false;
   for (int attempt = 0; attempt < kOpenAttempts && !(open = OpenClipboard(owner)); ++attempt) Sleep(kOpenPauseMs);
-  if (!open) {
-    GlobalFree(memory);
-    return false;
-  }
+  if (!open) return false;
   EmptyClipboard();
-  const bool put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-  if (!put) GlobalFree(memory);
+  // Once put, the memory is the clipboard's.
+  const bool put = SetClipboardData(CF_UNICODETEXT, text.memory_) != nullptr;
+  if (put) text.memory_ = nullptr;
   CloseClipboard();
   return put;
+}
+
+bool PutOnClipboard(HWND owner, const TextWriter& write) {
+  ClipboardText text;
+  return text.Write(write) && PutOnClipboard(owner, text);
 }
 
 }  // namespace rt

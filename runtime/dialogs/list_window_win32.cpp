@@ -4,7 +4,9 @@
 
 #include "runtime/dialogs/clipboard_win32.h"
 #include "runtime/dialogs/list_window.h"
+#include "runtime/dialogs/list_work_win32.h"
 #include "runtime/dialogs/message_dialog_win32.h"
+#include "runtime/dialogs/progress_window.h"
 #include "runtime/dialogs/status_icons_win32.h"
 #include "runtime/system/win32_api.h"
 #include "runtime/text/number_text.h"
@@ -21,15 +23,13 @@ constexpr int kActionId = 102;
 constexpr int kCopyId = 103;
 constexpr int kSummaryId = 104;
 constexpr int kLabelId = 105;
+constexpr int kNoteId = 106;
 constexpr UINT_PTR kUpdateTimer = 1;
 constexpr UINT kUpdateMilliseconds = 500;
 constexpr UINT kBusyMilliseconds = 100;  // rows still being read show as they come
-// Copying more rows than this asks first: it takes a while and a good part of the memory.
+// Copying more rows than this asks first and goes on while the window answers, with its progress:
+// it takes a while and a good part of the memory. Fewer are copied at once, as a click expects.
 constexpr std::size_t kAskBeforeCopying = 10000;
-// Typing to find reads at most so many rows, so that a huge list never holds the window up.
-constexpr std::size_t kFindRows = 20000;
-// The system's hourglass cursor (IDC_WAIT, spelt for the "W" functions).
-constexpr WORD kWaitCursor = 32514;
 // Dialog units of the first layout; the window then follows its size.
 constexpr short kWidth = 620;
 constexpr short kHeight = 260;
@@ -39,6 +39,7 @@ constexpr short kActionWidth = 74;
 constexpr short kButtonHeight = 14;
 constexpr short kNarrowWidth = 100;
 constexpr short kLabelWidth = 62;
+constexpr short kNoteHeight = 18;  // two lines of text
 
 class ListWindow {
  public:
@@ -84,7 +85,9 @@ class ListWindow {
     const int label = narrow.right;
     const int margin = units.left, height = units.top, button = units.right, action = units.bottom;
     const int buttonsTop = client.bottom - margin - height;
-    const int listTop = 2 * margin + height;
+    RECT note{0, 0, 0, noted_ ? kNoteHeight : 0};
+    MapDialogRect(handle, &note);
+    const int listTop = 2 * margin + height + (noted_ ? note.bottom + margin : 0);
     auto place = [&](int id, int x, int y, int w, int h) {
       SetWindowPos(GetDlgItem(handle, id), nullptr, x, y, std::max(w, 1), std::max(h, 1), SWP_NOZORDER);
     };
@@ -92,6 +95,7 @@ class ListWindow {
     place(kNarrowId, 2 * margin + label, margin, narrow.left, height);
     place(kSummaryId, 3 * margin + label + narrow.left, margin, client.right - 4 * margin - label - narrow.left,
           height);
+    place(kNoteId, margin, 2 * margin + height, client.right - 2 * margin, note.bottom);
     place(kListId, margin, listTop, client.right - 2 * margin, buttonsTop - margin - listTop);
     place(IDCANCEL, client.right - margin - button, buttonsTop, button, height);
     place(kCopyId, client.right - 2 * (margin + button), buttonsTop, button, height);
@@ -106,10 +110,23 @@ class ListWindow {
     const bool all = AllSelected();
     Deselect(all ? std::vector<std::size_t>() : Selected(), all, Focused());
     shown_ = source_->RowCount();
+    ++rowsTaken_;
     SendMessageW(list, LVM_SETITEMCOUNT, shown_, 0);
     if (shown_ > 0) SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
     InvalidateRect(list, nullptr, TRUE);
+    ShowCounts();
+  }
+
+  // The counts, and the note under them, which takes room from the list only while there is one.
+  void ShowCounts() {
     SetDlgItemTextW(handle, kSummaryId, Wide(source_->Summary()));
+    const Text note = source_->Note();
+    SetDlgItemTextW(handle, kNoteId, Wide(note));
+    if (noted_ == note.empty()) {
+      noted_ = !note.empty();
+      ShowWindow(GetDlgItem(handle, kNoteId), noted_ ? SW_SHOW : SW_HIDE);
+      Layout();
+    }
   }
 
   // Rows added on top push the others down: the selection and the rows in view go with them.
@@ -117,6 +134,7 @@ class ListWindow {
     const std::size_t count = source_->RowCount();
     if (update == ListUpdate::Same) return;
     if (update == ListUpdate::Replaced || count < shown_) return Reload();
+    if (count == shown_) return ShowCounts();
     HWND list = List();
     const int added = static_cast<int>(count - shown_);
     const bool all = AllSelected();
@@ -137,7 +155,7 @@ class ListWindow {
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     shown_ = count;
-    SetDlgItemTextW(handle, kSummaryId, Wide(source_->Summary()));
+    ShowCounts();
   }
 
   void SetState(int row, UINT state, UINT mask) const {
@@ -177,7 +195,12 @@ class ListWindow {
 
   void Update() {
     Refresh(source_->Update());
-    SetTimer(handle, kUpdateTimer, source_->Busy() ? kBusyMilliseconds : kUpdateMilliseconds, nullptr);
+    if (copy_ && copyProgress_) {
+      if (copyStop_.IsSet()) copy_->Stop();
+      ShowProgress(copyProgress_, Concat({definition_.copyProgressCount, DecimalText(copy_->Rows())}), u"",
+                   static_cast<LONG>(copy_->Done() / 2), static_cast<LONG>(copy_->Rows() + 1));
+    }
+    SetTimer(handle, kUpdateTimer, source_->Busy() || copy_ ? kBusyMilliseconds : kUpdateMilliseconds, nullptr);
   }
 
   LONG Tell(TextView text, TextView icon, TextView buttons = u"") const {
@@ -185,41 +208,75 @@ class ListWindow {
   }
 
   // The selected rows, or every row when none or all are: those are asked of the source as a whole
-  // rather than row by row. Asks first when they are many; a clipboard or memory that cannot be had
-  // is told.
+  // rather than row by row. Asks first when they are many, and when they are more than a spreadsheet
+  // takes offers the newest; many are copied on a thread of their own, with progress and Cancel. A
+  // clipboard or memory that cannot be had is told.
   void Copy() {
-    const std::size_t count = source_->RowCount();
-    const auto selected = static_cast<std::size_t>(SendMessageW(List(), LVM_GETSELECTEDCOUNT, 0, 0));
-    const std::vector<std::size_t> rows = selected == 0 || selected >= count ? std::vector<std::size_t>() : Selected();
-    const std::size_t copied = rows.empty() ? count : rows.size();
-    if (copied > kAskBeforeCopying && Tell(Concat({definition_.copyManyQuestion, DecimalText(copied), u"?"}),
-                                           kInformationIcon, DecimalText(BUTTON_YES | BUTTON_NO)) != BUTTON_YES) {
+    if (copy_) {  // one at a time: its progress is in view
+      MessageBeep(MB_OK);
       return;
     }
-    HCURSOR before = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(kWaitCursor)));
-    const bool put =
-        PutOnClipboard(handle, [&](const std::function<void(TextView)>& part) { source_->Table(rows, part); });
-    SetCursor(before);
-    if (!put) Tell(definition_.copyFailed, kWarningIcon);
+    const std::size_t count = source_->RowCount();
+    const auto selected = static_cast<std::size_t>(SendMessageW(List(), LVM_GETSELECTEDCOUNT, 0, 0));
+    std::vector<std::size_t> rows = selected == 0 || selected >= count ? std::vector<std::size_t>() : Selected();
+    std::unique_ptr<ListRows> taken = source_->Rows();  // as they are now, whatever comes while it asks
+    const std::size_t copied = rows.empty() ? count : rows.size();
+    const bool narrowed = IsDlgButtonChecked(handle, kNarrowId) == BST_CHECKED;
+    const Text question =
+        copied > definition_.copyMost ? definition_.copyTooManyQuestion(copied, definition_.copyMost, narrowed)
+        : copied > kAskBeforeCopying  ? Concat({definition_.copyManyQuestion, DecimalText(copied), u"?"})
+                                      : Text();
+    if (!question.empty() && Tell(question, kInformationIcon, DecimalText(BUTTON_YES | BUTTON_NO)) != BUTTON_YES) {
+      return;
+    }
+    copyStop_.Reset();
+    copy_ = std::make_unique<RowsCopy>(handle, std::move(taken), std::move(rows), definition_.copyMost);
+    if (copied <= kAskBeforeCopying) return EndCopy();
+    copyProgress_ = OpenProgressWindow(definition_.copyProgressTitle, definition_.cancelCaption, copyStop_,
+                                       reinterpret_cast<HandleValue>(handle));
+    Update();
+  }
+
+  // On the window's thread: what was written goes to the clipboard, unless it was cancelled; the
+  // progress shows until it is there.
+  void EndCopy() {
+    const std::unique_ptr<RowsCopy> copy = std::move(copy_);
+    const bool put = copy->Put(handle);
+    CloseProgressWindow(std::exchange(copyProgress_, nullptr));
+    if (!put && !copyStop_.IsSet()) Tell(definition_.copyFailed, kWarningIcon);
   }
 
   // The next row from where the list starts looking, round to the top, whose first column starts
-  // with what was typed, any case.
-  int Find(const NMLVFINDITEMW& find) const {
+  // with what was typed, any case: looked for on a thread of its own, the list told nothing found
+  // meanwhile. Each key typed looks again, and the search before it is given up.
+  int Find(const NMLVFINDITEMW& find) {
     const std::size_t count = source_->RowCount();
     if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz || count == 0) return -1;
-    const Text typed = FromWide(find.lvfi.psz);
     const std::size_t start = find.iStart > 0 ? static_cast<std::size_t>(find.iStart) % count : 0;
-    for (std::size_t step = 0; step < std::min(count, kFindRows); ++step) {
-      const std::size_t row = (start + step) % count;
-      const std::vector<Text> cells = source_->Cells(row);
-      if (!cells.empty() && cells[0].size() >= typed.size() &&
-          CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, Wide(cells[0]), static_cast<int>(typed.size()),
-                         Wide(typed), static_cast<int>(typed.size())) == CSTR_EQUAL) {
-        return static_cast<int>(row);
-      }
-    }
+    search_.reset();
+    search_ = std::make_unique<RowSearch>(handle, source_->Rows(), start, FromWide(find.lvfi.psz));
+    searchTaken_ = rowsTaken_;
     return -1;
+  }
+
+  // The row found, alone selected, focused and in view, as the list shows what it finds itself;
+  // rows added on top since push it down, and when the rows were taken anew it is lost.
+  void EndSearch() {
+    const std::unique_ptr<RowSearch> search = std::move(search_);
+    const std::optional<std::size_t> found = search->Found();
+    if (!found || searchTaken_ != rowsTaken_ || shown_ < search->Rows()) return;
+    const std::size_t row = *found + (shown_ - search->Rows());
+    const bool all = AllSelected();
+    Deselect(all ? std::vector<std::size_t>() : Selected(), all, Focused());
+    SetState(static_cast<int>(row), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageW(List(), LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(row));
+    SendMessageW(List(), LVM_ENSUREVISIBLE, row, FALSE);
+  }
+
+  // A copy or a search has ended.
+  void WorkEnded() {
+    if (copy_ && copy_->Ended()) EndCopy();
+    if (search_ && search_->Ended()) EndSearch();
   }
 
   void Key(WORD key) {
@@ -294,8 +351,15 @@ class ListWindow {
   ListWindowDefinition definition_;
   std::unique_ptr<ListSource> source_;
   SIZE minimum_{};
-  std::size_t shown_ = 0;  // rows the list holds
-  bool telling_ = false;   // an error is being told: one more meanwhile is not
+  std::size_t shown_ = 0;      // rows the list holds
+  std::size_t rowsTaken_ = 0;  // how often the rows were taken anew (replaced, narrowed)
+  bool noted_ = false;         // the note shows
+  bool telling_ = false;       // an error is being told: one more meanwhile is not
+  std::unique_ptr<RowsCopy> copy_;
+  ProgressWindow* copyProgress_ = nullptr;
+  StopSignal copyStop_;  // its Cancel
+  std::unique_ptr<RowSearch> search_;
+  std::size_t searchTaken_ = 0;  // rowsTaken_ when it began
 };
 
 ListWindow* g_open = nullptr;
@@ -342,8 +406,15 @@ INT_PTR ListWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       DestroyWindow(handle);
       return TRUE;
+    case kListWorkEnded:
+      WorkEnded();
+      return TRUE;
     case WM_DESTROY:
       KillTimer(handle, kUpdateTimer);
+      // Work on the rows is given up with the window.
+      search_.reset();
+      copy_.reset();
+      CloseProgressWindow(std::exchange(copyProgress_, nullptr));
       RemoveModelessDialog(handle);
       SetWindowLongPtrW(handle, DWLP_USER, 0);
       g_open = nullptr;
@@ -383,6 +454,7 @@ void OpenListWindow(const ListWindowDefinition& definition, std::unique_ptr<List
   dialog.AddControl(kNarrowId, ControlClass::Button, BS_AUTOCHECKBOX | WS_VISIBLE | WS_TABSTOP,
                     definition.narrowCaption, 0, 0, 1, 1);
   dialog.AddControl(kSummaryId, ControlClass::Static, SS_LEFT | SS_CENTERIMAGE | WS_VISIBLE, u"", 0, 0, 1, 1);
+  dialog.AddControl(kNoteId, ControlClass::Static, SS_LEFT | SS_NOPREFIX, u"", 0, 0, 1, 1);
   auto* window = new ListWindow(definition, std::move(source));
   // Not owned by the current window, which would then always stay behind it.
   window->handle = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, &ListWindow::Procedure,

@@ -9,9 +9,9 @@ namespace rt {
 
 class ProgressWindow;
 
-// Shows it centred on the current window. Cancel (the button, Enter or Escape) sets `stop`
-// and disables the button; the work itself decides what that means.
-ProgressWindow* OpenProgressWindow(TextView title, TextView cancelCaption, StopSignal& stop);
+// Shows it centred on its owner, the current window unless another is given. Cancel (the button,
+// Enter or Escape) sets `stop` and disables the button; the work itself decides what that means.
+ProgressWindow* OpenProgressWindow(TextView title, TextView cancelCaption, StopSignal& stop, HandleValue owner = 0);
 
 // Steps can follow each other faster than anyone reads: the window is redrawn at most every
 // 100 ms, and a step that came in between is drawn when that time is up.

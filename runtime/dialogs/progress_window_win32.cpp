@@ -83,7 +83,7 @@ class ProgressWindow {
   bool waiting_ = false;
 };
 
-ProgressWindow* OpenProgressWindow(TextView title, TextView cancelCaption, StopSignal& stop) {
+ProgressWindow* OpenProgressWindow(TextView title, TextView cancelCaption, StopSignal& stop, HandleValue owner) {
   RegisterCommonControls();
   DialogTemplate dialog(WS_POPUP | WS_CAPTION | DS_MODALFRAME | WS_VISIBLE, title, 220, 74, u"MS Shell Dlg", 8,
                         FW_NORMAL);
@@ -93,7 +93,8 @@ ProgressWindow* OpenProgressWindow(TextView title, TextView cancelCaption, StopS
   dialog.AddControl(IDCANCEL, ControlClass::Button, BS_DEFPUSHBUTTON | WS_VISIBLE | WS_TABSTOP, cancelCaption, 85, 51,
                     50, 14);
   auto* window = new ProgressWindow(stop);
-  window->handle = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), CurrentWindowHandle(),
+  window->handle = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(),
+                                              owner ? reinterpret_cast<HWND>(owner) : CurrentWindowHandle(),
                                               &ProgressWindow::Procedure, reinterpret_cast<LPARAM>(window));
   if (!window->handle) {
     delete window;

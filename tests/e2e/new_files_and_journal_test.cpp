@@ -192,8 +192,45 @@ TEST_F(NewFilesAndJournal, JournalWindowNewestFirstFilteredCopiedAndKeptUpToDate
   driver::WaitUntilGone(window);
 }
 
-// Two million lines: the list fills while they are read, then filtered; Copy of every row asks
-// first, and the program runs on with the rows on the clipboard, formulas copied as text.
+// Three hundred journals kept beside the journal (one at each save in a spreadsheet), one with a line
+// that cannot be read: every row read from its own file, the newest on top; the line passed over,
+// named under the counts.
+TEST_F(NewFilesAndJournal, JournalWindowOverHundredsOfKeptJournals) {
+  CreateInputFile(InputDirectory(), kOld);
+  for (int kept = 0; kept < 300; ++kept) {
+    const std::wstring day = std::to_wstring(10000 + (kept / 28 + 1) * 100 + kept % 28 + 1).substr(1);
+    const std::wstring name = L"Vexilate-journal.2026-" + day.substr(0, 2) + L"-" + day.substr(2) + L"-000000.csv";
+    const std::string line = convert::JournalLine({u"2026-01-01 09:00:00",
+                                                   AsText(L"C:\\IN\\kept" + std::to_wstring(kept)),
+                                                   1,
+                                                   u"2026-01-01 08:00:00",
+                                                   u"",
+                                                   {},
+                                                   JournalResult::Refused,
+                                                   u""});
+    driver::WriteTextFile(
+        AppDirectory() + L"\\" + name,
+        convert::JournalStart() + line +
+            (kept == 150 ? "2026-12-08 09:00:00;C:\\IN\\b.XML;десять;x;;msxsl.exe;сконвертирован;;\r\n" : ""));
+  }
+  Journal(kOld, JournalResult::Converted);
+  Start();
+
+  PutFocusOn(BUTTONCONVERT);
+  driver::TypeText(MainWindow(), L"Ж");
+  const driver::Window window = Program().WaitForWindow(driver::kDialogClass, L"Журнал конвертаций");
+  driver::WaitUntil([&] { return window.Child(104).Text() == L"Записей: 301"; }, L"every line indexed", Program().Id());
+  EXPECT_EQ(Utf8(window.Child(106).Text()),
+            Utf8(L"Пропущено строк, которые не похожи на запись журнала: 1 (Vexilate-journal.2026-06-11-000000.csv: "
+                 L"строка 3)"));
+  const auto rows = CopiedTable(window);
+  ASSERT_EQ(rows.size(), 302u);
+  EXPECT_EQ(Utf8(rows[1].at(1) + L" " + rows[2].at(1) + L" " + rows[301].at(1)), Utf8(kOld + L" kept299 kept0"));
+}
+
+// Two million lines: the list fills while they are read, then filtered; typing finds the oldest row;
+// Copy of every row offers the newest a spreadsheet takes, of the failed ones asks first, can be
+// cancelled, and the program runs on with the rows on the clipboard, formulas copied as text.
 TEST_F(NewFilesAndJournal, JournalOfMillionsOfLinesOpenedFilteredAndCopied) {
   constexpr int kPairs = 1'000'000;
   convert::JournalEntry entry{u"2026-12-08 09:00:00",
@@ -205,10 +242,12 @@ TEST_F(NewFilesAndJournal, JournalOfMillionsOfLinesOpenedFilteredAndCopied) {
                               JournalResult::Converted,
                               u""};
   const std::string converted = convert::JournalLine(entry);
+  entry.time = u"2026-01-05 08:00:00";
+  journal_ += convert::JournalLine(entry);  // the oldest row, the one typing finds
   entry = {u"2026-12-08 09:01:00", u"C:\\IN\\b.XML", 1, u"2026-12-07 10:00:00", u"", {},
            JournalResult::Failed,  u"=1+1"};
   const std::string failed = convert::JournalLine(entry);
-  journal_.reserve(journal_.size() + kPairs * (converted.size() + failed.size()));
+  journal_.reserve(journal_.size() + (kPairs + 1) * (converted.size() + failed.size()));
   for (int pair = 0; pair < kPairs; ++pair) journal_.append(converted).append(failed);
   driver::WriteTextFile(AppDirectory() + L"\\Vexilate-journal.csv", journal_);
   Start();
@@ -219,18 +258,42 @@ TEST_F(NewFilesAndJournal, JournalOfMillionsOfLinesOpenedFilteredAndCopied) {
   const auto summary = [&](const std::wstring& text) {
     driver::WaitUntil([&] { return window.Child(104).Text() == text; }, text, Program().Id(), std::chrono::seconds(60));
   };
-  summary(L"Записей: 2000000");
+  summary(L"Записей: 2000001");
+  const auto question = [&](const std::wstring& text, int button) {
+    window.Child(103).Click();
+    const driver::MessageDialog asked = driver::ReadMessageDialog(driver::WaitForWindow(
+        Program().Id(), [&](const driver::Window& w) { return GetWindow(w.handle(), GW_OWNER) == window.handle(); },
+        L"the question over the journal's window"));
+    EXPECT_EQ(Utf8(asked.text), Utf8(text));
+    driver::PressMessageButton(asked, button);
+  };
+  question(
+      L"Записей: 2000001, а Excel вставляет на лист не больше 1048576 строк. Скопировать 1048575 самых новых "
+      L"записей (с заголовком — как раз столько строк)?\r\nЧтобы скопировать другие, выделите их или отметьте "
+      L"«Только неудачные».",
+      4);  // No
+  DWORD_PTR focused = 0;
+  SendMessageTimeoutW(window.handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(window.Child(101).handle()), TRUE,
+                      SMTO_ABORTIFHUNG, 5000, &focused);
+  driver::TypeText(window.Child(101), L"2026-01");
+  driver::WaitUntil(
+      [&] {
+        SendMessageTimeoutW(window.Child(101).handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED,
+                            SMTO_ABORTIFHUNG, 5000, &focused);
+        return focused == 2000000;
+      },
+      L"the oldest row found by its time", Program().Id(), std::chrono::seconds(60));
   window.Child(100).Click();
-  summary(L"Записей: 2000000, неудачных: 1000000");
-  window.Child(103).Click();
-  const driver::MessageDialog question = driver::ReadMessageDialog(driver::WaitForWindow(
-      Program().Id(), [&](const driver::Window& w) { return GetWindow(w.handle(), GW_OWNER) == window.handle(); },
-      L"the question over the journal's window"));
-  EXPECT_EQ(Utf8(question.text), Utf8(L"Скопировать в буфер обмена записей: 1000000?"));
-  driver::PressMessageButton(question, 2);  // Yes
+  summary(L"Записей: 2000001, неудачных: 1000000");
   const std::wstring copied =
       L"Время\tВходной файл\tВыходной файл\tИтог\tПричина\r\n"
       L"2026-12-08 09:01:00\tb.XML\t\tОшибка\t'=1+1\r\n2026";
+  question(L"Скопировать в буфер обмена записей: 1000000?", 2);  // Yes, then Cancel
+  const driver::Window progress = Program().WaitForWindow(driver::kDialogClass, L"Копирование записей");
+  progress.Child(IDCANCEL).Click();
+  driver::WaitUntilGone(progress);
+  EXPECT_NE(CopiedStart(copied.size()), copied) << "a copy cancelled puts nothing on the clipboard";
+  question(L"Скопировать в буфер обмена записей: 1000000?", 2);  // Yes
   driver::WaitUntil([&] { return CopiedStart(copied.size()) == copied; }, L"the rows copied, formulas as text",
                     Program().Id(), std::chrono::seconds(60));
   EXPECT_TRUE(Program().IsRunning());

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "convert/journal/rules/journal_view.h"
+#include "convert/rules/name_fields.h"
+#include "runtime/text/number_text.h"
 
 namespace convert {
 namespace {
@@ -129,54 +131,128 @@ TEST(NewFiles, JournalsAsASpreadsheetSavesThem) {
     search.StartJournal();
     search.TakeJournal(c.journal);
     EXPECT_EQ(search.UnreadableLine().value_or(0), c.unreadable) << c.form;
-    if (c.unreadable != 0) continue;
-    EXPECT_TRUE(search.NewFiles().empty()) << c.form;
-    // The window's index reads it in the same form: one converted row.
-    const JournalLocale locale{&Cp1251, c.dayFirst};
-    const std::string_view journal(c.journal);
+    // The window's index reads it in the same form: one converted row, or the line passed over, named.
+    JournalFileReading reading;
+    reading.file = 7;
     JournalEntry scratch;
     std::vector<JournalLineMark> marks;
-    MarkJournalLines(journal, 0, JournalFormOf(journal.substr(0, journal.find('\n')), locale).value(), locale, scratch,
-                     marks);
+    PassedOverLines passed;
+    MarkJournalLines(c.journal, reading, {&Cp1251, c.dayFirst}, scratch, marks, passed);
+    EXPECT_EQ(passed.named, (c.unreadable == 0 ? std::vector<PassedOverLines::Line>{}
+                                               : std::vector<PassedOverLines::Line>{{7, c.unreadable}}))
+        << c.form;
+    if (c.unreadable != 0) continue;
+    EXPECT_TRUE(search.NewFiles().empty()) << c.form;
     ASSERT_EQ(marks.size(), 1u) << c.form;
     EXPECT_TRUE(marks[0].converted) << c.form;
   }
 }
 
-// A row's line read from the journal's bytes, as the window reads it from the file.
-JournalLineReader LinesOf(const std::string& journal) {
-  return [&journal](std::uint64_t offset, JournalEntry& entry) {
-    const std::string_view rest = std::string_view(journal).substr(offset);
+// A row's line read from the journal's files, as the window reads it.
+JournalLineReader LinesOf(const std::vector<std::string>& files) {
+  return [&files](const JournalLinePlace& place, JournalEntry& entry) {
+    const std::string_view rest = std::string_view(files.at(place.file)).substr(place.offset);
     return ReadJournalLine(rest.substr(0, rest.find('\n')), entry);
   };
 }
 
-// Newest first, with and without the converted rows, also those that arrive while filtered; a line
-// still being written waits for its end; the table copied is what the rows show, formulas as text.
+rt::Text TableOf(const JournalView& view, const JournalLineReader& reader, std::size_t most = SIZE_MAX) {
+  rt::Text table;
+  WriteJournalTable(view.Rows(), {}, most, reader, [&](rt::TextView line) { return table += line, true; });
+  return table;
+}
+
+// Newest first, with and without the converted rows, also those that arrive while filtered or after
+// the journal was replaced; a line still being written waits for its end; the table copied is what
+// the rows show, formulas as text.
 TEST(JournalView, NewestFirstFilteredAndCopied) {
   const JournalEntry failed{u"2026-12-08 09:01:00", u"C:\\IN\\b.XML",   1, kTime, u"", JournalMethod::BuiltIn,
                             JournalResult::Failed,  u"=Ошибка\tв файле"};
-  const std::string journal = JournalStart() + JournalLine(Line(u"C:\\IN\\a.XML", 1, kTime)) + JournalLine(failed);
-  const std::size_t last = journal.size() - JournalLine(failed).size();
-  JournalView view(LinesOf(journal));
+  const std::string later = JournalLine(failed) + JournalLine(Line(u"C:\\IN\\c.XML", 1, kTime));
+  const std::vector<std::string> files{JournalStart() + JournalLine(Line(u"C:\\IN\\a.XML", 1, kTime)) + later};
+  const std::string_view journal = files[0];
+  const std::size_t last = journal.size() - later.size();
+  const JournalLineReader reader = LinesOf(files);
+  JournalView view(reader);
+  JournalFileReading reading;
   JournalEntry scratch;
   std::vector<JournalLineMark> marks;
-  EXPECT_EQ(MarkJournalLines(std::string_view(journal).substr(0, journal.size() - 5), 0, {}, {}, scratch, marks), last);
+  PassedOverLines passed;
+  EXPECT_EQ(MarkJournalLines(journal.substr(0, last + 5), reading, {}, scratch, marks, passed), last);
   view.Add(marks);
   view.ShowFailedOnly(true);
   marks.clear();
-  EXPECT_EQ(MarkJournalLines(std::string_view(journal).substr(last), last, {}, {}, scratch, marks),
-            journal.size() - last);
+  EXPECT_EQ(MarkJournalLines(journal.substr(last), reading, {}, scratch, marks, passed), journal.size() - last);
   view.Add(marks);
-  EXPECT_EQ(view.Summary(), u"Записей: 2, неудачных: 1");
-  EXPECT_EQ(view.Table({}),
+  EXPECT_EQ(view.Summary(), u"Записей: 3, неудачных: 1");
+  EXPECT_EQ(TableOf(view, reader),
             u"Время\tВходной файл\tВыходной файл\tИтог\tПричина\r\n"
             u"2026-12-08 09:01:00\tb.XML\t\tОшибка\t'=Ошибка в файле\r\n");
   view.ShowFailedOnly(false);
-  ASSERT_EQ(view.RowCount(), 2u);
-  EXPECT_EQ(view.Entry(0).inputPath, failed.inputPath);
-  EXPECT_EQ(JournalView::Cells(view.Entry(1)),
+  ASSERT_EQ(view.RowCount(), 3u);
+  EXPECT_EQ(view.Entry(1).inputPath, failed.inputPath);
+  EXPECT_EQ(JournalView::Cells(view.Entry(2)),
             (std::vector<rt::Text>{u"2026-12-08 09:00:00", u"a.XML", u"x", u"Сконвертирован", u""}));
+  EXPECT_EQ(passed.count, 0u);
+  view.ShowFailedOnly(true);
+  view.Clear();  // the journal replaced: still filtered
+  view.Add(marks);
+  EXPECT_EQ(view.Summary(), u"Записей: 2, неудачных: 1");
+}
+
+// Rows of any number of the journal's files (one kept at each save in a spreadsheet, for years), each
+// read from its own; the newest copied, as many as asked; typing finds a row however far down.
+TEST(JournalView, RowsOfHundredsOfFilesCopiedAndFound) {
+  std::vector<std::string> files;
+  const JournalLineReader reader = LinesOf(files);
+  JournalView view(reader);
+  JournalEntry scratch;
+  std::vector<JournalLineMark> marks;
+  PassedOverLines passed;
+  for (std::uint32_t file = 0; file < 300; ++file) {
+    JournalEntry line = Line(rt::Concat({u"C:\\IN\\f", rt::DecimalText(file), u".XML"}), 1, kTime);
+    if (file == 0) line.time = u"2026-01-05 08:00:00";
+    files.push_back(JournalStart() + JournalLine(line));
+    JournalFileReading reading;
+    reading.file = file;
+    MarkJournalLines(files.back(), reading, {}, scratch, marks, passed);
+  }
+  view.Add(marks);
+  ASSERT_EQ(view.RowCount(), 300u);
+  for (std::uint32_t row = 0; row < 300; ++row) {
+    EXPECT_EQ(FileNamePart(view.Entry(row).inputPath), rt::Concat({u"f", rt::DecimalText(299 - row), u".XML"}));
+  }
+  EXPECT_EQ(TableOf(view, reader, 2).substr(TableOf(view, reader, 0).size()),
+            u"2026-12-08 09:00:00\tf299.XML\tx\tСконвертирован\t\r\n"
+            u"2026-12-08 09:00:00\tf298.XML\tx\tСконвертирован\t\r\n");
+
+  std::vector<JournalLineMark> far(30001, marks[1]);
+  far[0] = marks[0];
+  view.Clear();
+  view.Add(far);
+  const std::atomic<bool> going{false}, stopped{true};
+  EXPECT_EQ(FindJournalRow(view.Rows(), 0, u"2026-01", reader, going), 30000u);
+  EXPECT_EQ(FindJournalRow(view.Rows(), 5, u"2026-12-08 09", reader, going), 5u);
+  EXPECT_EQ(FindJournalRow(view.Rows(), 0, u"2026-01", reader, stopped), std::nullopt);
+}
+
+// The lines passed over, counted, the first few named by their file and line.
+TEST(JournalView, LinesPassedOverNamed) {
+  const std::vector<rt::Text> names{u"a.csv", u"b.csv"};
+  const struct {
+    std::vector<PassedOverLines::Line> lines;
+    rt::TextView note;
+  } cases[] = {
+      {{}, u""},
+      {{{1, 3}}, u"Пропущено строк, которые не похожи на запись журнала: 1 (b.csv: строка 3)"},
+      {{{0, 2}, {0, 5}, {1, 1}, {1, 4}, {1, 6}, {1, 7}, {1, 9}},
+       u"Пропущено строк, которые не похожи на запись журнала: 7 (a.csv: строки 2, 5; b.csv: строки 1, 4, 6 и ещё 2)"},
+  };
+  for (const auto& c : cases) {
+    PassedOverLines passed;
+    for (const auto& line : c.lines) passed.Add(line.file, line.number);
+    EXPECT_EQ(PassedOverNote(passed, names), c.note);
+  }
 }
 
 // A copied cell that a spreadsheet would take for a formula stays text; tabs become blanks.
