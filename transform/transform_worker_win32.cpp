@@ -6,6 +6,7 @@
 #include "runtime/system/win32_api.h"
 #include "runtime/text/message_frames.h"
 #include "transform/transform_worker.h"
+#include "transform/xslt/library_memory.h"
 #include "transform/xslt/transform_reasons.h"
 
 namespace rt {
@@ -139,6 +140,8 @@ bool Answer(HANDLE out, const TransformOutcome& outcome) {
 }  // namespace
 
 int ServeTransformations() {
+  // Before the libraries allocate anything: this process is theirs.
+  UseLibraryMemoryPools();
   // A fault in the library ends this process without a dialog; the program tells the user.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   const HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE);
