@@ -16,6 +16,7 @@
 
 #include "runtime/text/utf8_text.h"
 #include "transform/xslt/code_pages.h"
+#include "transform/xslt/document_disposal.h"
 #include "transform/xslt/document_function.h"
 #include "transform/xslt/file_addresses.h"
 #include "transform/xslt/library_messages.h"
@@ -249,7 +250,7 @@ TransformOutcome XsltStylesheet::Transform(TextView inputPath, const Writer& wri
   const xsltTransformState state = context->state;
   guard.StopOnRefusal(nullptr);
   xsltFreeTransformContext(context);
-  xmlFreeDoc(input);
+  LetGoOfDocument(input);
   if (guard.refusal() != nullptr || state != XSLT_STATE_OK || result == nullptr) {
     xmlFreeDoc(result);
     if (guard.refusal() != nullptr) return {false, false, RefusedReason(*guard.refusal(), messages)};
@@ -270,7 +271,7 @@ TransformOutcome XsltStylesheet::Transform(TextView inputPath, const Writer& wri
     xsltSaveResultTo(output, result, compiled_);
     closed = xmlOutputBufferClose(output);
   }
-  xmlFreeDoc(result);
+  LetGoOfDocument(result);
   if (sink.failed) return {false, false, Text()};
   if (closed < 0) return {false, false, TransformFailedReason(inputPath, messages.Said())};
   if (sink.bytes == 0) return {false, false, NoResultReason(inputPath)};
