@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -97,10 +98,21 @@ int ToUtf8(const Page& page, unsigned char* out, int* outlen, const unsigned cha
   int result = 0;
   // Read once: the bytes written could be anything to the compiler, the page included.
   const bool asciiSame = page.asciiSame;
-  for (; in < in_end; ++in) {
+  while (in < in_end) {
     if (*in < 0x80 && asciiSame) {
+      // Runs of ASCII (the tags, the numbers) four bytes at a time.
+      if (in_end - in >= 4 && out_end - out >= 4) {
+        std::uint32_t four;
+        std::memcpy(&four, in, 4);
+        if ((four & 0x80808080u) == 0) {
+          std::memcpy(out, &four, 4);
+          in += 4;
+          out += 4;
+          continue;
+        }
+      }
       if (out == out_end) break;
-      *out++ = *in;
+      *out++ = *in++;
       continue;
     }
     const std::array<unsigned char, 4>& code = page.utf8[*in];
@@ -114,6 +126,7 @@ int ToUtf8(const Page& page, unsigned char* out, int* outlen, const unsigned cha
     if (length > 1) out[1] = code[1];
     if (length > 2) out[2] = code[2];
     out += length;
+    ++in;
   }
   *inlen = static_cast<int>(in - in_start);
   *outlen = static_cast<int>(out - out_start);
@@ -139,8 +152,16 @@ int FromUtf8(const Page& page, unsigned char* out, int* outlen, const unsigned c
   const unsigned char* const direct = page.direct.data();
   while (in < in_end && out < out_end) {
     const unsigned char lead = *in;
-    // ASCII and the two-byte characters (the page's letters) straight from the tables.
+    // ASCII, four bytes at a time where it runs, and the two-byte characters (the page's
+    // letters) straight from the tables.
     if (lead < 0x80 && asciiSame) {
+      std::uint32_t four;
+      if (in_end - in >= 4 && out_end - out >= 4 && (std::memcpy(&four, in, 4), (four & 0x80808080u) == 0)) {
+        std::memcpy(out, &four, 4);
+        in += 4;
+        out += 4;
+        continue;
+      }
       *out++ = lead;
       ++in;
       continue;
