@@ -29,7 +29,7 @@ constexpr std::size_t kPools = kLargestPooled / kUnit;
 constexpr std::size_t kPieceBytes = 64 * 1024;
 
 // A piece of the system heap cut into blocks of one pool's size, handed out from its list of
-// freed blocks, else from the part never used (untouched until then).
+// freed blocks, else from its room never used (untouched until then).
 struct alignas(std::max_align_t) Piece {
   Piece* previous;  // in its pool's list of pieces with room
   Piece* next;
