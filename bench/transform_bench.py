@@ -5,7 +5,8 @@ stylesheet of 40 modules; with an earlier build's benchmark directory, the same 
 the ratios. Then a 20 MB input as the program converts it, beside xsltproc built from the same
 sources (natively, in VEXILATE_NATIVE_BUILD_DIR): the transformation natively, and the whole
 quiet run (vexilate.exe /quiet FOLDER) under Wine, rounds taken alternately
-(VEXILATE_REFERENCE_ROUNDS, default 5); with --reference only that.
+(VEXILATE_REFERENCE_ROUNDS, default 5), also through an earlier build (its benchmark directory,
+and VEXILATE_EARLIER_NATIVE_BUILD_DIR for its native program); with --reference only that.
 
     transform_bench.py <directory with transform_bench.exe> <scratch directory> [<earlier one>] [--reference]"""
 import os
@@ -163,6 +164,8 @@ def against_reference(bench: pathlib.Path, scratch: pathlib.Path, earlier: pathl
               "the figures against xsltproc are left out")
         return
     rounds = int(os.environ.get("VEXILATE_REFERENCE_ROUNDS", "5"))
+    earlier_native = os.environ.get("VEXILATE_EARLIER_NATIVE_BUILD_DIR")
+    earlier_program = pathlib.Path(earlier_native) / "bench" / "transform_bench_native" if earlier_native else None
     source = scratch / "reference-input.xml"
     data = document(20 << 20)
     source.write_bytes(data)
@@ -172,7 +175,7 @@ def against_reference(bench: pathlib.Path, scratch: pathlib.Path, earlier: pathl
         sheet_text = STYLESHEET.replace("windows-1251", encoding)
         sheet = scratch / f"reference-{encoding}.xsl"
         sheet.write_text(sheet_text, encoding="utf-8")
-        runs = {"xsltproc": [], "program": [], "quiet": [], "earlier": []}
+        runs = {"xsltproc": [], "program": [], "earlier program": [], "quiet": [], "earlier": []}
         folders = {"quiet": quiet_folder(scratch / f"quiet-{encoding}", bench / "vexilate.exe", sheet_text, source)}
         if earlier:
             folders["earlier"] = quiet_folder(scratch / f"earlier-{encoding}", earlier / "vexilate.exe", sheet_text,
@@ -181,6 +184,9 @@ def against_reference(bench: pathlib.Path, scratch: pathlib.Path, earlier: pathl
             runs["xsltproc"].append(timed([str(xsltproc), "-o", str(scratch / "reference.out"), str(sheet),
                                            str(source)]))
             runs["program"].append(timed([str(program), str(sheet), str(source), str(scratch / "program.out")]))
+            if earlier_program:
+                runs["earlier program"].append(
+                    timed([str(earlier_program), str(sheet), str(source), str(scratch / "program.out")]))
             for kind, folder in folders.items():
                 for written in (folder / "OUT").iterdir():
                     written.unlink()
@@ -191,6 +197,9 @@ def against_reference(bench: pathlib.Path, scratch: pathlib.Path, earlier: pathl
         print(f"  {encoding}: xsltproc natively {summary(runs['xsltproc'])}")
         print(f"    the program's transformation natively (transform_bench_native) {summary(runs['program'])}; "
               f"ratio to xsltproc {ratio(runs['program'], runs['xsltproc'])}")
+        if earlier_program:
+            print(f"    the earlier build's transformation natively {summary(runs['earlier program'])}; ratio to "
+                  f"xsltproc {ratio(runs['earlier program'], runs['xsltproc'])}")
         print(f"    the whole quiet run under Wine {summary(runs['quiet'])}; ratio to xsltproc natively "
               f"{ratio(runs['quiet'], runs['xsltproc'])}")
         if earlier:
