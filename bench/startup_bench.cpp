@@ -1,6 +1,6 @@
 // Start-up of the product beside a bare Win32 program that opens one window, started
 // alternately in the same run: the time until the window shows and the program waits for
-// input, and the memory it holds once it idles.
+// input, and the memory it holds once it idles (its working set then, and the peak until then).
 //
 //   startup_bench [rounds] [--verbose] [--product FILE] [--baseline FILE]
 //
@@ -33,6 +33,7 @@ struct Subject {
   std::vector<double> startMs{};
   std::vector<double> processorMs{};  // the program's own work until then, whatever the load
   std::vector<double> peakWorkingSet{};
+  std::vector<double> workingSet{};
   std::vector<double> privateUsage{};
   std::vector<std::wstring> modules{};
   int failures = 0;
@@ -55,6 +56,7 @@ void Measure(Subject& subject, const std::wstring& directory, bool record) {
     subject.startMs.push_back(shownMs);
     subject.processorMs.push_back(processorMs);
     subject.peakWorkingSet.push_back(static_cast<double>(memory.peakWorkingSet));
+    subject.workingSet.push_back(static_cast<double>(memory.workingSet));
     subject.privateUsage.push_back(static_cast<double>(memory.privateUsage));
   } else {
     subject.modules = child.Modules();
@@ -147,11 +149,14 @@ int main(int argc, char** argv) {
 
   std::printf("memory %lu ms after the window shows (median):\n", kIdleBeforeMemoryMs);
   for (const Subject* subject : {&product, &bare}) {
-    std::printf("  %-15s peak working set %s, private bytes %s\n", subject->label.c_str(),
+    std::printf("  %-15s working set %s, peak working set %s, private bytes %s\n", subject->label.c_str(),
+                bench::Mebibytes(bench::Median(subject->workingSet)).c_str(),
                 bench::Mebibytes(bench::Median(subject->peakWorkingSet)).c_str(),
                 bench::Mebibytes(bench::Median(subject->privateUsage)).c_str());
   }
-  std::printf("  ratio %s / %s: peak working set %s, private bytes %s\n", product.label.c_str(), bare.label.c_str(),
+  std::printf("  ratio %s / %s: working set %s, peak working set %s, private bytes %s\n", product.label.c_str(),
+              bare.label.c_str(),
+              bench::RatioText(bench::Median(product.workingSet), bench::Median(bare.workingSet)).c_str(),
               bench::RatioText(bench::Median(product.peakWorkingSet), bench::Median(bare.peakWorkingSet)).c_str(),
               bench::RatioText(bench::Median(product.privateUsage), bench::Median(bare.privateUsage)).c_str());
   return product.failures + bare.failures == 0 ? 0 : 1;

@@ -24,6 +24,7 @@
 #include "bench/bench_figures.h"
 #include "runtime/system/file_facts.h"
 #include "transform/transform_worker.h"
+#include "transform/xslt/library_memory.h"
 #include "transform/xslt/schema_check.h"
 
 namespace {
@@ -90,6 +91,8 @@ double InWorker(const rt::Text& stylesheetPath, const rt::Text& directory, const
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // In this process the libraries' memory is the worker's.
+  rt::UseLibraryMemoryPools();
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"file" && argc == 5) {
     const rt::Text output = T(argv[4]);

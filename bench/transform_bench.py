@@ -2,11 +2,18 @@
 scripts/bench inside its Wine session: time and peak memory for 1 KB, 1 MB and 20 MB inputs,
 a batch of 200 small files with the stylesheet compiled once, and the compiling of a
 stylesheet of 40 modules; with an earlier build's benchmark directory, the same through it and
-the ratios.
+the ratios. Then a 20 MB input as the program converts it, beside xsltproc built from the same
+sources (natively, in VEXILATE_NATIVE_BUILD_DIR): the transformation natively, and the whole
+quiet run (vexilate.exe /quiet FOLDER) under Wine, rounds taken alternately
+(VEXILATE_REFERENCE_ROUNDS, default 5), also through an earlier build (its benchmark directory,
+and VEXILATE_EARLIER_NATIVE_BUILD_DIR for its native program); with --reference only that.
 
-    transform_bench.py <directory with transform_bench.exe> <scratch directory> [<earlier one>]"""
+    transform_bench.py <directory with transform_bench.exe> <scratch directory> [<earlier one>] [--reference]"""
+import os
 import pathlib
 import resource
+import shutil
+import statistics
 import subprocess
 import sys
 import time
@@ -61,6 +68,50 @@ def peak_resident(command: list) -> tuple:
     return float(lines[0]), int(lines[1]), "\n".join(lines[2:])
 
 
+# Wine starts a program's own processes (the worker) detached from it: the probe, their reaper,
+# counts their processor time too, and waits for them (not for a Wine server staying on).
+TIMED_PROBE = r"""
+import ctypes, os, resource, subprocess, sys, time
+ctypes.CDLL(None).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER
+start = time.monotonic()
+subprocess.run(sys.argv[1:], capture_output=True)
+print((time.monotonic() - start) * 1000)
+
+
+def others():
+    for entry in os.listdir("/proc"):
+        try:
+            stat = open(f"/proc/{entry}/stat").read()
+        except OSError:
+            continue
+        name, rest = stat.split("(", 1)[1].rsplit(")", 1)
+        if rest.split()[1] == str(os.getpid()) and not name.startswith("wineserver"):
+            yield entry
+
+
+limit = time.monotonic() + 10
+while time.monotonic() < limit:
+    try:
+        if os.waitpid(-1, os.WNOHANG)[0]:
+            continue
+    except ChildProcessError:
+        break
+    if not any(others()):
+        break
+    time.sleep(0.01)
+used = resource.getrusage(resource.RUSAGE_CHILDREN)
+print((used.ru_utime + used.ru_stime) * 1000)
+"""
+
+
+def timed(command: list, cwd: pathlib.Path = None) -> tuple:
+    """Runs the command in a Python of its own and returns (milliseconds until it ends, processor
+    milliseconds of it and of every process it started), whatever its exit code."""
+    lines = subprocess.run([sys.executable, "-c", TIMED_PROBE] + command, check=True, capture_output=True,
+                           text=True, cwd=cwd).stdout.splitlines()
+    return float(lines[0]), float(lines[1])
+
+
 def windows(path: pathlib.Path) -> str:
     return "Z:" + str(path).replace("/", "\\")
 
@@ -70,10 +121,104 @@ def figure(text: str, before: str) -> float:
     return float(text.split(before)[0].split()[-1])
 
 
+# A name the program takes for an input: it carries a registration number.
+QUIET_INPUT = "ABCDEFGHIJKLMNOPQRSTUVWXYZA000001BCDEF00001GHIJKLMNOPQRSTUV00000.XML"
+
+
+def quiet_folder(root: pathlib.Path, product: pathlib.Path, stylesheet: str, source: pathlib.Path) -> pathlib.Path:
+    """A directory as a quiet run finds it: the program, its settings naming the input and output
+    folders, the stylesheet beside it, the input in its folder."""
+    (root / "IN").mkdir(parents=True, exist_ok=True)
+    (root / "OUT").mkdir(exist_ok=True)
+    shutil.copyfile(product, root / "vexilate.exe")
+    (root / "qRec7to4.xsl").write_text(stylesheet, encoding="utf-8")
+    (root / "Vexilate.INI").write_bytes(
+        f"[Paths]\r\nPathIn={windows(root / 'IN')}\\\r\nPathOut={windows(root / 'OUT')}\\\r\n".encode("ascii"))
+    target = root / "IN" / QUIET_INPUT
+    target.unlink(missing_ok=True)
+    os.link(source, target)
+    return root
+
+
+def summary(runs: list) -> str:
+    times = [ms for ms, _ in runs]
+    return (f"median {statistics.median(times):.0f} ms, best {min(times):.0f} ms "
+            f"(processor {statistics.median([cpu for _, cpu in runs]):.0f} ms)")
+
+
+def ratio(runs: list, reference: list) -> str:
+    median = statistics.median([ms for ms, _ in runs]) / statistics.median([ms for ms, _ in reference])
+    best = min(ms for ms, _ in runs) / min(ms for ms, _ in reference)
+    cpu = statistics.median([c for _, c in runs]) / statistics.median([c for _, c in reference])
+    return f"{median:.2f} (best {best:.2f}, processor time {cpu:.2f})"
+
+
+def against_reference(bench: pathlib.Path, scratch: pathlib.Path, earlier: pathlib.Path) -> None:
+    """The 20 MB input through the program beside xsltproc built from the same sources."""
+    native = pathlib.Path(os.environ.get("VEXILATE_NATIVE_BUILD_DIR",
+                                         pathlib.Path(__file__).resolve().parent.parent / "build" / "native-release"))
+    xsltproc = native / "xml-libraries-build" / "libxslt" / "xsltproc"
+    program = native / "bench" / "transform_bench_native"
+    if not xsltproc.exists() or not program.exists():
+        print(f"no native build with transform_bench_native and xsltproc in {native}: "
+              "the figures against xsltproc are left out")
+        return
+    rounds = int(os.environ.get("VEXILATE_REFERENCE_ROUNDS", "5"))
+    earlier_native = os.environ.get("VEXILATE_EARLIER_NATIVE_BUILD_DIR")
+    earlier_program = pathlib.Path(earlier_native) / "bench" / "transform_bench_native" if earlier_native else None
+    source = scratch / "reference-input.xml"
+    data = document(20 << 20)
+    source.write_bytes(data)
+    print(f"the 20 MB input ({data.count(b'<item ')} records) beside xsltproc built from the same sources, "
+          f"{rounds} rounds each, alternately:")
+    for encoding in ("windows-1251", "UTF-8"):
+        sheet_text = STYLESHEET.replace("windows-1251", encoding)
+        sheet = scratch / f"reference-{encoding}.xsl"
+        sheet.write_text(sheet_text, encoding="utf-8")
+        runs = {"xsltproc": [], "program": [], "earlier program": [], "quiet": [], "earlier": []}
+        folders = {"quiet": quiet_folder(scratch / f"quiet-{encoding}", bench / "vexilate.exe", sheet_text, source)}
+        if earlier:
+            folders["earlier"] = quiet_folder(scratch / f"earlier-{encoding}", earlier / "vexilate.exe", sheet_text,
+                                              source)
+        for _ in range(rounds):
+            runs["xsltproc"].append(timed([str(xsltproc), "-o", str(scratch / "reference.out"), str(sheet),
+                                           str(source)]))
+            runs["program"].append(timed([str(program), str(sheet), str(source), str(scratch / "program.out")]))
+            if earlier_program:
+                runs["earlier program"].append(
+                    timed([str(earlier_program), str(sheet), str(source), str(scratch / "program.out")]))
+            for kind, folder in folders.items():
+                for written in (folder / "OUT").iterdir():
+                    written.unlink()
+                runs[kind].append(timed(["wine", "vexilate.exe", "/quiet", windows(folder / "IN")], cwd=folder))
+        for kind, folder in folders.items():
+            if (folder / "OUT" / "00000100.001").read_bytes() != (scratch / "reference.out").read_bytes():
+                print(f"  {encoding}: the quiet run's result differs from xsltproc's ({folder})")
+        print(f"  {encoding}: xsltproc natively {summary(runs['xsltproc'])}")
+        print(f"    the program's transformation natively (transform_bench_native) {summary(runs['program'])}; "
+              f"ratio to xsltproc {ratio(runs['program'], runs['xsltproc'])}")
+        if earlier_program:
+            print(f"    the earlier build's transformation natively {summary(runs['earlier program'])}; ratio to "
+                  f"xsltproc {ratio(runs['earlier program'], runs['xsltproc'])}")
+        print(f"    the whole quiet run under Wine {summary(runs['quiet'])}; ratio to xsltproc natively "
+              f"{ratio(runs['quiet'], runs['xsltproc'])}")
+        if earlier:
+            print(f"    the earlier build's quiet run under Wine {summary(runs['earlier'])}; ratio to xsltproc "
+                  f"natively {ratio(runs['earlier'], runs['xsltproc'])}; this / earlier "
+                  f"{ratio(runs['quiet'], runs['earlier'])}")
+    idle = [timed(["wine", str(bench / "transform_bench.exe")]) for _ in range(rounds)]
+    print(f"  Wine's start of a program that does nothing (transform_bench.exe without arguments): {summary(idle)}")
+    source.unlink()
+
+
 def main() -> None:
-    bench, scratch = pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2])
-    earlier = pathlib.Path(sys.argv[3]) if len(sys.argv) > 3 else None
+    arguments = [a for a in sys.argv[1:] if a != "--reference"]
+    bench, scratch = pathlib.Path(arguments[0]), pathlib.Path(arguments[1])
+    earlier = pathlib.Path(arguments[2]) if len(arguments) > 2 else None
     scratch.mkdir(parents=True, exist_ok=True)
+    if "--reference" in sys.argv:
+        against_reference(bench, scratch, earlier)
+        return
     stylesheet = scratch / "simple.xsl"
     stylesheet.write_text(STYLESHEET, encoding="utf-8")
     sizes = [("1 KB", 1024), ("1 MB", 1 << 20), ("20 MB", 20 << 20)]
@@ -158,6 +303,7 @@ def main() -> None:
         then = batch_run(earlier, large, small[:1])
         print(f"  earlier build: {then}\n  this / earlier, compiling in process: "
               f"{figure(now, 'ms); the worker') / figure(then, 'ms); the worker'):.2f}")
+    against_reference(bench, scratch, earlier)
 
 
 if __name__ == "__main__":

@@ -6,6 +6,8 @@
 #include "runtime/system/win32_api.h"
 #include "runtime/text/message_frames.h"
 #include "transform/transform_worker.h"
+#include "transform/xslt/document_disposal.h"
+#include "transform/xslt/library_memory.h"
 #include "transform/xslt/read_guard.h"
 #include "transform/xslt/transform_reasons.h"
 
@@ -153,6 +155,10 @@ bool Answer(HANDLE out, const TransformOutcome& outcome) {
 }  // namespace
 
 int ServeTransformations() {
+  // Before the libraries allocate anything: this process is theirs.
+  UseLibraryMemoryPools();
+  // A file's documents are freed once its outcome is told.
+  HoldDocumentsLetGo();
   // A fault in the library ends this process without a dialog; the program tells the user.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   const HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -192,6 +198,7 @@ int ServeTransformations() {
       return 2;
     }
     if (!Answer(out, outcome)) return 0;
+    FreeHeldDocuments();
   }
 }
 

@@ -1,3 +1,5 @@
+#include <string>
+
 #include "runtime/system/file_facts.h"
 #include "runtime/system/system_error.h"
 #include "runtime/system/win32_api.h"
@@ -6,6 +8,11 @@
 #include "transform/xslt/transform_reasons.h"
 
 namespace rt {
+namespace {
+
+constexpr std::size_t kWriteBlock = 256 * 1024;
+
+}  // namespace
 
 std::optional<CompiledStylesheet> CompiledStylesheet::Compile(TextView stylesheetPath, Text& reason,
                                                               bool& unusableSchema, const PreparingNotice& preparing) {
@@ -46,16 +53,27 @@ TransformOutcome TransformFile(const CompiledStylesheet& stylesheet, TextView in
   // The result is checked as it is written, before anyone puts it in place.
   std::optional<SchemaStreamCheck> resultCheck;
   if (stylesheet.schemas_->result) resultCheck.emplace(*stylesheet.schemas_->result, FullPath(writtenPath));
-  const auto write = [&](std::string_view bytes) {
-    if (resultCheck) resultCheck->Take(bytes);
+  // The library gives the result in pieces of a few kilobytes; written in larger blocks, the
+  // system is asked fewer times (each a round trip under Wine).
+  std::string pending;
+  const auto flush = [&] {
     DWORD done = 0;
-    if (WriteFile(written.handle(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-        done == bytes.size())
+    if (pending.empty() ||
+        (WriteFile(written.handle(), pending.data(), static_cast<DWORD>(pending.size()), &done, nullptr) &&
+         done == pending.size())) {
+      pending.clear();
       return true;
+    }
     writeError = GetLastError();
     return false;
   };
+  const auto write = [&](std::string_view bytes) {
+    if (resultCheck) resultCheck->Take(bytes);
+    pending.append(bytes);
+    return pending.size() < kWriteBlock || flush();
+  };
   TransformOutcome outcome = stylesheet.compiled_->Transform(input, write, stylesheet.schemas_->input.get());
+  if (outcome.succeeded && !flush()) outcome = {false, false, Text()};
   if (!outcome.succeeded && writeError != 0)
     outcome.reason = OutputNotWrittenReason(output, SystemErrorText(writeError));
   if (outcome.succeeded && !written.Keep()) {

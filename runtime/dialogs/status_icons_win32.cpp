@@ -1,15 +1,23 @@
 #include "runtime/dialogs/status_icons_win32.h"
 
+#include "runtime/window/window_state_win32.h"
+
 namespace rt {
 
 HIMAGELIST StatusIcons() {
   static const HIMAGELIST icons = [] {
+    using Create = HIMAGELIST(WINAPI*)(int, int, UINT, int, int);
+    using ReplaceIcon = int(WINAPI*)(HIMAGELIST, int, HICON);
+    const auto create = reinterpret_cast<Create>(reinterpret_cast<void*>(CommonControlsFunction("ImageList_Create")));
+    const auto replace =
+        reinterpret_cast<ReplaceIcon>(reinterpret_cast<void*>(CommonControlsFunction("ImageList_ReplaceIcon")));
+    if (create == nullptr || replace == nullptr) return HIMAGELIST{};
     const int size = GetSystemMetrics(SM_CXSMICON);
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 5, 0);
+    HIMAGELIST list = create(size, size, ILC_COLOR32 | ILC_MASK, 5, 0);
     for (const wchar_t* name :
          {L"STATUS_CONVERTED", L"STATUS_FAILED", L"STATUS_REFUSED", L"STATUS_NOT_CONVERTED", L"STATUS_RUNNING"}) {
       auto* icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, size, size, LR_SHARED));
-      ImageList_AddIcon(list, icon);
+      replace(list, -1, icon);  // -1: added at the end
     }
     return list;
   }();

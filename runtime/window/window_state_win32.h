@@ -18,6 +18,9 @@ inline constexpr UINT kFilesDroppedMessage = WM_APP + 2;
 void AddModelessDialog(HWND dialog);
 void RemoveModelessDialog(HWND dialog);
 
+// A function of the common controls' library, loaded on first use; null when there is none.
+FARPROC CommonControlsFunction(const char* name);
+
 // Registers the common controls' classes (progress bar, list view) the first time.
 void RegisterCommonControls();
 

@@ -1,19 +1,15 @@
 #include "transform/xslt/library_messages.h"
 
 #include <libxml/xmlerror.h>
-#include <libxml/xmlmemory.h>
 #include <libxslt/xsltutils.h>
 
-#include <atomic>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <limits>
 #include <vector>
 
 #include "runtime/text/utf8_text.h"
 #include "transform/xslt/file_addresses.h"
+#include "transform/xslt/library_memory.h"
 #include "transform/xslt/library_texts.h"
 
 namespace rt {
@@ -26,28 +22,6 @@ constexpr std::size_t kLinesShown = 4, kLengthShown = 1000;
 constexpr std::size_t kKeptLength = 64 * 1024;
 
 LibraryMessages* g_current = nullptr;
-
-std::atomic<unsigned> g_failedAllocations{0};
-std::atomic<std::size_t> g_failFrom{std::numeric_limits<std::size_t>::max()};
-
-void* Allocate(std::size_t size) {
-  void* memory = size < g_failFrom.load(std::memory_order_relaxed) ? std::malloc(size) : nullptr;
-  if (memory == nullptr && size != 0) ++g_failedAllocations;
-  return memory;
-}
-
-void* Reallocate(void* memory, std::size_t size) {
-  void* moved = size < g_failFrom.load(std::memory_order_relaxed) ? std::realloc(memory, size) : nullptr;
-  if (moved == nullptr && size != 0) ++g_failedAllocations;
-  return moved;
-}
-
-char* Duplicate(const char* text) {
-  const std::size_t size = std::strlen(text) + 1;
-  auto* copy = static_cast<char*>(Allocate(size));
-  if (copy != nullptr) std::memcpy(copy, text, size);
-  return copy;
-}
 
 void TakeStructured(void*, xmlErrorPtr error) {
   if (g_current == nullptr || error == nullptr || error->message == nullptr) return;
@@ -78,11 +52,7 @@ void TakeGeneric(void*, const char* format, ...) {
 
 }  // namespace
 
-void TakeLibraryAllocations() { xmlMemSetup(std::free, Allocate, Reallocate, Duplicate); }
-
-void FailLibraryAllocationsFrom(std::size_t bytes) { g_failFrom = bytes; }
-
-LibraryMessages::LibraryMessages() : failedAllocations_(g_failedAllocations.load()), outer_(g_current) {
+LibraryMessages::LibraryMessages() : failedAllocations_(LibraryAllocationFailures()), outer_(g_current) {
   g_current = this;
   xmlSetStructuredErrorFunc(nullptr, TakeStructured);
   xmlSetGenericErrorFunc(nullptr, TakeGeneric);
@@ -112,7 +82,7 @@ void LibraryMessages::AddGeneric(std::string_view text) {
   if (earlier.size() < kKeptLength) stylesheetSaid_ = earlier + std::string(text);
 }
 
-bool LibraryMessages::RanOutOfMemory() const { return g_failedAllocations.load() != failedAllocations_; }
+bool LibraryMessages::RanOutOfMemory() const { return LibraryAllocationFailures() != failedAllocations_; }
 
 void LibraryMessages::AddParseError(ParseError error) {
   if (!firstParseError_) firstParseError_ = std::move(error);

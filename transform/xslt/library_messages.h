@@ -1,6 +1,6 @@
 // What the XML and XSLT libraries say while a compilation or a transformation runs: their
 // errors, with the module and line they name, for the user's reason; and whether they ran out of
-// memory meanwhile (every allocation of theirs goes through the program).
+// memory meanwhile (every allocation of theirs goes through the program, see library_memory).
 #pragma once
 
 #include <cstddef>
@@ -49,9 +49,5 @@ class LibraryMessages {
   LibraryMessages* outer_;
 };
 
-// Every allocation of the libraries through the program; before the libraries are first used.
-void TakeLibraryAllocations();
-// Larger single allocations fail as when memory runs out (for tests); by default none does.
-void FailLibraryAllocationsFrom(std::size_t bytes);
 
 }  // namespace rt

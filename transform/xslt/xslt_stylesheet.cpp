@@ -17,8 +17,10 @@
 #include "runtime/text/number_text.h"
 #include "runtime/text/utf8_text.h"
 #include "transform/xslt/code_pages.h"
+#include "transform/xslt/document_disposal.h"
 #include "transform/xslt/document_function.h"
 #include "transform/xslt/file_addresses.h"
+#include "transform/xslt/library_memory.h"
 #include "transform/xslt/library_messages.h"
 #include "transform/xslt/library_texts.h"
 #include "transform/xslt/read_only_file.h"
@@ -203,7 +205,7 @@ int CloseSink(void*) { return 0; }
 
 void PrepareXsltLibraries() {
   static const bool prepared = [] {
-    TakeLibraryAllocations();
+    CountLibraryAllocations();
     ReadGuard::Install();
     RegisterSystemCodePages();
     xmlLineNumbersDefault(1);
@@ -333,7 +335,7 @@ TransformOutcome XsltStylesheet::TransformWith(LibraryMessages& messages, TextVi
   const xsltTransformState state = context->state;
   guard.StopOnRefusal(nullptr);
   xsltFreeTransformContext(context);
-  xmlFreeDoc(input);
+  LetGoOfDocument(input);
   if (guard.refusal() != nullptr || state != XSLT_STATE_OK || result == nullptr) {
     xmlFreeDoc(result);
     if (guard.refusal() != nullptr) return {false, false, RefusedReason(*guard.refusal())};
@@ -360,7 +362,7 @@ TransformOutcome XsltStylesheet::TransformWith(LibraryMessages& messages, TextVi
     xsltSaveResultTo(output, result, compiled_);
     closed = xmlOutputBufferClose(output);
   }
-  xmlFreeDoc(result);
+  LetGoOfDocument(result);
   if (sink.failed) return {false, false, Text()};
   if (closed < 0) return {false, false, TransformFailedReason(inputPath, messages.Said())};
   if (sink.bytes == 0) return {false, false, NoResultReason(inputPath)};
