@@ -170,6 +170,8 @@ inline constexpr char16_t kRunOtherRunGoesOn[] = u"Другой запуск в�
 inline constexpr char16_t kRunNoStylesheet[] = u"Не найдена таблица стилей: ";
 // After kFailedUnchanged and their number, when /retry was not given.
 inline constexpr char16_t kRunRetryHint[] = u" (повторить их: /retry)";
+// After the first ten of them named: "… и ещё 3".
+inline constexpr char16_t kRunFailedMore[] = u"… и ещё ";
 // No turn of a folder could be had, so converting might go on beside another run's:
 // "<kNoFolderTurn><folder>|<the system's reason>"; the run (or the window's batch) converts nothing.
 inline constexpr char16_t kNoFolderTurn[] =
