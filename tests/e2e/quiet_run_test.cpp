@@ -142,15 +142,16 @@ TEST_F(QuietRun, ExitCodesLinesAndJournal) {
   }
 }
 
-// The journal over runs as months bring them, one run after another: a failure unchanged is not
-// tried again (exit 0) until /retry; a journal a clerk saved again in Excel (ANSI, its dates, ","
-// and columns swapped) converts nothing again, and is kept aside when a line is added; one held
-// open keeps the run's lines beside it until the next run; a line edited by hand or no stylesheet
-// is exit 2, naming the line or where the stylesheet was looked for.
+// The journal over runs as months bring them, one run after another: a failure of the file's own is
+// named (exit 1) but not tried again until /retry; a journal a clerk saved again in Excel (ANSI, its
+// dates, "," and columns swapped) converts nothing again, and is kept aside when a line is added;
+// one held open keeps the run's lines beside it until the next run; an output held is tried again
+// once let go; a line edited by hand is named and stops nothing; no stylesheet is exit 2.
 TEST_F(QuietRun, JournalThroughTheYears) {
   const std::wstring journal = AppDirectory() + L"\\Vexilate-journal.csv";
   const std::wstring good3 = DocumentName(L"000003", L"00003", L"00000");
   const std::wstring good5 = DocumentName(L"000005", L"00005", L"00000");
+  const std::wstring good6 = DocumentName(L"000006", L"00006", L"00000"), output6 = OutputDirectory() + L"00000600.006";
   HANDLE held = INVALID_HANDLE_VALUE;
   struct Step {
     const wchar_t* what;
@@ -164,8 +165,8 @@ TEST_F(QuietRun, JournalThroughTheYears) {
       {L"failure unchanged",
        [] {},
        {L"/quiet", L"/new"},
-       0,
-       L"Новых файлов нет\r\nНе удались прежде и с тех пор не менялись: 1 (повторить их: /retry)",
+       1,
+       L"Новых файлов нет\r\nНе удались прежде и с тех пор не менялись: 1 (повторить их: /retry)\r\n" + kFailing,
        3},
       {L"saved by Excel",
        [&] {
@@ -194,13 +195,13 @@ TEST_F(QuietRun, JournalThroughTheYears) {
          driver::WriteTextFile(journal, excel);
        },
        {L"/quiet", L"/new"},
-       0,
+       1,
        L"Новых файлов нет",
        0},
       {L"a new file after Excel",
        [&] { CreateInputFile(InputDirectory(), good3); },
        {L"/quiet", L"/new"},
-       0,
+       1,
        L"Журнал был сохранён в другой форме (например, в Excel) и оставлен как " + AppDirectory() +
            L"\\Vexilate-journal.2",
        1},
@@ -216,8 +217,19 @@ TEST_F(QuietRun, JournalThroughTheYears) {
        L"записи: " +
            AppDirectory() + L"\\Vexilate-journal.waiting.csv",
        1},
-      {L"let go", [&] { CloseHandle(held); }, {L"/quiet", L"/new"}, 0, L"Новых файлов нет", 2},
-      {L"/retry", [] {}, {L"/quiet", L"/retry"}, 1, L"Ошибка\t" + kFailing, 3},
+      {L"let go", [&] { CloseHandle(held); }, {L"/quiet", L"/new"}, 1, L"Новых файлов нет", 2},
+      {L"output held by another program",
+       [&] {
+         CreateInputFile(InputDirectory(), good6);
+         driver::WriteTextFile(output6, "earlier output");
+         held = CreateFileW(output6.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+       },
+       {L"/quiet", L"/new"},
+       1,
+       L"Ошибка\t" + good6 + L"\t00000600.006\tНе удалось записать файл " + output6,
+       3},
+      {L"output let go", [&] { CloseHandle(held); }, {L"/quiet", L"/new"}, 1, L"Сконвертирован\t" + good6, 4},
+      {L"/retry", [] {}, {L"/quiet", L"/retry"}, 1, L"Ошибка\t" + kFailing, 5},
       {L"a line edited by hand",
        [&] {
          // About a file of the folder: of its size, so that it could tell that file is not new.
@@ -225,17 +237,18 @@ TEST_F(QuietRun, JournalThroughTheYears) {
          driver::WriteTextFile(journal, driver::ReadTextFile(journal) + "вчера;" + Utf8(good1) + ";" +
                                             std::to_string(driver::ReadTextFile(good1).size()) +
                                             ";;;msxsl.exe;ошибка;;\r\n");
+         CreateInputFile(InputDirectory(), DocumentName(L"000007", L"00007", L"00000"));
        },
        {L"/quiet", L"/new"},
-       2,
-       L"Не удалось прочитать журнал " + journal + L": Строка 5 не похожа на запись журнала",
-       3},
+       1,
+       L"В журнале " + journal + L" пропущены строки, не похожие на записи журнала: 7 (всего 1)",
+       6},
       {L"no stylesheet",
        [&] { DeleteFileW((WorkDirectory() + L"\\" + kStylesheetName).c_str()); },
        {L"/quiet", L"/new"},
        2,
        L"Не найдена таблица стилей: " + WorkDirectory() + L"\\" + kStylesheetName,
-       3},
+       6},
   };
   for (const std::wstring& name : {kGood1, kGood2, kFailing}) CreateInputFile(InputDirectory(), name);
   WritePaths(InputDirectory(), OutputDirectory());
@@ -248,7 +261,7 @@ TEST_F(QuietRun, JournalThroughTheYears) {
     EXPECT_NE(outcome.output.find(Utf8(step.output)), std::string::npos) << what << ":\n" << outcome.output;
     EXPECT_EQ(convert::ReadJournal(driver::ReadTextFile(journal)).size(), step.journaled) << what;
   }
-  EXPECT_EQ(Records().size(), 6u) << "each file once, the failed one again when asked";
+  EXPECT_EQ(Records().size(), 9u) << "each file once, the failed one again when asked, the held one once let go";
 }
 
 // A processor that never ends is stopped at the time limit: its file is journaled as stopped, the

@@ -51,9 +51,8 @@ TEST(JournalResults, FailuresOfTheFilesOwnAndOfItsSurroundings) {
   using rt::ParsedDocument::kInput, rt::ParsedDocument::kStylesheet;
   const rt::TextView in = u"C:\\IN\\a.XML", out = u"C:\\OUT\\x", xsl = u"C:\\W\\q.xsl", xsd = u"C:\\W\\q.in.xsd";
   for (const JournalResult result : {Refused, NotFormat, NotSchema}) EXPECT_TRUE(FailedOfItsOwn(result, u"x"));
-  for (const JournalResult result : {Converted, Stopped, NotConverted, Launched}) {
+  for (const JournalResult result : {Converted, Stopped, NotConverted, Launched})
     EXPECT_FALSE(FailedOfItsOwn(result, u"x"));
-  }
   const rt::Text own[] = {u"",
                           FailureReason(Outcome::ExitCode, 2, out) + u" Ошибка разбора",
                           FailureReason(Outcome::ExitCode, 0x80004005, out),
@@ -62,7 +61,6 @@ TEST(JournalResults, FailuresOfTheFilesOwnAndOfItsSurroundings) {
                           rt::TransformFailedReason(in, u"x"),
                           rt::NoResultReason(in)};
   const rt::Text surroundings[] = {FailureReason(Outcome::ExitCode, 0xC0000005, out),
-                                   FailureReason(Outcome::ExitCode, 0xC000013A, out),
                                    FailureReason(Outcome::NoOutput, 0, out),
                                    OneLine(LaunchFailedMessage(u"Отказано в доступе.")),
                                    ResultKeptReason(rt::OutputNotWrittenReason(out, u"Занят."), u"C:\\OUT\\x.new"),
@@ -75,11 +73,8 @@ TEST(JournalResults, FailuresOfTheFilesOwnAndOfItsSurroundings) {
                                    rt::ParseErrorReason(kStylesheet, xsl, 3, 5, u"x"),
                                    rt::StylesheetMissingReason(xsl),
                                    rt::SchemaRejectedReason(xsd, u"x"),
-                                   rt::SchemaMissingReason(xsd),
                                    rt::ScriptsRefusedReason(std::vector<rt::ScriptPlace>{{rt::Text(xsl), 3}}),
                                    rt::ReadRefusedReason(u"http://x", rt::NetworkPathWhy(), xsl, 3, u""),
-                                   rt::ModuleCircleReason(xsl),
-                                   rt::ModulesTooDeepReason(xsl, 200),
                                    rt::FileBrokenReason(u"C:\\W\\d.xml", xsl, 3, u"x"),
                                    rt::UnreadableReason(in, u"x"),
                                    rt::InputMissingReason(in),
