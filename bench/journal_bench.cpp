@@ -7,6 +7,12 @@
 //   2. «Журнал» from the click until its window shows (target: at most 500 ms);
 //   3. start-up with the journal beside the program: it is not read at start;
 //
+// then `vexilate.exe /quiet /new` over the same inputs, all converted, and a journal of as many
+// lines of which a third are of an input's size (so that sizes tell little): its processor time
+// (target: at most 1 s), beside the same run with the 20,000 lines of the inputs alone, and beside
+// an earlier build given as vexilate-earlier.exe beside the benchmark (scripts/bench:
+// VEXILATE_EARLIER_EXE) or else the figures measured before lines were told apart by their paths;
+//
 // then «Журнал» opened on a journal of millions of lines beside one of a thousand: from the click
 // until the window shows, until its list has its first rows, and until every line is indexed; the
 // longest the window took to answer meanwhile (its thread is the main window's); the program's
@@ -52,9 +58,12 @@ constexpr DWORD kShowTimeoutMs = 20000;
 
 rt::Text AsText(const std::wstring& text) { return rt::Text(text.begin(), text.end()); }
 
-// A journal of `lines` lines: the first half of the input files converted as they are now, the
-// rest of the lines about files elsewhere, with every result.
-std::string MakeJournal(const std::wstring& input, int lines) {
+// Every input holds it.
+constexpr char kInputText[] = "<?xml version=\"1.0\"?><d/>";
+
+// A journal of `lines` lines: the first `converted` input files converted as they are now, the rest
+// of the lines about files elsewhere, with every result, each `sharedEvery`-th of an input's size.
+std::string MakeJournal(const std::wstring& input, int lines, int converted, int sharedEvery) {
   std::string journal = convert::JournalStart();
   for (int n = 1; n <= lines; ++n) {
     convert::JournalEntry entry{u"2026-12-08 09:15:03",
@@ -65,7 +74,7 @@ std::string MakeJournal(const std::wstring& input, int lines) {
                                 convert::JournalMethod::Processor,
                                 static_cast<convert::JournalResult>(n % 6),
                                 u""};
-    if (n <= g_inputFiles / 2) {
+    if (n <= converted) {
       const std::wstring path = input + L"\\" + bench::BatchName(n);
       WIN32_FILE_ATTRIBUTE_DATA file{};
       GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file);
@@ -81,6 +90,7 @@ std::string MakeJournal(const std::wstring& input, int lines) {
       entry.result = convert::JournalResult::Converted;
     } else {
       entry.inputPath = AsText(L"C:\\Архив\\" + bench::BatchName(n));
+      if (n % sharedEvery == 0) entry.size = sizeof kInputText - 1;
       entry.reason = u"msxsl.exe завершился с кодом 2. Ошибка разбора таблицы стилей";
     }
     journal += convert::JournalLine(entry);
@@ -107,9 +117,9 @@ class Bench {
  public:
   explicit Bench(int lines) {
     for (int n = 1; n <= g_inputFiles; ++n) {
-      driver::WriteTextFile(layout_.InputDirectory() + L"\\" + bench::BatchName(n), "<?xml version=\"1.0\"?><d/>");
+      driver::WriteTextFile(layout_.InputDirectory() + L"\\" + bench::BatchName(n), kInputText);
     }
-    const std::string journal = MakeJournal(layout_.InputDirectory(), lines);
+    const std::string journal = MakeJournal(layout_.InputDirectory(), lines, g_inputFiles / 2, lines + 1);
     journalBytes_ = journal.size();
     driver::WriteTextFile(Stored(), journal);
   }
@@ -165,6 +175,79 @@ void Print(const char* what, const std::vector<double>& measured, const std::vec
               bench::Fixed(bench::Median(measured), 1).c_str(), bench::Fixed(bench::Worst(measured), 1).c_str(),
               bench::Fixed(bench::Median(baseline), 1).c_str(),
               bench::RatioText(bench::Median(measured), bench::Median(baseline)).c_str(), target);
+}
+
+// The processor time of `/quiet /new` over every input converted, with the journal of many lines or
+// with the inputs' lines alone; the product beside an earlier build in the same directory.
+class QuietNew {
+ public:
+  explicit QuietNew(int lines) {
+    DeleteFileW(layout_.RejectedFile().c_str());
+    for (int n = 1; n <= g_inputFiles; ++n) {
+      driver::WriteTextFile(layout_.InputDirectory() + L"\\" + bench::BatchName(n), kInputText);
+    }
+    driver::WriteTextFile(layout_.ProductDirectory() + L"\\qRec7to4.xsl", "<xsl:stylesheet/>");
+    driver::WriteTextFile(Stored(true), MakeJournal(layout_.InputDirectory(), lines, g_inputFiles, 3));
+    driver::WriteTextFile(Stored(false), MakeJournal(layout_.InputDirectory(), g_inputFiles, g_inputFiles, 3));
+    if (driver::FileExists(driver::BesideExecutable(L"vexilate-earlier.exe"))) {
+      earlier_ = layout_.ProductDirectory() + L"\\vexilate-earlier.exe";
+      CopyFileW(driver::BesideExecutable(L"vexilate-earlier.exe").c_str(), earlier_.c_str(), FALSE);
+    }
+  }
+  bool HasEarlier() const { return !earlier_.empty(); }
+
+  // Processor milliseconds of one run: its threads' time, read until it ends.
+  double Run(bool large, bool earlier) {
+    const std::wstring journal = layout_.ProductDirectory() + L"\\Vexilate-journal.csv";
+    MoveFileExW(Stored(large).c_str(), journal.c_str(), MOVEFILE_REPLACE_EXISTING);
+    bench::ChildProcess run(earlier ? earlier_ : layout_.Product(), layout_.ProductDirectory(), L"/quiet /new",
+                            bench::ChildOutput::Nowhere);
+    double processor = 0;
+    while (run.started() && run.ExitCode() == STILL_ACTIVE) {
+      processor = std::max(processor, run.ProcessorMilliseconds());
+      Sleep(1);
+    }
+    MoveFileExW(journal.c_str(), Stored(large).c_str(), MOVEFILE_REPLACE_EXISTING);
+    if (run.ExitCode() != 0) throw driver::DriverError(L"/quiet /new did not end with 0");
+    return processor;
+  }
+
+ private:
+  std::wstring Stored(bool large) const { return layout_.ProductDirectory() + (large ? L"\\large" : L"\\small"); }
+
+  bench::ConversionLayout layout_;
+  std::wstring earlier_;
+};
+
+// Measured on the project's machine (two shared cores, Wine 8) with the build before lines were
+// told apart by their paths, as the earlier build above.
+constexpr double kBeforeMs = 840;
+
+void QuietNewFigures(int lines, int rounds) {
+  QuietNew quiet(lines);
+  std::vector<double> large, small, earlier;
+  quiet.Run(true, false);  // warm-up: the file cache
+  for (int round = 0; round < rounds; ++round) {
+    large.push_back(quiet.Run(true, false));
+    small.push_back(quiet.Run(false, false));
+    if (quiet.HasEarlier()) earlier.push_back(quiet.Run(true, true));
+  }
+  std::printf("/quiet /new over %d input files, all converted, a journal of %d lines, a third of an input's size\n",
+              g_inputFiles, lines);
+  std::printf(
+      "processor time: median %s ms (worst %s ms), with the inputs' lines alone %s ms, ratio %s; target at "
+      "most 1 s\n",
+      bench::Fixed(bench::Median(large), 1).c_str(), bench::Fixed(bench::Worst(large), 1).c_str(),
+      bench::Fixed(bench::Median(small), 1).c_str(),
+      bench::RatioText(bench::Median(large), bench::Median(small)).c_str());
+  if (quiet.HasEarlier()) {
+    std::printf("the earlier build: median %s ms, ratio this / earlier %s\n",
+                bench::Fixed(bench::Median(earlier), 1).c_str(),
+                bench::RatioText(bench::Median(large), bench::Median(earlier)).c_str());
+  } else {
+    std::printf("the build before lines were told apart by their paths, measured then: %s ms, ratio this / then %s\n",
+                bench::Fixed(kBeforeMs, 0).c_str(), bench::RatioText(bench::Median(large), kBeforeMs).c_str());
+  }
 }
 
 constexpr int kListId = 101;
@@ -379,6 +462,7 @@ int main(int argc, char** argv) {
           bench::Mebibytes(bench.JournalBytes()).c_str());
       Print("«Журнал» until its window shows", with.window, without.window, "target at most 500 ms");
       Print("start-up with the journal beside the program", with.start, without.start, "target: the same");
+      QuietNewFigures(lines, rounds);
     }
     if (windowLines > 0) {
       OpenWindow(kBaselineLines);  // warm-up: the prefix, the file cache

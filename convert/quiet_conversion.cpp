@@ -1,5 +1,7 @@
 #include "convert/quiet_conversion.h"
 
+#include <algorithm>
+
 #include "app/globals.h"
 #include "convert/batch/batch_turns.h"
 #include "convert/batch/batch_work.h"
@@ -79,15 +81,24 @@ int RunQuietly(const RunRequest& request) {
   if (const rt::TurnTaking taking = turns.Take(quiet.folders, timeoutMs); taking.outcome != rt::TurnOutcome::kTaken) {
     return notDone(OneLine(TurnNotTakenMessage(taking)));
   }
+  // Files that failed of their own, unchanged since: named last, not tried again unless asked.
+  std::vector<rt::Text> failedLeft;
   if (request.newFiles) {
-    const NewFilesFound found = FindNewFiles(NewFilesDirectory(), JournalFolder());
+    NewFilesFound found = FindNewFiles(NewFilesDirectory(), JournalFolder());
     if (!found.problem.empty()) return notDone(OneLine(found.problem));
+    for (const rt::Text& note : found.notes) console.WriteLine(note);
     if (found.files.empty()) console.WriteLine(kNoNewFiles);
     for (const rt::Text& path : found.files) quiet.inputs.push_back({path, false});
     if (request.retry) {
       for (const rt::Text& path : found.failed) quiet.inputs.push_back({path, false});
-    } else if (!found.failed.empty()) {
-      console.WriteLine(rt::Concat({kFailedUnchanged, rt::DecimalText(found.failed.size()), kRunRetryHint}));
+    } else {
+      failedLeft = std::move(found.failed);
+      // One also named on the command line is converted now.
+      std::erase_if(failedLeft, [&quiet](const rt::Text& path) {
+        return std::ranges::any_of(quiet.inputs, [&path](const BatchInput& input) {
+          return !input.isDirectory && FoldedName(input.path) == FoldedName(path);
+        });
+      });
     }
   }
 
@@ -101,7 +112,10 @@ int RunQuietly(const RunRequest& request) {
   if (!journal.notices.empty()) console.WriteLine(journal.notices);
   // Lines no place took are told; the exit code still says what was converted.
   if (!journal.lost.empty()) console.WriteLine(journal.lost);
-  return work.notPrepared ? kRunNotDone : RunExitCode(work.reports);
+  if (!failedLeft.empty()) {
+    for (const rt::Text& line : FailedLeftLines(failedLeft)) console.WriteLine(line);
+  }
+  return work.notPrepared ? kRunNotDone : RunExitCode(work.reports, failedLeft.size());
 }
 
 }  // namespace convert

@@ -25,9 +25,10 @@ const rt::Text& RunStamp() {
   static const rt::Text stamp = [] {
     const std::int64_t now = rt::FileTimeNow();
     const rt::LocalTime time = rt::LocalTimeOf(now);
-    return rt::Concat({rt::FORMAT(time.year, u"N04"), rt::FORMAT(time.month, u"N02"), rt::FORMAT(time.day, u"N02"), u"-",
-                       rt::FORMAT(time.hour, u"N02"), rt::FORMAT(time.minute, u"N02"), rt::FORMAT(time.second, u"N02"),
-                       u"-", rt::FORMAT(static_cast<rt::LONG>(now % 10'000'000), u"N07")});
+    return rt::Concat({rt::FORMAT(time.year, u"N04"), rt::FORMAT(time.month, u"N02"), rt::FORMAT(time.day, u"N02"),
+                       u"-", rt::FORMAT(time.hour, u"N02"), rt::FORMAT(time.minute, u"N02"),
+                       rt::FORMAT(time.second, u"N02"), u"-",
+                       rt::FORMAT(static_cast<rt::LONG>(now % 10'000'000), u"N07")});
   }();
   return stamp;
 }

@@ -45,7 +45,7 @@ std::uint32_t ReadJournalInto(const Text& path, NewFilesSearch& search) {
       continue;
     }
     const std::size_t taken = search.TakeJournal(part);
-    if (part.size() < kJournalPart || search.UnreadableLine()) return 0;
+    if (part.size() < kJournalPart || search.NotAJournal()) return 0;
     offset += taken;
     skipping = taken == 0;
   }
@@ -66,15 +66,19 @@ NewFilesFound FindNewFiles(const Text& directory, const Text& journalFolder) {
                      localTimes});
   }
   NewFilesSearch search(std::move(files), ThisLocale());
+  std::vector<Text> notes;
   for (const Text& path : JournalFiles(journalFolder)) {
     if (const std::uint32_t error = ReadJournalInto(path, search); error != 0) {
       return {{}, {}, Concat({kJournalNotRead, path, u"|", SystemErrorText(error)})};
     }
-    if (const std::optional<std::uint64_t> line = search.UnreadableLine()) {
-      return {{}, {}, Concat({kJournalNotRead, path, u"|", JournalLineUnreadable(*line)})};
+    if (search.NotAJournal()) return {{}, {}, Concat({kJournalNotRead, path, u"|", JournalLineUnreadable(1)})};
+    const UnreadJournalLines& passed = search.PassedOver();
+    if (passed.count > 0) {
+      const std::size_t told = static_cast<std::size_t>(std::min<std::uint64_t>(passed.count, passed.first.size()));
+      notes.push_back(JournalLinesPassedOver(path, {passed.first.data(), told}, passed.count));
     }
   }
-  return {search.NewFiles(), search.FailedFiles(), {}};
+  return {search.NewFiles(), search.FailedFiles(), {}, false, std::move(notes)};
 }
 
 void ConvertNewFiles(bool ask) {
@@ -93,9 +97,9 @@ void ConvertNewFiles(bool ask) {
     // Yes and No for new files, OK alone when there are none; Retry for the failed ones.
     const LONG buttons =
         (found.files.empty() ? BUTTON_OK : BUTTON_YES | BUTTON_NO) | (found.failed.empty() ? 0 : BUTTON_RETRY);
-    const LONG answer =
-        ShowMessage(NewFilesQuestion(found.files.size(), found.failed.size()), kNewFilesCaption, kInformationIcon,
-                    DecimalText(buttons), found.files.empty() ? BUTTON_OK : BUTTON_YES, 1, kRetryFailed);
+    const LONG answer = ShowMessage(NewFilesQuestion(found.files.size(), found.failed.size(), found.notes),
+                                    kNewFilesCaption, kInformationIcon, DecimalText(buttons),
+                                    found.files.empty() ? BUTTON_OK : BUTTON_YES, 1, kRetryFailed);
     retry = answer == BUTTON_RETRY;
     if (retry) chosen.insert(chosen.end(), found.failed.begin(), found.failed.end());
     if (answer != BUTTON_YES && answer != BUTTON_RETRY) return SelectControl(ui::control::BUTTONNEWFILES, 0, 0);

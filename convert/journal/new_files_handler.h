@@ -10,9 +10,10 @@ namespace convert {
 
 struct NewFilesFound {
   std::vector<rt::Text> files;    // full paths
-  std::vector<rt::Text> failed;   // those whose last try, unchanged since, failed or was refused
+  std::vector<rt::Text> failed;   // those whose last try, unchanged since, failed of their own
   rt::Text problem;               // why they could not be looked for; empty when they were
   bool noInputDirectory = false;  // the problem is the input directory's
+  std::vector<rt::Text> notes{};  // a journal's lines passed over, a line for each journal
 };
 
 // The remembered input directory by its long names, as the file dialog gives the files in it.

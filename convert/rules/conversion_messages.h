@@ -90,10 +90,17 @@ inline constexpr char16_t kJournalNotRead[] = u"Не удалось прочит
 // Files whose last try failed or was refused, unchanged since: tried again only when asked.
 inline constexpr char16_t kFailedUnchanged[] = u"Не удались прежде и с тех пор не менялись: ";
 inline constexpr char16_t kRetryFailed[] = u"&Повторить неудачные";
-// A line of a journal that is no entry the program can read: «Новые файлы» would take every file for new.
+// A first line that is no journal's header: «Новые файлы» would take every file for new.
 inline constexpr char16_t kJournalLine[] = u"Строка ";
 inline constexpr char16_t kJournalLineUnreadable[] =
     u" не похожа на запись журнала. Исправьте или удалите её, иначе все файлы папки окажутся новыми";
+// Other lines that are no entry are passed over: "<kLinesPassedOver><journal><kLinesPassedOverAre>5,
+// 17<kLinesPassedOverCount>2<kLinesPassedOverTail>".
+inline constexpr char16_t kLinesPassedOver[] = u"В журнале ";
+inline constexpr char16_t kLinesPassedOverAre[] = u" пропущены строки, не похожие на записи журнала: ";
+inline constexpr char16_t kLinesPassedOverCount[] = u" (всего ";
+inline constexpr char16_t kLinesPassedOverTail[] =
+    u"). Файлы, к которым они относятся, не считаются новыми; исправьте или удалите эти строки";
 
 // The journal's window.
 inline constexpr char16_t kJournalTitle[] = u"Журнал конвертаций";
@@ -186,6 +193,8 @@ inline constexpr char16_t kRunOtherRunGoesOn[] = u"Другой запуск в�
 inline constexpr char16_t kRunNoStylesheet[] = u"Не найдена таблица стилей: ";
 // After kFailedUnchanged and their number, when /retry was not given.
 inline constexpr char16_t kRunRetryHint[] = u" (повторить их: /retry)";
+// After the first ten of them named: "… и ещё 3".
+inline constexpr char16_t kRunFailedMore[] = u"… и ещё ";
 // No turn of a folder could be had, so converting might go on beside another run's:
 // "<kNoFolderTurn><folder>|<the system's reason>"; the run (or the window's batch) converts nothing.
 inline constexpr char16_t kNoFolderTurn[] =
@@ -212,12 +221,24 @@ inline rt::Text TimedOutReason(unsigned seconds) {
   return rt::Concat({kTimedOut, rt::DecimalText(seconds), kTimedOutTail});
 }
 
-// «Новых файлов: 3. Конвертировать?», and on its own line how many failed unchanged since.
-inline rt::Text NewFilesQuestion(std::size_t count, std::size_t failed) {
-  const rt::Text question =
+// «Новых файлов: 3. Конвертировать?», on its own line how many failed unchanged since, then the
+// notes of lines passed over.
+inline rt::Text NewFilesQuestion(std::size_t count, std::size_t failed, std::span<const rt::Text> notes = {}) {
+  rt::Text question =
       count == 0 ? rt::Text(kNoNewFiles) : rt::Concat({kNewFilesCount, rt::DecimalText(count), kConvertThem});
-  if (failed == 0) return question;
-  return rt::Concat({question, rt::TextView(&kLineBreak, 1), kFailedUnchanged, rt::DecimalText(failed)});
+  if (failed != 0) {
+    question += rt::Concat({rt::TextView(&kLineBreak, 1), kFailedUnchanged, rt::DecimalText(failed)});
+  }
+  for (const rt::Text& note : notes) question += rt::Concat({rt::TextView(&kLineBreak, 1), note});
+  return question;
+}
+
+// «В журнале <path> пропущены строки, не похожие на записи журнала: 5, 17 (всего 2). …»
+inline rt::Text JournalLinesPassedOver(rt::TextView journal, std::span<const std::uint64_t> lines,
+                                       std::uint64_t count) {
+  rt::Text text = rt::Concat({kLinesPassedOver, journal, kLinesPassedOverAre});
+  for (std::size_t i = 0; i < lines.size(); ++i) text += rt::Concat({i > 0 ? u", " : u"", rt::DecimalText(lines[i])});
+  return rt::Concat({text, kLinesPassedOverCount, rt::DecimalText(count), kLinesPassedOverTail});
 }
 
 // «Журнал был сохранён … оставлен как <kept>|Новые записи пишутся в новый журнал <journal>»

@@ -1,5 +1,9 @@
 #include "convert/rules/quiet_run.h"
 
+#include <algorithm>
+
+#include "convert/rules/conversion_messages.h"
+#include "convert/rules/name_fields.h"
 #include "runtime/text/number_text.h"
 
 namespace convert {
@@ -48,11 +52,19 @@ RunRequest ReadRunRequest(std::span<const rt::Text> arguments) {
   return request;
 }
 
-int RunExitCode(std::span<const FileReport> files) {
+int RunExitCode(std::span<const FileReport> files, std::size_t failedLeft) {
   for (const FileReport& file : files) {
     if (file.result != FileResult::Converted) return kRunNotConverted;
   }
-  return kRunConvertedAll;
+  return failedLeft == 0 ? kRunConvertedAll : kRunNotConverted;
+}
+
+std::vector<rt::Text> FailedLeftLines(std::span<const rt::Text> paths) {
+  constexpr std::size_t kNamed = 10;
+  std::vector<rt::Text> lines{rt::Concat({kFailedUnchanged, rt::DecimalText(paths.size()), kRunRetryHint})};
+  for (std::size_t i = 0; i < std::min(paths.size(), kNamed); ++i) lines.push_back(FileNamePart(paths[i]));
+  if (paths.size() > kNamed) lines.push_back(rt::Concat({kRunFailedMore, rt::DecimalText(paths.size() - kNamed)}));
+  return lines;
 }
 
 rt::Text RunLine(const FileReport& file) {

@@ -30,8 +30,13 @@ struct RunRequest {
 
 RunRequest ReadRunRequest(std::span<const rt::Text> arguments);
 
-// The exit code of a run whose files ended so.
-int RunExitCode(std::span<const FileReport> files);
+// The exit code of a run whose files ended so, with `failedLeft` files of the folder that failed of
+// their own before, unchanged since and not tried again: the folder is done only without them.
+int RunExitCode(std::span<const FileReport> files, std::size_t failedLeft = 0);
+
+// The last lines of a run that left such files: how many, then their names, at most ten, then how
+// many more.
+std::vector<rt::Text> FailedLeftLines(std::span<const rt::Text> paths);
 
 // A file's line on the console: its result, input name, output name and reason, tab-separated.
 rt::Text RunLine(const FileReport& file);

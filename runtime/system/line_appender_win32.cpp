@@ -165,8 +165,7 @@ std::uint32_t LineAppender::Ready(TextView path) {
   return error;
 }
 
-Refusal LineAppender::MoveWaiting(TextView path, const std::vector<Text>& holding,
-                                  std::chrono::milliseconds patience) {
+Refusal LineAppender::MoveWaiting(TextView path, const std::vector<Text>& holding, std::chrono::milliseconds patience) {
   const auto until = std::chrono::steady_clock::now() + patience;
   for (;;) {
     Refusal refused;
@@ -213,7 +212,8 @@ Refusal LineAppender::MoveOne(const Text& path, const Text& waiting) {
   }
   // Gone when the handle closes, with nobody able to add to it meanwhile.
   FILE_DISPOSITION_INFO gone{TRUE};
-  if (!SetFileInformationByHandle(side.get(), FileDispositionInfo, &gone, sizeof(gone))) return {waiting, GetLastError()};
+  if (!SetFileInformationByHandle(side.get(), FileDispositionInfo, &gone, sizeof(gone)))
+    return {waiting, GetLastError()};
   return {};
 }
 

@@ -142,18 +142,19 @@ TEST_F(QuietRun, ExitCodesLinesAndJournal) {
   }
 }
 
-// The journal over runs as months bring them, one run after another: a failure unchanged is not
-// tried again (exit 0) until /retry; a journal a clerk saved again in Excel (ANSI, its dates, ","
-// and columns swapped) converts nothing again, and is kept aside when a line is added; one held
-// open keeps the run's lines beside it until the next run; a line edited by hand or no stylesheet
-// is exit 2, naming the line or where the stylesheet was looked for.
+// The journal over runs as months bring them, one run after another: a failure of the file's own is
+// named (exit 1) but not tried again until /retry; a journal a clerk saved again in Excel (ANSI, its
+// dates, "," and columns swapped) converts nothing again, and is kept aside when a line is added;
+// one held open keeps the run's lines beside it until the next run; an output held is tried again
+// once let go; a line edited by hand is named and stops nothing; no stylesheet is exit 2.
 TEST_F(QuietRun, JournalThroughTheYears) {
   const std::wstring journal = AppDirectory() + L"\\Vexilate-journal.csv";
   const std::wstring good3 = DocumentName(L"000003", L"00003", L"00000");
   const std::wstring good5 = DocumentName(L"000005", L"00005", L"00000");
   const std::wstring good6 = DocumentName(L"000006", L"00006", L"00000");
   const std::wstring waiting = AppDirectory() + L"\\Vexilate-journal.waiting.csv";
-  HANDLE held = INVALID_HANDLE_VALUE, heldWaiting = INVALID_HANDLE_VALUE;
+  const std::wstring good8 = DocumentName(L"000008", L"00008", L"00000"), output8 = OutputDirectory() + L"00000800.008";
+  HANDLE held = INVALID_HANDLE_VALUE, heldWaiting = INVALID_HANDLE_VALUE, heldOutput = INVALID_HANDLE_VALUE;
   // The journal's entries as Excel saves them: ANSI, "," between fields, times to the minute.
   const auto excelForm = [](const std::vector<convert::JournalEntry>& entries) {
     std::string excel =
@@ -168,9 +169,9 @@ TEST_F(QuietRun, JournalThroughTheYears) {
     for (const convert::JournalEntry& e : entries) {
       const auto ansi = [](rt::TextView t) {
         std::string bytes(t.size() * 2 + 1, '\0');
-        bytes.resize(static_cast<std::size_t>(
-            WideCharToMultiByte(1251, 0, reinterpret_cast<const wchar_t*>(t.data()), static_cast<int>(t.size()),
-                                bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr)));
+        bytes.resize(static_cast<std::size_t>(WideCharToMultiByte(1251, 0, reinterpret_cast<const wchar_t*>(t.data()),
+                                                                  static_cast<int>(t.size()), bytes.data(),
+                                                                  static_cast<int>(bytes.size()), nullptr, nullptr)));
         return "\"" + bytes + "\"";
       };
       excel += ansi(e.inputPath) + "," + excelTime(e.time) + "," + std::to_string(e.size) + "," +
@@ -191,19 +192,19 @@ TEST_F(QuietRun, JournalThroughTheYears) {
       {L"failure unchanged",
        [] {},
        {L"/quiet", L"/new"},
-       0,
-       L"Новых файлов нет\r\nНе удались прежде и с тех пор не менялись: 1 (повторить их: /retry)",
+       1,
+       L"Новых файлов нет\r\nНе удались прежде и с тех пор не менялись: 1 (повторить их: /retry)\r\n" + kFailing,
        3},
       {L"saved by Excel",
        [&] { driver::WriteTextFile(journal, excelForm(convert::ReadJournal(driver::ReadTextFile(journal)))); },
        {L"/quiet", L"/new"},
-       0,
+       1,
        L"Новых файлов нет",
        0},
       {L"a new file after Excel",
        [&] { CreateInputFile(InputDirectory(), good3); },
        {L"/quiet", L"/new"},
-       0,
+       1,
        L"Журнал был сохранён в другой форме (например, в Excel) и оставлен как " + AppDirectory() +
            L"\\Vexilate-journal.2",
        1},
@@ -229,10 +230,12 @@ TEST_F(QuietRun, JournalThroughTheYears) {
        },
        {L"/quiet", InputDirectory() + L"\\" + good6},
        0,
-       L"Файл " + waiting + L" занят другой программой: строки этого запуска ждут в файле, в журнал они попадут при "
-       L"следующей записи: " + AppDirectory() + L"\\Vexilate-journal.waiting-",
+       L"Файл " + waiting +
+           L" занят другой программой: строки этого запуска ждут в файле, в журнал они попадут при "
+           L"следующей записи: " +
+           AppDirectory() + L"\\Vexilate-journal.waiting-",
        1},
-      {L"let go", [&] { CloseHandle(heldWaiting); }, {L"/quiet", L"/new"}, 0, L"Новых файлов нет", 3},
+      {L"let go", [&] { CloseHandle(heldWaiting); }, {L"/quiet", L"/new"}, 1, L"Новых файлов нет", 3},
       // The waiting lines saved by Excel are read in its form, kept aside, never moved as they stand.
       {L"waiting lines saved by Excel",
        [&] {
@@ -240,10 +243,21 @@ TEST_F(QuietRun, JournalThroughTheYears) {
          driver::WriteTextFile(waiting, excelForm({entries.back()}));
        },
        {L"/quiet", L"/new"},
-       0,
+       1,
        L"оставлен как " + AppDirectory() + L"\\Vexilate-journal.2",
        3},
-      {L"/retry", [] {}, {L"/quiet", L"/retry"}, 1, L"Ошибка\t" + kFailing, 4},
+      {L"output held by another program",
+       [&] {
+         CreateInputFile(InputDirectory(), good8);
+         driver::WriteTextFile(output8, "earlier output");
+         heldOutput = CreateFileW(output8.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+       },
+       {L"/quiet", L"/new"},
+       1,
+       L"Ошибка\t" + good8 + L"\t00000800.008\tНе удалось записать файл " + output8,
+       4},
+      {L"output let go", [&] { CloseHandle(heldOutput); }, {L"/quiet", L"/new"}, 1, L"Сконвертирован\t" + good8, 5},
+      {L"/retry", [] {}, {L"/quiet", L"/retry"}, 1, L"Ошибка\t" + kFailing, 6},
       {L"a line edited by hand",
        [&] {
          // About a file of the folder: of its size, so that it could tell that file is not new.
@@ -251,17 +265,18 @@ TEST_F(QuietRun, JournalThroughTheYears) {
          driver::WriteTextFile(journal, driver::ReadTextFile(journal) + "вчера;" + Utf8(good1) + ";" +
                                             std::to_string(driver::ReadTextFile(good1).size()) +
                                             ";;;msxsl.exe;ошибка;;\r\n");
+         CreateInputFile(InputDirectory(), DocumentName(L"000007", L"00007", L"00000"));
        },
        {L"/quiet", L"/new"},
-       2,
-       L"Не удалось прочитать журнал " + journal + L": Строка 6 не похожа на запись журнала",
-       4},
+       1,
+       L"В журнале " + journal + L" пропущены строки, не похожие на записи журнала: 8 (всего 1)",
+       7},
       {L"no stylesheet",
        [&] { DeleteFileW((WorkDirectory() + L"\\" + kStylesheetName).c_str()); },
        {L"/quiet", L"/new"},
        2,
        L"Не найдена таблица стилей: " + WorkDirectory() + L"\\" + kStylesheetName,
-       4},
+       7},
   };
   for (const std::wstring& name : {kGood1, kGood2, kFailing}) CreateInputFile(InputDirectory(), name);
   WritePaths(InputDirectory(), OutputDirectory());
@@ -274,7 +289,7 @@ TEST_F(QuietRun, JournalThroughTheYears) {
     EXPECT_NE(outcome.output.find(Utf8(step.output)), std::string::npos) << what << ":\n" << outcome.output;
     EXPECT_EQ(convert::ReadJournal(driver::ReadTextFile(journal)).size(), step.journaled) << what;
   }
-  EXPECT_EQ(Records().size(), 7u) << "each file once, the failed one again when asked";
+  EXPECT_EQ(Records().size(), 10u) << "each file once, the failed one again when asked, the held one once let go";
 }
 
 // A processor that never ends is stopped at the time limit: its file is journaled as stopped, the

@@ -37,5 +37,27 @@ TEST(Journal, ReadsBackWhatItWritesAndSkipsWhatIsCutShort) {
   EXPECT_EQ(read[1].modifiedUtc, u"");
 }
 
+// Sizes as a spreadsheet writes numbers, and its header written again; times of noon and midnight
+// in an English locale, and of a file in UTC.
+TEST(Journal, NumbersAndTimesAsASpreadsheetWritesThem) {
+  const std::pair<std::string, std::uint64_t> sizes[] = {
+      {"12345", 12345},  {"12 345", 12345},    {"12\u00A0345", 12345}, {"12\u202F345", 12345},
+      {"12,345", 12345}, {"12,345.00", 12345}, {"1,2345E+04", 12345},  {"1 234 567,00", 1234567},
+      {"1,5", 0},        {"12 34", 0},         {"1,2E+05", 0},         {"Размер", 0}};
+  for (const auto& [size, bytes] : sizes) {  // 0 bytes: unreadable
+    JournalEntry entry;
+    const std::string line = "2026-12-08 09:00:00;C:\\IN\\a.XML;" + size + ";2026-12-07 10:00:00;;msxsl.exe;ошибка;;";
+    const LineRead read = ReadJournalLine(line, JournalForm{}, {}, entry);
+    EXPECT_EQ(read, bytes != 0 ? LineRead::Entry : size == "Размер" ? LineRead::Skipped : LineRead::Unreadable);
+    EXPECT_EQ(read == LineRead::Entry ? entry.size : 0, bytes) << size;
+  }
+  for (const auto& [time, hour] : {std::pair{"12/7/2026 12:30 AM", 0}, {"12/7/2026 12:30 PM", 12}}) {
+    EXPECT_EQ(ReadJournalTime(time, false).value_or(ClockTime{}).seconds, ClockSecondsAt(2026, 12, 7, hour, 30, 0));
+  }
+  constexpr std::int64_t kFileTime = 134411841030000000;  // 2026-12-08 06:15:03 UTC
+  EXPECT_EQ(JournalUtcTime(kFileTime), u"2026-12-08T06:15:03Z");
+  EXPECT_EQ(ClockSecondsOf(kFileTime), ClockSecondsAt(2026, 12, 8, 6, 15, 3));
+}
+
 }  // namespace
 }  // namespace convert

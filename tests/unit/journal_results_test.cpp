@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "convert/rules/conversion_messages.h"
+#include "convert/rules/conversion_outcome.h"
+#include "runtime/text/utf8_text.h"
+#include "transform/xslt/transform_reasons.h"
+
 namespace convert {
 namespace {
 
@@ -37,6 +42,45 @@ TEST(JournalResults, WordsIconsAndMethods) {
   }
   EXPECT_EQ(JournalMethodWords(JournalMethodFor(u"C:\\W\\msxsl.exe")), u"msxsl.exe");
   EXPECT_EQ(JournalMethodWords(JournalMethodFor(u"")), u"встроенный");
+}
+
+// A failure of the file's own (not new until it changes) or of its surroundings (tried again), by
+// its result and each kind of reason; lines that tell no failure are neither.
+TEST(JournalResults, FailuresOfTheFilesOwnAndOfItsSurroundings) {
+  using enum JournalResult;
+  using rt::ParsedDocument::kInput, rt::ParsedDocument::kStylesheet;
+  const rt::TextView in = u"C:\\IN\\a.XML", out = u"C:\\OUT\\x", xsl = u"C:\\W\\q.xsl", xsd = u"C:\\W\\q.in.xsd";
+  for (const JournalResult result : {Refused, NotFormat, NotSchema}) EXPECT_TRUE(FailedOfItsOwn(result, u"x"));
+  for (const JournalResult result : {Converted, Stopped, NotConverted, Launched})
+    EXPECT_FALSE(FailedOfItsOwn(result, u"x"));
+  const rt::Text own[] = {u"",
+                          FailureReason(Outcome::ExitCode, 2, out) + u" Ошибка разбора",
+                          FailureReason(Outcome::ExitCode, 0x80004005, out),
+                          rt::ParseErrorReason(kInput, in, 3, 5, u"x"),
+                          rt::DtdRefusedReason(kInput, in),
+                          rt::TransformFailedReason(in, u"x"),
+                          rt::NoResultReason(in)};
+  const rt::Text surroundings[] = {FailureReason(Outcome::ExitCode, 0xC0000005, out),
+                                   FailureReason(Outcome::NoOutput, 0, out),
+                                   OneLine(LaunchFailedMessage(u"Отказано в доступе.")),
+                                   ResultKeptReason(rt::OutputNotWrittenReason(out, u"Занят."), u"C:\\OUT\\x.new"),
+                                   rt::OutputNotWrittenReason(out, u"Недостаточно места на диске."),
+                                   rt::WorkerEndedReason(in),
+                                   rt::WorkerNotStartedReason(u"x"),
+                                   rt::OutOfMemoryReason(in),
+                                   rt::PreparationEndedReason(xsl),
+                                   rt::StylesheetRejectedReason(xsl, u"x"),
+                                   rt::ParseErrorReason(kStylesheet, xsl, 3, 5, u"x"),
+                                   rt::StylesheetMissingReason(xsl),
+                                   rt::SchemaRejectedReason(xsd, u"x"),
+                                   rt::ScriptsRefusedReason(std::vector<rt::ScriptPlace>{{rt::Text(xsl), 3}}),
+                                   rt::ReadRefusedReason(u"http://x", rt::NetworkPathWhy(), xsl, 3, u""),
+                                   rt::FileBrokenReason(u"C:\\W\\d.xml", xsl, 3, u"x"),
+                                   rt::UnreadableReason(in, u"x"),
+                                   rt::InputMissingReason(in),
+                                   rt::NotAFileReason(in)};
+  for (const rt::Text& reason : own) EXPECT_TRUE(FailedOfItsOwn(Failed, reason)) << rt::Utf8Of(reason);
+  for (const rt::Text& reason : surroundings) EXPECT_FALSE(FailedOfItsOwn(Failed, reason)) << rt::Utf8Of(reason);
 }
 
 }  // namespace

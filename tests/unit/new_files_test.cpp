@@ -26,9 +26,10 @@ rt::Text Cp1251(std::string_view bytes) {
 const JournalLocale kRussian{&Cp1251, true};
 
 JournalEntry Line(rt::TextView path, std::uint64_t size, rt::TextView modified, rt::TextView utc = u"",
-                  JournalResult result = JournalResult::Converted) {
-  return {u"2026-12-08 09:00:00",   rt::Text(path), size, rt::Text(modified), u"C:\\OUT\\x",
-          JournalMethod::Processor, result,         u"",  rt::Text(utc)};
+                  JournalResult result = JournalResult::Converted, rt::TextView reason = u"",
+                  rt::TextView time = u"2026-12-08 09:00:00") {
+  return {rt::Text(time), rt::Text(path),   size,         rt::Text(modified), u"C:\\OUT\\x", JournalMethod::Processor,
+          result,         rt::Text(reason), rt::Text(utc)};
 }
 
 InputFile File(rt::TextView path, std::uint64_t size = 10, std::int64_t local = kLocal,
@@ -37,9 +38,12 @@ InputFile File(rt::TextView path, std::uint64_t size = 10, std::int64_t local = 
 }
 
 // Each file of the directory against the journal's lines about it, read in two parts that cut a
-// line in two: new, converted as it is now, or failed as it is now (tried again only when asked).
+// line in two: new, converted as it is now, failed of its own as it is now (tried again only when
+// asked), or held back by a line that could not be read, which is passed over.
 TEST(NewFiles, ThoseWithoutAConversionOfTheSameFileAsItIsNow) {
-  enum Is { New, Done, Failed };
+  enum Is { New, Done, Failed, Held };
+  const rt::Text held = u"Не удалось записать файл C:\\OUT\\x: занят. Результат сохранён в файле C:\\OUT\\x.new";
+  const std::int64_t kLeap = ClockSecondsAt(2028, 2, 29, 7, 0, 0);
   const struct {
     InputFile file;
     std::vector<JournalEntry> lines;
@@ -50,16 +54,22 @@ TEST(NewFiles, ThoseWithoutAConversionOfTheSameFileAsItIsNow) {
       {File(u"C:\\IN\\Bigger.XML", 11), {Line(u"C:\\IN\\Bigger.XML", 10, kTime)}, New},
       {File(u"C:\\IN\\Later.XML", 10, kLocal + 1), {Line(u"C:\\IN\\Later.XML", 10, kTime)}, New},
       {File(u"C:\\IN\\Moved.XML"), {Line(u"C:\\OLD\\Moved.XML", 10, kTime)}, New},
-      {File(u"C:\\IN\\notes.txt"), {Line(u"C:\\IN\\notes.txt", 10, kTime)}, Done},  // no XML: never listed
-      // Failed or refused unchanged: not new; changed since: new; stopped: as before it.
+      {File(u"C:\\IN\\notes.txt"), {}, Done},  // no XML: never listed
+      // Failed or refused unchanged: not new; changed since: new; stopped, or failed for its surroundings (the
+      // output held): as before it.
       {File(u"C:\\IN\\Failed.XML"), {Line(u"C:\\IN\\Failed.XML", 10, kTime, kUtc, JournalResult::Failed)}, Failed},
       {File(u"C:\\IN\\Refused.XML"), {Line(u"C:\\IN\\Refused.XML", 10, kTime, u"", JournalResult::Refused)}, Failed},
       {File(u"C:\\IN\\Schema.XML"), {Line(u"C:\\IN\\Schema.XML", 10, kTime, u"", JournalResult::NotSchema)}, Failed},
+      {File(u"C:\\IN\\Format.XML"), {Line(u"C:\\IN\\Format.XML", 10, kTime, u"", JournalResult::NotFormat)}, Failed},
+      {File(u"C:\\IN\\Held.XML"), {Line(u"C:\\IN\\Held.XML", 10, kTime, u"", JournalResult::Failed, held)}, New},
+      // A line that cannot be read holds back the file it names; the lines after it are read.
+      {File(u"C:\\IN\\Noted.XML"), {Line(u"C:\\IN\\Noted.XML", 10, kTime, u"", {}, u"", u"вчера")}, Held},
       {File(u"C:\\IN\\Fixed.XML", 12), {Line(u"C:\\IN\\Fixed.XML", 10, kTime, u"", JournalResult::Failed)}, New},
       {File(u"C:\\IN\\Stopped.XML"), {Line(u"C:\\IN\\Stopped.XML", 10, kTime, u"", JournalResult::Stopped)}, New},
       {File(u"C:\\IN\\Again.XML"),
        {Line(u"C:\\IN\\Again.XML", 10, kTime, u"", JournalResult::Failed), Line(u"C:\\IN\\Again.XML", 10, kTime),
-        Line(u"C:\\IN\\Again.XML", 10, kTime, u"", JournalResult::NotConverted)},
+        Line(u"C:\\IN\\Again.XML", 10, kTime, u"", JournalResult::NotConverted),
+        Line(u"C:\\IN\\Again.XML", 10, kTime, u"", JournalResult::Failed, held)},
        Done},
       // In UTC, a change of time zone or of daylight saving moves nothing.
       {File(u"C:\\IN\\Zone.XML", 10, kLocal + 3600), {Line(u"C:\\IN\\Zone.XML", 10, kTime, kUtc)}, Done},
@@ -72,6 +82,10 @@ TEST(NewFiles, ThoseWithoutAConversionOfTheSameFileAsItIsNow) {
       {File(u"C:\\IN\\FatLater.XML", 10, kLocal, kUniversal + 600, true),
        {Line(u"C:\\IN\\FatLater.XML", 10, kTime, kUtc)},
        New},
+      {File(u"C:\\IN\\Fat-.XML", 10, 0, kUniversal + 3598, true), {Line(u"C:\\IN\\Fat-.XML", 10, kTime, kUtc)}, Done},
+      {File(u"C:\\IN\\Fat15.XML", 10, 0, kUniversal + 54000, true), {Line(u"C:\\IN\\Fat15.XML", 10, kTime, kUtc)}, New},
+      // The last day of February in a leap year.
+      {File(u"C:\\IN\\Leap.XML", 10, 0, kLeap), {Line(u"C:\\IN\\Leap.XML", 10, kTime, u"2028-02-29T07:00:00Z")}, Done},
       // A spreadsheet dropped the seconds: the minute is compared.
       {File(u"C:\\IN\\Excel.XML", 10, kLocal + 59), {Line(u"C:\\IN\\Excel.XML", 10, u"07.12.2026 10:00")}, Done},
       {File(u"C:\\IN\\ExcelUtc.XML", 10, kLocal, kUniversal + 59),
@@ -80,7 +94,7 @@ TEST(NewFiles, ThoseWithoutAConversionOfTheSameFileAsItIsNow) {
   };
   std::vector<InputFile> files;
   std::string journal = JournalStart();
-  std::vector<rt::Text> expected[3];
+  std::vector<rt::Text> expected[4];
   for (const auto& c : cases) {
     files.push_back(c.file);
     for (const JournalEntry& line : c.lines) journal += JournalLine(line);
@@ -90,47 +104,54 @@ TEST(NewFiles, ThoseWithoutAConversionOfTheSameFileAsItIsNow) {
   search.StartJournal();
   const std::size_t taken = search.TakeJournal(std::string_view(journal).substr(0, journal.size() / 2));
   EXPECT_EQ(search.TakeJournal(std::string_view(journal).substr(taken)), journal.size() - taken);
-  EXPECT_FALSE(search.UnreadableLine());
+  EXPECT_EQ(search.PassedOver().count, expected[Held].size());
   for (auto& list : expected) std::sort(list.begin(), list.end());
   EXPECT_EQ(search.NewFiles(), expected[New]);
   EXPECT_EQ(search.FailedFiles(), expected[Failed]);
 }
 
-// What a clerk's spreadsheet saves the journal as is read back by its header; what is still no
-// journal is refused at its line, so that nothing is taken for new.
+// What a clerk's spreadsheet saves the journal as is read back by its header, also after a kept
+// journal of another form; a line that is still no entry is passed over, a file that is no journal
+// refused at its first line, so that nothing is taken for new.
 TEST(NewFiles, JournalsAsASpreadsheetSavesThem) {
   const std::string ours = JournalLine(Line(u"C:\\IN\\a.XML", 10, kTime, kUtc));
+  const std::string us = "Входной файл,Время,Размер,Изменён,Выходной файл,Способ,Итог,Причина,Изменён (UTC)\r\n";
   const struct {
     const char* form;
     std::string journal;
     bool dayFirst;
-    std::uint64_t unreadable;  // 0: read, a.XML converted
+    std::uint64_t line;  // passed over, or 1 of no journal at all; 0: every line read, a.XML converted
+    rt::TextView file = u"C:\\IN\\a.XML";
   } cases[] = {
       {"ours", JournalStart() + ours, true, 0},
       {"an earlier version's, without UTC",
        "\xEF\xBB\xBFВремя;Входной файл;Размер;Изменён;Выходной файл;Способ;Итог;Причина\r\n"
        "2026-12-08 09:00:00;C:\\IN\\a.XML;10;2026-12-07 10:00:00;C:\\OUT\\x;msxsl.exe;сконвертирован;\r\n",
        true, 0},
-      {"ANSI with Excel's dates",
+      {"ANSI with Excel's dates, \"?\" for a letter it lacks",
        "\xC2\xF0\xE5\xEC\xFF;\xC2\xF5\xEE\xE4\xED\xEE\xE9 \xF4\xE0\xE9\xEB;\xD0\xE0\xE7\xEC\xE5\xF0;\xC8\xE7\xEC\xE5"
        "\xED\xB8\xED;\xC2\xFB\xF5\xEE\xE4\xED\xEE\xE9 \xF4\xE0\xE9\xEB;\xD1\xEF\xEE\xF1\xEE\xE1;\xC8\xF2\xEE\xE3;"
        "\xCF\xF0\xE8\xF7\xE8\xED\xE0\r\n"
-       "08.12.2026 9:00;C:\\IN\\a.XML;10;07.12.2026 10:00;C:\\OUT\\x;msxsl.exe;\xF1\xEA\xEE\xED\xE2\xE5\xF0\xF2\xE8"
-       "\xF0\xEE\xE2\xE0\xED;\r\n",
-       true, 0},
+       "08.12.2026 9:00;C:\\IN\\ABCDEFGHIJKLMNOPQRSTUVWXYZ?000001BCDEF00001GHIJKLMNOPQRSTUV00000.XML;10;"
+       "07.12.2026 10:00;C:\\OUT\\00000100.001;msxsl.exe;\xF1\xEA\xEE\xED\xE2\xE5\xF0\xF2\xE8\xF0\xEE\xE2\xE0\xED;\r\n",
+       true, 0, u"C:\\IN\\ABCDEFGHIJKLMNOPQRSTUVWXYZü000001BCDEF00001GHIJKLMNOPQRSTUV00000.XML"},
       {"\",\" and columns swapped, US dates",
-       "Входной файл,Время,Размер,Изменён,Выходной файл,Способ,Итог,Причина,Изменён (UTC)\r\n"
-       "C:\\IN\\a.XML,12/8/2026 9:00 AM,10,12/7/2026 10:00 AM,C:\\OUT\\x,msxsl.exe,сконвертирован,\"a, b\",\r\n",
+       us + "C:\\IN\\a.XML,12/8/2026 9:00 AM,10,12/7/2026 10:00 AM,C:\\OUT\\x,msxsl.exe,сконвертирован,\"a, b\",\r\n",
        false, 0},
+      {"the header again", JournalStart() + ours + JournalStart().substr(3), true, 0},
       {"a line a spreadsheet cannot have meant",
        JournalStart() + ours + "2026-12-08 09:00:00;C:\\IN\\b.XML;десять;x;;msxsl.exe;сконвертирован;;\r\n", true, 3},
       {"no journal at all", "Имя;Фамилия\r\n" + ours, true, 1},
   };
   for (const auto& c : cases) {
-    NewFilesSearch search({File(u"C:\\IN\\a.XML")}, {&Cp1251, c.dayFirst});
+    NewFilesSearch search({File(c.file)}, {&Cp1251, c.dayFirst});
+    search.StartJournal();
+    search.TakeJournal(us);
     search.StartJournal();
     search.TakeJournal(c.journal);
-    EXPECT_EQ(search.UnreadableLine().value_or(0), c.unreadable) << c.form;
+    EXPECT_EQ(search.NotAJournal() ? 1 : search.PassedOver().first[0], c.line) << c.form;
+    if (search.NotAJournal()) continue;
+    EXPECT_TRUE(search.NewFiles().empty()) << c.form;
     // The window's index reads it in the same form: one converted row, or the line passed over, named.
     JournalFileReading reading;
     reading.file = 7;
@@ -138,11 +159,10 @@ TEST(NewFiles, JournalsAsASpreadsheetSavesThem) {
     std::vector<JournalLineMark> marks;
     PassedOverLines passed;
     MarkJournalLines(c.journal, reading, {&Cp1251, c.dayFirst}, scratch, marks, passed);
-    EXPECT_EQ(passed.named, (c.unreadable == 0 ? std::vector<PassedOverLines::Line>{}
-                                               : std::vector<PassedOverLines::Line>{{7, c.unreadable}}))
+    EXPECT_EQ(passed.named,
+              (c.line == 0 ? std::vector<PassedOverLines::Line>{} : std::vector<PassedOverLines::Line>{{7, c.line}}))
         << c.form;
-    if (c.unreadable != 0) continue;
-    EXPECT_TRUE(search.NewFiles().empty()) << c.form;
+    if (c.line != 0) continue;
     ASSERT_EQ(marks.size(), 1u) << c.form;
     EXPECT_TRUE(marks[0].converted) << c.form;
   }

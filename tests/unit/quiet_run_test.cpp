@@ -49,6 +49,12 @@ TEST(RunExitCode, AnyFileNotConvertedMakesOne) {
   EXPECT_EQ(RunExitCode(std::vector<FileReport>{converted, refused}), kRunNotConverted);
   EXPECT_EQ(RunLine(refused), u"Отклонён\tb.XML\t\tВ выбранном файле отсутствует Регистрационный номер");
   EXPECT_EQ(RunLine(converted), u"Сконвертирован\ta.XML\t00000100.001\t");
+  EXPECT_EQ(RunExitCode(std::vector<FileReport>{converted}, 1), kRunNotConverted);  // a failure left unchanged
+  const std::vector<rt::Text> lines = FailedLeftLines(std::vector<rt::Text>(12, u"C:\\IN\\b.XML"));
+  ASSERT_EQ(lines.size(), 12u);
+  EXPECT_EQ(lines.front(), u"Не удались прежде и с тех пор не менялись: 12 (повторить их: /retry)");
+  EXPECT_EQ(lines[10], u"b.XML");
+  EXPECT_EQ(lines.back(), u"… и ещё 2");
 }
 
 }  // namespace

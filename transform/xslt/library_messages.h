@@ -49,5 +49,4 @@ class LibraryMessages {
   LibraryMessages* outer_;
 };
 
-
 }  // namespace rt

@@ -14,10 +14,6 @@ Text WithDetail(Text what, TextView detail) {
   return what;
 }
 
-TextView DocumentNamed(ParsedDocument document) {
-  return document == ParsedDocument::kInput ? u"файле " : u"таблице стилей ";
-}
-
 }  // namespace
 
 Text InputMissingReason(TextView inputPath) { return Concat({u"Не найден файл ", inputPath}); }
@@ -33,13 +29,14 @@ Text UnreadableReason(TextView path, TextView systemText) {
 }
 
 Text ParseErrorReason(ParsedDocument document, TextView path, LONG line, LONG column, TextView libraryText) {
-  Text where = Concat({u"Ошибка в ", DocumentNamed(document), path});
+  Text where = Concat({document == ParsedDocument::kInput ? kInputErrorOpening : u"Ошибка в таблице стилей ", path});
   if (line > 0) where = Concat({where, u", строка ", DecimalText(line), u", позиция ", DecimalText(column)});
   return WithDetail(where, libraryText);
 }
 
 Text DtdRefusedReason(ParsedDocument document, TextView path) {
-  return Concat({u"В ", DocumentNamed(document), path, u" есть объявление DTD, а DTD отключены"});
+  return Concat({document == ParsedDocument::kInput ? kInputDtdOpening : u"В таблице стилей ", path,
+                 u" есть объявление DTD, а DTD отключены"});
 }
 
 Text ScriptsRefusedReason(std::span<const ScriptPlace> places) {
@@ -125,12 +122,10 @@ Text OutputNotWrittenReason(TextView outputPath, TextView systemText) {
 }
 
 Text TransformFailedReason(TextView inputPath, TextView libraryText) {
-  return WithDetail(Concat({u"Преобразование файла ", inputPath, u" не удалось"}), libraryText);
+  return WithDetail(Concat({kTransformOpening, inputPath, u" не удалось"}), libraryText);
 }
 
-Text NoResultReason(TextView inputPath) {
-  return Concat({u"Преобразование файла ", inputPath, u" не дало результата"});
-}
+Text NoResultReason(TextView inputPath) { return Concat({kTransformOpening, inputPath, u" не дало результата"}); }
 
 Text WorkerNotStartedReason(TextView systemText) {
   return WithDetail(u"Не удалось запустить встроенную конвертацию", systemText);
@@ -151,8 +146,6 @@ Text Bounded(Text reason) {
   return reason + u"…";
 }
 
-Text WorkerEndedReason(TextView inputPath) {
-  return Concat({u"Преобразование файла ", inputPath, u" прервалось: встроенная конвертация аварийно завершилась"});
-}
+Text WorkerEndedReason(TextView inputPath) { return Concat({kTransformOpening, inputPath, kWorkerEndedTail}); }
 
 }  // namespace rt

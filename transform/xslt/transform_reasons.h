@@ -8,6 +8,13 @@
 
 namespace rt {
 
+// How the reasons the input itself gives begin, and how a crashed worker's ends: the journal's
+// reader tells by them a failure the file caused from one of its surroundings.
+inline constexpr char16_t kInputErrorOpening[] = u"Ошибка в файле ";
+inline constexpr char16_t kInputDtdOpening[] = u"В файле ";
+inline constexpr char16_t kTransformOpening[] = u"Преобразование файла ";
+inline constexpr char16_t kWorkerEndedTail[] = u" прервалось: встроенная конвертация аварийно завершилась";
+
 // The document a parse error was found in.
 enum class ParsedDocument { kInput, kStylesheet };
 

@@ -79,17 +79,23 @@ std::vector<JournalEntry> ReadJournal(std::string_view bytes);
 bool ReadJournalLine(std::string_view line, JournalEntry& entry);
 
 // A line of a journal in the form given: an entry; skipped (empty, the header, cut short: fewer
-// fields or a quote left open); or unreadable (whole, but a time, size or word not understood).
-// For a reader of millions of lines that needs less: which entries it wants, told by their result
-// and size before their texts are read (the others are skipped); of those it wants, the output path
-// and the reason are left as they were.
+// fields or a quote left open); or unreadable (whole, but a time, size or word not understood: its
+// input path is then read when it can be, in the ANSI code page when it is not UTF-8, empty when it
+// cannot). A size may be written as a spreadsheet writes numbers: "12 345" (any blank between the
+// thousands), "12,345", "12 345,00", "1,2345E+04". For a reader of millions of lines that needs
+// less: which entries it wants, told by their result, size and input path (the field's bytes)
+// before their texts are read; the others are skipped.
 struct JournalLineNeeds {
-  bool (*wanted)(JournalResult result, std::uint64_t size, const void* reader) = nullptr;
+  bool (*wanted)(JournalResult result, std::uint64_t size, std::string_view inputPath, const void* reader) = nullptr;
   const void* reader = nullptr;
 };
 
 LineRead ReadJournalLine(std::string_view line, const JournalForm& form, const JournalLocale& locale,
                          JournalEntry& entry, const JournalLineNeeds& needs = {});
+
+// Where the line that starts at `from` ends (its "\n"); npos when it has not ended yet. A word at a
+// time, faster than a search byte by byte.
+std::size_t JournalLineEnd(std::string_view bytes, std::size_t from);
 
 // The words of a result and a method as the journal writes them.
 rt::TextView JournalResultWords(JournalResult result);

@@ -1,6 +1,7 @@
 #include "convert/journal/rules/journal_results.h"
 
 #include "convert/rules/conversion_messages.h"
+#include "transform/xslt/transform_reasons.h"
 
 namespace convert {
 
@@ -26,6 +27,21 @@ JournalResult JournalResultOf(FileResult result) {
       return JournalResult::NotSchema;
   }
   return JournalResult::Failed;
+}
+
+bool FailedOfItsOwn(JournalResult result, rt::TextView reason) {
+  if (result == JournalResult::Refused || result == JournalResult::NotFormat || result == JournalResult::NotSchema) {
+    return true;
+  }
+  if (result != JournalResult::Failed) return false;
+  if (reason.empty()) return true;
+  // Codes of 0xC0000000 and above are the system's: a crash, or the processor ended from outside.
+  if (reason.starts_with(kProcessorEndedWithCode)) {
+    const rt::TextView code = reason.substr(std::char_traits<char16_t>::length(kProcessorEndedWithCode));
+    return !code.starts_with(u"0x") || code.size() < 3 || code[2] < u'C';
+  }
+  if (reason.starts_with(rt::kTransformOpening)) return reason.find(rt::kWorkerEndedTail) == rt::TextView::npos;
+  return reason.starts_with(rt::kInputErrorOpening) || reason.starts_with(rt::kInputDtdOpening);
 }
 
 rt::Text JournalReasonOf(const FileReport& file) {
