@@ -1,7 +1,9 @@
 // Lines for the console the program was started from (cmd, PowerShell, a .bat file), for a
 // program with a window of its own that may also run without one: to the console itself, in its
-// own characters, or as UTF-8 where the output is redirected to a file or a pipe; nowhere when
-// there is none (started by the Task Scheduler, or from the desktop).
+// own characters; where the output is redirected to a file or a pipe, as the console's own
+// programs write it there (in the console's code page, which `type` and `findstr` read back), or,
+// started by no console program, as UTF-8 that begins a new file with a byte order mark; nowhere
+// when there is nobody (started by the Task Scheduler, or from the desktop).
 #pragma once
 
 #include "runtime/text/text_value.h"
@@ -19,7 +21,9 @@ class ConsoleOutput {
 
  private:
   void* handle_ = nullptr;
-  bool console_ = false;  // a console's screen, written as text; otherwise bytes of UTF-8
+  bool console_ = false;        // a console's screen, written as text; otherwise bytes
+  unsigned codePage_ = 65001;   // of the bytes
+  bool byteOrderMark_ = false;  // still to be written before the first line
   bool attached_ = false;
 };
 

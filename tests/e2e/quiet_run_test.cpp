@@ -42,8 +42,24 @@ void CALLBACK NoteShown(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DW
 
 struct QuietOutcome {
   DWORD exitCode = 0;
-  std::string output;
+  std::string output;  // as UTF-8
 };
+
+// The test is a console program: a run it starts writes as its console's programs write, in the
+// console's code page (the OEM one), which also shows what a line says in it.
+std::wstring InConsolePage(const std::string& bytes) {
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(static_cast<std::size_t>(MultiByteToWideChar(GetOEMCP(), 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                           text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+std::string Shown(const std::wstring& line) {
+  std::string bytes(line.size() * 2 + 1, '\0');
+  bytes.resize(
+      static_cast<std::size_t>(WideCharToMultiByte(GetOEMCP(), 0, line.data(), static_cast<int>(line.size()),
+                                                   bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr)));
+  return Utf8(InConsolePage(bytes));
+}
 
 class QuietRun : public ConversionTest {
  protected:
@@ -84,6 +100,7 @@ class QuietRun : public ConversionTest {
         outcomes[copy].output.append(buffer, got);
       }
       CloseHandle(pipes[copy]);
+      outcomes[copy].output = Utf8(InConsolePage(outcomes[copy].output));
     }
     UnhookWinEvent(hook);
     EXPECT_TRUE(shown.empty()) << "a window of class " << Utf8(shown.front()) << " was shown";
@@ -137,7 +154,7 @@ TEST_F(QuietRun, ExitCodesLinesAndJournal) {
     const QuietOutcome outcome = Run(run.arguments).front();
     const std::string what = Utf8(run.arguments.back());
     EXPECT_EQ(outcome.exitCode, run.exitCode) << what;
-    EXPECT_NE(outcome.output.find(Utf8(run.output)), std::string::npos) << what << ":\n" << outcome.output;
+    EXPECT_NE(outcome.output.find(Shown(run.output)), std::string::npos) << what << ":\n" << outcome.output;
     EXPECT_EQ(JournalResults(), run.journal) << what;
   }
 }
@@ -286,7 +303,7 @@ TEST_F(QuietRun, JournalThroughTheYears) {
     const QuietOutcome outcome = Run(step.arguments).front();
     const std::string what = Utf8(step.what);
     EXPECT_EQ(outcome.exitCode, step.exitCode) << what << ":\n" << outcome.output;
-    EXPECT_NE(outcome.output.find(Utf8(step.output)), std::string::npos) << what << ":\n" << outcome.output;
+    EXPECT_NE(outcome.output.find(Shown(step.output)), std::string::npos) << what << ":\n" << outcome.output;
     EXPECT_EQ(convert::ReadJournal(driver::ReadTextFile(journal)).size(), step.journaled) << what;
   }
   EXPECT_EQ(Records().size(), 10u) << "each file once, the failed one again when asked, the held one once let go";
@@ -313,7 +330,7 @@ TEST_F(QuietRun, HangingConversionStoppedAtTheTimeLimit) {
     }
     const QuietOutcome outcome = Run({L"/quiet", L"/timeout", L"2", L"/new"}).front();
     EXPECT_EQ(outcome.exitCode, 1u) << builtIn;
-    EXPECT_NE(outcome.output.find(Utf8(L"Остановлен\t" + kGood1 + L"\t00000100.001\tне сконвертирован за 2 с")),
+    EXPECT_NE(outcome.output.find(Shown(L"Остановлен\t" + kGood1 + L"\t00000100.001\tне сконвертирован за 2 с")),
               std::string::npos)
         << builtIn << ": " << outcome.output;
     EXPECT_EQ(JournalResults(), std::vector(builtIn ? 2 : 1, Stopped)) << builtIn;
@@ -398,7 +415,7 @@ TEST_F(QuietRun, InputsAndResultsCheckedAgainstTheirSchemas) {
       WritePaths(InputDirectory(), OutputDirectory());
       const QuietOutcome outcome = Run({L"/quiet", InputDirectory()}).front();
       EXPECT_EQ(outcome.exitCode, c.exitCode) << what << ":\n" << outcome.output;
-      EXPECT_NE(outcome.output.find(Utf8(c.line)), std::string::npos) << what << ":\n" << outcome.output;
+      EXPECT_NE(outcome.output.find(Shown(c.line)), std::string::npos) << what << ":\n" << outcome.output;
       EXPECT_EQ(driver::ReadTextFile(OutputDirectory() + L"00000100.001") == "earlier", c.exitCode != 0) << what;
       EXPECT_EQ(driver::FileExists(OutputDirectory() + L"00000100.001.invalid"), c.journal == NotSchema) << what;
       const std::vector<convert::JournalResult> journal = JournalResults();
