@@ -24,7 +24,7 @@
 #include "bench/bench_figures.h"
 #include "runtime/system/file_facts.h"
 #include "transform/transform_worker.h"
-#include "transform/xslt/library_memory.h"
+#include "transform/xml_support/library_memory.h"
 #include "transform/xslt/schema_check.h"
 
 namespace {

@@ -20,9 +20,9 @@
 #include <string_view>
 
 #include "runtime/text/utf8_text.h"
-#include "transform/xslt/code_pages.h"
-#include "transform/xslt/document_disposal.h"
-#include "transform/xslt/library_memory.h"
+#include "transform/xml_support/code_pages.h"
+#include "transform/xml_support/document_disposal.h"
+#include "transform/xml_support/library_memory.h"
 #include "transform/xslt/xslt_stylesheet.h"
 
 namespace {

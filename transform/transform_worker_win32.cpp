@@ -6,8 +6,8 @@
 #include "runtime/system/win32_api.h"
 #include "runtime/text/message_frames.h"
 #include "transform/transform_worker.h"
-#include "transform/xslt/document_disposal.h"
-#include "transform/xslt/library_memory.h"
+#include "transform/xml_support/document_disposal.h"
+#include "transform/xml_support/library_memory.h"
 #include "transform/xslt/read_guard.h"
 #include "transform/xslt/transform_reasons.h"
 

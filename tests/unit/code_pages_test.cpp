@@ -1,4 +1,4 @@
-#include "transform/xslt/code_pages.h"
+#include "transform/xml_support/code_pages.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>

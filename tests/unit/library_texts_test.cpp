@@ -1,5 +1,5 @@
 // What a clerk reads of the XML and XSLT libraries' messages.
-#include "transform/xslt/library_texts.h"
+#include "transform/xml_support/library_texts.h"
 
 #include <gtest/gtest.h>
 #include <libxml/xmlerror.h>

@@ -15,7 +15,7 @@
 
 #include "runtime/text/utf8_text.h"
 #include "transform/xslt/file_addresses.h"
-#include "transform/xslt/library_memory.h"
+#include "transform/xml_support/library_memory.h"
 #include "transform/xslt/library_messages.h"
 #include "transform/xslt/transform_reasons.h"
 

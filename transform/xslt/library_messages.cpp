@@ -9,8 +9,8 @@
 
 #include "runtime/text/utf8_text.h"
 #include "transform/xslt/file_addresses.h"
-#include "transform/xslt/library_memory.h"
-#include "transform/xslt/library_texts.h"
+#include "transform/xml_support/library_memory.h"
+#include "transform/xml_support/library_texts.h"
 
 namespace rt {
 namespace {

@@ -11,7 +11,7 @@
 #include "runtime/text/utf8_text.h"
 #include "transform/xslt/file_addresses.h"
 #include "transform/xslt/library_messages.h"
-#include "transform/xslt/library_texts.h"
+#include "transform/xml_support/library_texts.h"
 #include "transform/xslt/read_guard.h"
 #include "transform/xslt/read_only_file.h"
 #include "transform/xslt/transform_reasons.h"

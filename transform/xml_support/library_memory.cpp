@@ -1,4 +1,4 @@
-#include "transform/xslt/library_memory.h"
+#include "transform/xml_support/library_memory.h"
 
 #include <libxml/xmlmemory.h>
 

@@ -1,4 +1,4 @@
-#include "transform/xslt/library_texts.h"
+#include "transform/xml_support/library_texts.h"
 
 #include <libxml/xmlerror.h>
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "runtime/system/win32_api.h"
-#include "transform/xslt/code_pages.h"
+#include "transform/xml_support/code_pages.h"
 
 namespace rt {
 namespace {

@@ -1,4 +1,4 @@
-#include "transform/xslt/document_disposal.h"
+#include "transform/xml_support/document_disposal.h"
 
 #include <libxml/tree.h>
 
